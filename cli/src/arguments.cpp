@@ -1,0 +1,83 @@
+#include "arguments.hpp"
+
+#include <algorithm>
+
+#include "backend/registry.hpp"
+
+namespace brell {
+namespace {
+
+// A `--columns` value names a table when it holds `=` with no `:` before the first `=`.
+std::optional<std::pair<std::string, std::string>> split_named_table(const std::string& value) {
+    const std::size_t equals = value.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    const std::size_t colon = value.find(':');
+    if (colon != std::string::npos && colon < equals) return std::nullopt;
+    return std::pair{value.substr(0, equals), value.substr(equals + 1)};
+}
+
+std::optional<UsageError> take_columns(Arguments& collected, const std::string& value) {
+    if (auto named = split_named_table(value)) {
+        const auto& [table, list] = *named;
+        const bool described = std::any_of(
+            collected.named_columns.begin(), collected.named_columns.end(),
+            [&](const auto& entry) { return entry.first == table; });
+        if (described) {
+            return UsageError{"`--columns` described `" + table +
+                              "` twice, and a table takes one description"};
+        }
+        collected.named_columns.emplace_back(table, list);
+        return std::nullopt;
+    }
+    if (collected.head_columns) {
+        return UsageError{
+            "`--columns` described the head table twice, and it takes one description"};
+    }
+    collected.head_columns = value;
+    return std::nullopt;
+}
+
+}  // namespace
+
+ScanOutcome scan_arguments(std::span<const std::string> arguments) {
+    Arguments collected;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool has_next = i + 1 < arguments.size();
+        if (argument == "--help" || argument == "-h") return ListingRequest::Help;
+        if (argument == "--vocabulary") return ListingRequest::Vocabulary;
+        if (argument == "--seats") return ListingRequest::Seats;
+        if (argument == "--needs") {
+            collected.needs = true;
+        } else if (argument == "--as") {
+            if (collected.backend) return UsageError{"`--as` was given twice, and this takes one"};
+            if (!has_next) {
+                return UsageError{"`--as` needs a backend. There is: " +
+                                  std::string(backend_list())};
+            }
+            collected.backend = arguments[++i];
+        } else if (argument == "--draw") {
+            if (collected.draw_way) {
+                return UsageError{"`--draw` was given twice, and this takes one"};
+            }
+            if (!has_next) {
+                return UsageError{"`--draw` needs a way of drawing. There is: text, svg"};
+            }
+            collected.draw_way = arguments[++i];
+        } else if (argument == "--columns") {
+            if (!has_next) {
+                return UsageError{
+                    "`--columns` needs a list, like \"region:text,revenue:number\""};
+            }
+            if (auto error = take_columns(collected, arguments[++i])) return *error;
+        } else if (!argument.empty() && argument[0] == '-') {
+            return UsageError{"`" + argument + "` is not an option"};
+        } else {
+            if (collected.pipeline) return UsageError{"two pipelines were given, and this takes one"};
+            collected.pipeline = argument;
+        }
+    }
+    return collected;
+}
+
+}  // namespace brell

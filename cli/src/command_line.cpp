@@ -1,0 +1,103 @@
+#include "command_line.hpp"
+
+#include "arguments.hpp"
+#include "column_list.hpp"
+#include "help_text.hpp"
+#include "jobs.hpp"
+#include "listings.hpp"
+#include "parse/unicode.hpp"
+
+namespace brell {
+namespace {
+
+JobOutcome answer_listing(ListingRequest request) {
+    switch (request) {
+        case ListingRequest::Help:
+            return success(std::string(help_text()));
+        case ListingRequest::Vocabulary:
+            return success(vocabulary_listing());
+        case ListingRequest::Seats:
+            return success(seats_listing());
+    }
+    return success("");
+}
+
+// The pipeline text: the argument as given, or else all of standard input.
+std::variant<std::string, UsageError> pipeline_text(
+    const Arguments& arguments, const std::function<StandardInput()>& read_standard_input) {
+    if (arguments.pipeline) {
+        if (!is_valid_utf8(*arguments.pipeline)) {
+            return UsageError{"could not read the pipeline: the argument was not valid UTF-8"};
+        }
+        return *arguments.pipeline;
+    }
+    StandardInput input = read_standard_input();
+    if (input.read_error) {
+        return UsageError{"could not read the pipeline from stdin: " + *input.read_error};
+    }
+    if (!is_valid_utf8(input.text)) {
+        return UsageError{
+            "could not read the pipeline from stdin: stream did not contain valid UTF-8"};
+    }
+    if (trim_white_space(input.text).empty()) return UsageError{"no pipeline was given"};
+    return std::move(input.text);
+}
+
+// Every `--columns` list read, the head table's first: the first refusal wins.
+std::variant<DescribedColumns, UsageError> read_descriptions(const Arguments& arguments) {
+    DescribedColumns described;
+    const auto read = [](const std::string& list) -> std::variant<std::vector<TableColumn>, UsageError> {
+        if (!is_valid_utf8(list)) {
+            return UsageError{"could not read `--columns`: the list was not valid UTF-8"};
+        }
+        return read_column_list(list);
+    };
+    auto head = read(*arguments.head_columns);
+    if (auto* error = std::get_if<UsageError>(&head)) return *error;
+    described.head = std::get<std::vector<TableColumn>>(std::move(head));
+    for (const auto& [table, list] : arguments.named_columns) {
+        auto columns = read(list);
+        if (auto* error = std::get_if<UsageError>(&columns)) return *error;
+        described.named.push_back(
+            TableDescription{table, std::get<std::vector<TableColumn>>(std::move(columns))});
+    }
+    return described;
+}
+
+}  // namespace
+
+JobOutcome run_command_line(std::span<const std::string> argument_list,
+                            const std::function<StandardInput()>& read_standard_input) {
+    ScanOutcome scanned = scan_arguments(argument_list);
+    if (auto* request = std::get_if<ListingRequest>(&scanned)) return answer_listing(*request);
+    if (auto* error = std::get_if<UsageError>(&scanned)) return usage_error(error->message);
+    const Arguments& arguments = std::get<Arguments>(scanned);
+
+    auto text = pipeline_text(arguments, read_standard_input);
+    if (auto* error = std::get_if<UsageError>(&text)) return usage_error(error->message);
+    const std::string& pipeline = std::get<std::string>(text);
+
+    if (arguments.needs) return run_needs(pipeline);
+
+    if (!arguments.head_columns) {
+        return usage_error(
+            "`--columns` is required. The grammar checks a pipeline against the table it will run "
+            "on, and it cannot do that without knowing the columns");
+    }
+    auto described = read_descriptions(arguments);
+    if (auto* error = std::get_if<UsageError>(&described)) return usage_error(error->message);
+    const DescribedColumns& tables = std::get<DescribedColumns>(described);
+
+    if (arguments.draw_way) {
+        if (arguments.backend) {
+            return usage_error(
+                "`--draw` and `--as` answer different questions, so this takes one or the other. "
+                "`--as` writes the pipeline out in another language; `--draw` shows what it does "
+                "to the table");
+        }
+        return run_drawing(pipeline, *arguments.draw_way, tables);
+    }
+    return run_writing(pipeline, arguments.backend.value_or("sql"), tables);
+}
+
+}  // namespace brell

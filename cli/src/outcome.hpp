@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "diagnostic/diagnostic.hpp"
+
+namespace brell {
+
+// Everything one run prints and how it ends. A run builds its whole outcome before anything is
+// printed, so nothing is ever half-printed.
+struct JobOutcome {
+    std::string standard_output;
+    std::string standard_error;
+    int exit_status = 0;
+};
+
+// The job's text on standard output; exit status 0.
+JobOutcome success(std::string output);
+
+// "brell: {message}", a blank line and the help text on standard error; exit status 1.
+JobOutcome usage_error(std::string_view message);
+
+// The diagnostic drawn under the pipeline text on standard error; exit status 2.
+JobOutcome refusal(const Diagnostic& diagnostic, std::string_view pipeline_text);
+
+}  // namespace brell

@@ -1,0 +1,353 @@
+#include "parse/lexer.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "diagnostic/diagnostic.hpp"
+#include "parse/unicode.hpp"
+
+namespace brell {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+constexpr std::string_view kEqualsMessage =
+    "the grammar writes equality as the word `is`, so that one spelling works in every "
+    "language. Write `is` instead of `=`";
+constexpr std::string_view kNotEqualMessage =
+    "the grammar writes this as the words `is not`, so that one spelling works in every "
+    "language. Write `is not` instead of `<>`";
+constexpr std::string_view kNegationMessage =
+    "the grammar writes negation as the word `not`. Write `is not` instead of `!=`, and `not` "
+    "instead of `!`";
+constexpr std::string_view kSingleQuoteMessage =
+    "the grammar writes a text value with double quotes, and only double quotes, so there is "
+    "one spelling rather than two. Write `\"";
+constexpr std::string_view kUnclosedTextMessage =
+    "this text value is never closed. Add a `\"` at the end of it";
+constexpr std::string_view kInnerBracketMessage =
+    "a column bracket cannot contain another one. Write `[name]`, and separate several names "
+    "with commas: `[a, b]`";
+constexpr std::string_view kUnclosedBracketMessage =
+    "this column bracket is never closed. Add a `]` after the column name";
+constexpr std::string_view kEmptyBracketMessage =
+    "a column bracket is empty. Write the column's name between the brackets";
+constexpr std::string_view kMeansNothingMessage =
+    " means nothing in the grammar. A column goes in brackets, a text value in double quotes, "
+    "and a set in braces";
+
+std::string join(std::initializer_list<std::string_view> parts) {
+    std::size_t size = 0;
+    for (std::string_view part : parts) size += part.size();
+    std::string joined;
+    joined.reserve(size);
+    for (std::string_view part : parts) joined += part;
+    return joined;
+}
+
+// `&` and `|` share one message; only the word differs.
+std::string spelled_as_word(std::string_view word) {
+    return join({"the grammar writes this as the word `", word,
+                 "`, so that one spelling works in every language"});
+}
+
+bool is_ascii_digit(char32_t c) {
+    return c >= '0' && c <= '9';
+}
+
+bool is_ascii_letter(char32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool is_space(char32_t c) {
+    if (c == ' ' || (c >= '\t' && c <= '\r')) return true;
+    return c >= 0x80 && is_white_space(c);
+}
+
+bool starts_word(char32_t c) {
+    if (c < 0x80) return is_ascii_letter(c) || c == '_';
+    return is_alphabetic(c);
+}
+
+bool continues_word(char32_t c) {
+    if (c < 0x80) return is_ascii_letter(c) || is_ascii_digit(c) || c == '_';
+    return is_alphabetic(c) || is_numeric(c);
+}
+
+// A byte that is not UTF-8 decodes as U+FFFD of one byte; a written U+FFFD takes three.
+bool is_bad_byte(const Character& c) {
+    return c.value == kReplacement && c.length == 1;
+}
+
+// Reads the pipeline text into tokens in one pass over its characters. Every scan starts at
+// `at_`, leaves it just past what it consumed, and either appends one token or returns the
+// refusal that ends the whole scan.
+class Lexer {
+  public:
+    explicit Lexer(std::string_view text) : text_(text), characters_(decode_utf8(text)) {}
+
+    Result<std::vector<Token>> run() {
+        while (at_ < characters_.size()) {
+            if (Verdict refusal = scan_one()) return std::move(*refusal);
+        }
+        return std::move(tokens_);
+    }
+
+  private:
+    char32_t current() const { return characters_[at_].value; }
+
+    // The character `ahead` places after the current one, or 0 past the end of the text.
+    char32_t peek(std::size_t ahead) const {
+        return at_ + ahead < characters_.size() ? characters_[at_ + ahead].value : 0;
+    }
+
+    std::size_t offset_of(std::size_t index) const {
+        return index < characters_.size() ? characters_[index].offset : text_.size();
+    }
+
+    // The bytes of the characters [first, end).
+    Span span_of(std::size_t first, std::size_t end) const {
+        return Span{offset_of(first), offset_of(end) - offset_of(first)};
+    }
+
+    std::string_view bytes_of(std::size_t first, std::size_t end) const {
+        const Span span = span_of(first, end);
+        return text_.substr(span.start, span.length);
+    }
+
+    // The characters [first, end) as they may be shown in a message: a byte that is not UTF-8
+    // shows as U+FFFD, so that the message itself stays valid UTF-8.
+    std::string shown(std::size_t first, std::size_t end) const {
+        std::string result;
+        result.reserve(offset_of(end) - offset_of(first));
+        for (std::size_t i = first; i < end; ++i) {
+            if (is_bad_byte(characters_[i])) {
+                result += kReplacementUtf8;
+            } else {
+                result += text_.substr(characters_[i].offset, characters_[i].length);
+            }
+        }
+        return result;
+    }
+
+    Token& emit(TokenKind kind, std::size_t first, std::size_t end) {
+        Token token;
+        token.kind = kind;
+        token.span = span_of(first, end);
+        tokens_.push_back(std::move(token));
+        at_ = end;
+        return tokens_.back();
+    }
+
+    Diagnostic refuse(std::string message, std::size_t first, std::size_t end) const {
+        return Diagnostic::illegal(std::move(message), span_of(first, end));
+    }
+
+    Verdict scan_one() {
+        const char32_t c = current();
+        if (is_space(c)) {
+            ++at_;
+            return std::nullopt;
+        }
+        if (is_ascii_digit(c)) return scan_number();
+        if (starts_word(c)) return scan_word();
+        switch (c) {
+            case '#':
+                skip_comment();
+                return std::nullopt;
+            case '"':
+                return scan_text();
+            case '[':
+                return scan_bracket();
+            case '(':
+                return single(TokenKind::OpenParen);
+            case ')':
+                return single(TokenKind::CloseParen);
+            case '{':
+                return single(TokenKind::OpenBrace);
+            case '}':
+                return single(TokenKind::CloseBrace);
+            case ',':
+                return single(TokenKind::Comma);
+            case '.':
+                return single(TokenKind::Dot);
+            case '+':
+                return single(TokenKind::Plus);
+            case '-':
+                return single(TokenKind::Minus);
+            case '*':
+                return single(TokenKind::Times);
+            case '/':
+                return single(TokenKind::DividedBy);
+            case '<':
+                if (peek(1) == '=') return pair(TokenKind::LessOrEqual);
+                if (peek(1) == '>') return refuse(std::string(kNotEqualMessage), at_, at_ + 2);
+                return single(TokenKind::Less);
+            case '>':
+                if (peek(1) == '=') return pair(TokenKind::GreaterOrEqual);
+                return single(TokenKind::Greater);
+            case '=':
+                return refuse(std::string(kEqualsMessage), at_, at_ + 1);
+            case '!':
+                return refuse(std::string(kNegationMessage), at_, at_ + (peek(1) == '=' ? 2 : 1));
+            case '&':
+                return refuse(spelled_as_word("and"), at_, at_ + (peek(1) == '&' ? 2 : 1));
+            case '|':
+                return refuse(spelled_as_word("or"), at_, at_ + (peek(1) == '|' ? 2 : 1));
+            case '\'':
+                return refuse_single_quote();
+            default:
+                return refuse(join({"`", shown(at_, at_ + 1), "`", kMeansNothingMessage}), at_,
+                              at_ + 1);
+        }
+    }
+
+    Verdict single(TokenKind kind) {
+        emit(kind, at_, at_ + 1);
+        return std::nullopt;
+    }
+
+    Verdict pair(TokenKind kind) {
+        emit(kind, at_, at_ + 2);
+        return std::nullopt;
+    }
+
+    // A comment runs to the end of its line; the line feed goes with it.
+    void skip_comment() {
+        while (at_ < characters_.size() && current() != '\n') ++at_;
+        if (at_ < characters_.size()) ++at_;
+    }
+
+    Verdict scan_word() {
+        std::size_t end = at_ + 1;
+        while (end < characters_.size() && continues_word(characters_[end].value)) ++end;
+        const std::size_t first = at_;
+        emit(TokenKind::Word, first, end).text = std::string(bytes_of(first, end));
+        return std::nullopt;
+    }
+
+    // Digits with at most one dot; the dot makes it a decimal. A sign is never taken: `-3` is a
+    // minus and a whole number.
+    Verdict scan_number() {
+        const std::size_t first = at_;
+        std::size_t end = at_;
+        std::optional<std::size_t> dot;
+        while (end < characters_.size()) {
+            const char32_t c = characters_[end].value;
+            if (c == '.' && !dot) {
+                dot = end;
+            } else if (!is_ascii_digit(c)) {
+                break;
+            }
+            ++end;
+        }
+        // Digits and the dot are one byte each, so the characters map onto the bytes directly.
+        const std::string_view written = bytes_of(first, end);
+        const char* begin = written.data();
+        const char* stop = written.data() + written.size();
+
+        if (!dot) {
+            std::int64_t value = 0;
+            const auto [ptr, error] = std::from_chars(begin, stop, value);
+            if (error != std::errc() || ptr != stop) {
+                return refuse(join({"`", written, "` is too large a whole number to read"}), first,
+                              end);
+            }
+            emit(TokenKind::Whole, first, end).whole = value;
+            return std::nullopt;
+        }
+
+        double value = 0;
+        const auto [ptr, error] = std::from_chars(begin, stop, value, std::chars_format::fixed);
+        if (error == std::errc::result_out_of_range) {
+            // Below one the only way out of range is a value too small to tell from zero, which
+            // reads as zero; from one upwards it is a value past the largest finite double.
+            const std::string_view whole_part = written.substr(0, *dot - first);
+            if (whole_part.find_first_not_of('0') != std::string_view::npos) {
+                return too_large_decimal(written, first, end);
+            }
+            value = 0;
+        } else if (error != std::errc() || ptr != stop || !std::isfinite(value)) {
+            return too_large_decimal(written, first, end);
+        }
+        emit(TokenKind::Decimal, first, end).decimal = value;
+        return std::nullopt;
+    }
+
+    Diagnostic too_large_decimal(std::string_view written, std::size_t first,
+                                 std::size_t end) const {
+        return refuse(join({"`", written, "` is too large a number to read"}), first, end);
+    }
+
+    // Everything up to the next double quote, line feeds included; there are no escapes.
+    Verdict scan_text() {
+        const std::size_t open = at_;
+        std::size_t close = open + 1;
+        while (close < characters_.size() && characters_[close].value != '"') ++close;
+        if (close == characters_.size()) {
+            return refuse(std::string(kUnclosedTextMessage), open, open + 1);
+        }
+        emit(TokenKind::Text, open, close + 1).text = std::string(bytes_of(open + 1, close));
+        return std::nullopt;
+    }
+
+    // `[a, b]`: names split at every comma, each trimmed of white space and spanning only its
+    // trimmed text. An inner `[` is refused as soon as it is met, before any `]`.
+    Verdict scan_bracket() {
+        const std::size_t open = at_;
+        std::vector<BracketName> names;
+        bool any_empty = false;
+        std::size_t name_start = open + 1;
+        std::size_t i = open + 1;
+        for (; i < characters_.size(); ++i) {
+            const char32_t c = characters_[i].value;
+            if (c == '[') return refuse(std::string(kInnerBracketMessage), i, i + 1);
+            if (c == ',' || c == ']') {
+                std::size_t first = name_start;
+                std::size_t end = i;
+                while (first < end && is_space(characters_[first].value)) ++first;
+                while (end > first && is_space(characters_[end - 1].value)) --end;
+                if (first == end) any_empty = true;
+                names.push_back(
+                    BracketName{std::string(bytes_of(first, end)), span_of(first, end)});
+                name_start = i + 1;
+                if (c == ']') break;
+            }
+        }
+        if (i == characters_.size()) {
+            return refuse(std::string(kUnclosedBracketMessage), open, open + 1);
+        }
+        if (any_empty) return refuse(std::string(kEmptyBracketMessage), open, i + 1);
+        emit(TokenKind::ColumnBracket, open, i + 1).names = std::move(names);
+        return std::nullopt;
+    }
+
+    // The refusal shows the value as it should be written: what stands up to the next `'`, or
+    // an ellipsis when there is none.
+    Verdict refuse_single_quote() const {
+        const std::size_t open = at_;
+        std::size_t close = open + 1;
+        while (close < characters_.size() && characters_[close].value != '\'') ++close;
+        const std::string inside =
+            close < characters_.size() ? shown(open + 1, close) : std::string("\u2026");
+        return refuse(join({kSingleQuoteMessage, inside, "\"`"}), open, open + 1);
+    }
+
+    std::string_view text_;
+    std::vector<Character> characters_;
+    std::size_t at_ = 0;
+    std::vector<Token> tokens_;
+};
+
+}  // namespace
+
+Result<std::vector<Token>> lex(std::string_view text) {
+    return Lexer(text).run();
+}
+
+}  // namespace brell

@@ -1,0 +1,60 @@
+#include "parse/syntax_tree.hpp"
+
+#include "parse/overloaded.hpp"
+
+namespace brell {
+
+std::vector<const Value*> children(const Value& value) {
+    std::vector<const Value*> found;
+    const auto all = [&](const std::vector<Value>& values) {
+        for (const Value& each : values) found.push_back(&each);
+    };
+    std::visit(Overloaded{
+                   [](const Column&) {},
+                   [](const Text&) {},
+                   [](const Whole&) {},
+                   [](const Decimal&) {},
+                   [](const Truth&) {},
+                   [](const Missing&) {},
+                   [&](const Arithmetic& node) { found = {&*node.left, &*node.right}; },
+                   [&](const Compare& node) { found = {&*node.left, &*node.right}; },
+                   [&](const Logic& node) { found = {&*node.left, &*node.right}; },
+                   [&](const Not& node) { found = {&*node.operand}; },
+                   [&](const InSet& node) {
+                       found = {&*node.operand};
+                       all(node.items);
+                   },
+                   [&](const IsMissing& node) { found = {&*node.operand}; },
+                   [&](const Call& node) { all(node.arguments); },
+                   [&](const TextTest& node) { found = {&*node.left, &*node.right}; },
+                   [&](const OverColumns& node) { found = {&*node.chooser, &*node.question}; },
+                   [](const KindWord&) {},
+                   [](const ValueWord&) {},
+                   [](const NameWord&) {},
+                   [](const Ranking&) {},
+                   [&](const When& node) {
+                       for (const WhenBranch& branch : node.branches) {
+                           found.push_back(&*branch.question);
+                           found.push_back(&*branch.answer);
+                       }
+                       if (node.otherwise) found.push_back(&**node.otherwise);
+                   },
+                   [&](const LookUp& node) {
+                       found = {&*node.subject};
+                       for (const LookUpPair& pair : node.pairs) {
+                           found.push_back(&*pair.from);
+                           found.push_back(&*pair.to);
+                       }
+                       found.push_back(&*node.otherwise);
+                   },
+                   [&](const Rolling& node) {
+                       all(node.arguments);
+                       found.push_back(&*node.size);
+                   },
+                   [](const Matching&) {},
+               },
+               value.node);
+    return found;
+}
+
+}  // namespace brell

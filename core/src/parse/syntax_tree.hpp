@@ -1,0 +1,278 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "diagnostic/span.hpp"
+#include "parse/box.hpp"
+
+namespace brell {
+
+// ---- Names ------------------------------------------------------------------------------
+
+// A table's name as written: one word, or words joined by dots (`schema.orders`), as one text.
+struct TableName {
+    std::string text;
+    Span span;
+};
+
+// The text inside a column bracket, with its own span.
+struct ColumnName {
+    std::string text;
+    Span span;
+};
+
+// The names written inside one pair of brackets, with the span of the whole bracket.
+struct ColumnList {
+    std::vector<ColumnName> names;
+    Span span;
+
+    bool empty() const { return names.empty(); }
+};
+
+// ---- Values -----------------------------------------------------------------------------
+
+struct Value;
+
+enum class ArithmeticOperator { Plus, Minus, Times, DividedBy };
+enum class CompareOperator { Is, IsNot, Less, LessOrEqual, Greater, GreaterOrEqual };
+enum class LogicOperator { And, Or };
+enum class TextTestOperator { Starts, Ends, Contains };
+enum class Quantifier { Any, Every };
+
+// One key of a join or of `matching`: `[customer_id] is [id]`, or `[id]` on both sides.
+struct KeyPair {
+    ColumnName left;
+    ColumnName right;
+};
+
+struct Column {
+    ColumnName name;
+};
+struct Text {
+    std::string text;
+};
+struct Whole {
+    std::int64_t number = 0;
+};
+struct Decimal {
+    double number = 0;
+};
+struct Truth {
+    bool yes = false;
+};
+struct Missing {};
+struct Arithmetic {
+    ArithmeticOperator op;
+    Box<Value> left;
+    Box<Value> right;
+};
+struct Compare {
+    CompareOperator op;
+    Box<Value> left;
+    Box<Value> right;
+};
+struct Logic {
+    LogicOperator op;
+    Box<Value> left;
+    Box<Value> right;
+};
+struct Not {
+    Box<Value> operand;
+};
+struct InSet {
+    Box<Value> operand;
+    bool negated = false;
+    std::vector<Value> items;
+};
+struct IsMissing {
+    Box<Value> operand;
+    bool negated = false;
+};
+struct Call {
+    std::string function;
+    Span function_span;  // the function's name alone
+    std::vector<Value> arguments;
+};
+struct TextTest {
+    TextTestOperator op;
+    Box<Value> left;
+    Box<Value> right;
+};
+struct OverColumns {
+    Quantifier quantifier;
+    Box<Value> chooser;   // the test on `name` or `kind`
+    Box<Value> question;  // the value after `as`, with `value` standing for each column
+};
+struct KindWord {};
+struct ValueWord {};
+struct NameWord {};
+// `rank([x] descending)` holds its column; `row_number()` holds none.
+struct Ranking {
+    std::optional<ColumnName> column;
+    bool descending = false;
+};
+struct WhenBranch {
+    Box<Value> question;
+    Box<Value> answer;
+};
+struct When {
+    std::vector<WhenBranch> branches;
+    std::optional<Box<Value>> otherwise;
+};
+struct LookUpPair {
+    Box<Value> from;
+    Box<Value> to;
+};
+struct LookUp {
+    Box<Value> subject;
+    std::vector<LookUpPair> pairs;
+    Box<Value> otherwise;
+};
+struct Rolling {
+    std::string function;  // the aggregate inside
+    Span function_span;
+    std::vector<Value> arguments;
+    Box<Value> size;
+};
+struct Matching {
+    TableName table;
+    std::vector<KeyPair> keys;
+};
+
+using ValueNode = std::variant<Column, Text, Whole, Decimal, Truth, Missing, Arithmetic, Compare,
+                               Logic, Not, InSet, IsMissing, Call, TextTest, OverColumns, KindWord,
+                               ValueWord, NameWord, Ranking, When, LookUp, Rolling, Matching>;
+
+// One value of the language, with the span of the words it was read from. Parentheses only
+// group: they leave no node of their own.
+struct Value {
+    Span span;
+    ValueNode node;
+};
+
+// The direct children of a value, in written order.
+std::vector<const Value*> children(const Value& value);
+
+// ---- Companion records of steps ---------------------------------------------------------
+
+// `[name] as value`: the name made (or renamed, or filled) and the value after `as`.
+struct NamedValue {
+    ColumnName name;
+    Value value;
+};
+
+struct SortKey {
+    ColumnName column;
+    bool descending = false;
+};
+
+// Whose unmatched rows survive a join.
+enum class Unmatched { This, None, Both };
+
+// One braced piece of a name pattern: `{year}`, or the special `{value}`.
+struct PatternPiece {
+    std::string name;
+    bool is_value = false;
+};
+
+// The shape of a family of column names, `"{question}_{year}"`: literal 0, piece 1, literal 1,
+// ..., piece k, literal k. A plain column `[x]` is one piece between two empty literals, marked
+// as written in brackets.
+struct NamePattern {
+    std::vector<std::string> literals;
+    std::vector<PatternPiece> pieces;
+    bool bracketed = false;
+    Span span;
+};
+
+// ---- Steps ------------------------------------------------------------------------------
+
+struct Keep {
+    Value condition;
+};
+struct Pick {
+    ColumnList columns;  // empty when a chooser is given
+    bool all_but = false;
+    std::optional<Value> chooser;
+};
+struct Add {
+    std::vector<NamedValue> items;
+    std::optional<Value> chooser;         // with template_value, the `where` form
+    std::optional<Value> template_value;  // the value after `as` in the `where` form
+    ColumnList by;
+};
+struct Summarize {
+    std::vector<NamedValue> items;
+    std::optional<Value> chooser;
+    std::optional<Value> template_value;
+    ColumnList by;
+};
+struct Sort {
+    std::vector<SortKey> keys;
+    bool missing_first = false;
+};
+struct Take {
+    std::int64_t count = 0;
+    bool last = false;  // written `take_last`
+    ColumnList by;
+    bool with_ties = false;
+};
+struct AddRows {
+    TableName table;
+};
+struct AddCombinations {
+    ColumnList columns;
+    ColumnList by;
+};
+struct DropDuplicates {};
+struct Rename {
+    std::vector<NamedValue> pairs;  // new name, old column
+};
+struct DropMissing {
+    ColumnList columns;  // empty means every column
+};
+struct FillMissing {
+    std::vector<NamedValue> items;  // column, filler
+};
+struct Lengthen {
+    ColumnList columns;  // listed, or (with all_but) the ones to leave
+    bool all_but = false;
+    std::optional<Value> chooser;     // `lengthen where ...`
+    std::optional<NamePattern> name;  // `as name [n]` or `as name "{a}_{b}"`
+    std::optional<ColumnName> value;  // `value [v]`
+};
+struct Widen {
+    std::optional<NamePattern> name;  // where the new columns' names come from
+    std::optional<Value> value;       // what fills the cells
+    ColumnList by;
+    std::optional<Value> missing;  // the filler for empty cells
+    ColumnList giving;
+};
+struct Join {
+    TableName table;
+    std::vector<KeyPair> keys;
+    Unmatched unmatched = Unmatched::This;
+};
+
+using StepNode = std::variant<Keep, Pick, Add, Summarize, Sort, Take, AddRows, AddCombinations,
+                              DropDuplicates, Rename, DropMissing, FillMissing, Lengthen, Widen,
+                              Join>;
+
+// One step, from its verb to the end of its last word.
+struct Step {
+    Span span;
+    StepNode node;
+};
+
+// A whole sentence: the table it starts from and one step per `then`.
+struct Pipeline {
+    TableName source;
+    std::vector<Step> steps;
+    Span span;
+};
+
+}  // namespace brell
