@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "backend/registry.hpp"
+#include "backend/sql/registry.hpp"
 
 namespace brell {
 namespace {
@@ -18,7 +18,7 @@ std::optional<std::pair<std::string, std::string>> split_named_table(const std::
 
 std::optional<UsageError> take_columns(Arguments& collected, const std::string& value) {
     if (auto named = split_named_table(value)) {
-        const auto& [table, list] = *named;
+        const std::string& table = named->first;
         const bool described = std::any_of(
             collected.named_columns.begin(), collected.named_columns.end(),
             [&](const auto& entry) { return entry.first == table; });
@@ -26,7 +26,7 @@ std::optional<UsageError> take_columns(Arguments& collected, const std::string& 
             return UsageError{"`--columns` described `" + table +
                               "` twice, and a table takes one description"};
         }
-        collected.named_columns.emplace_back(table, list);
+        collected.named_columns.push_back(std::move(*named));
         return std::nullopt;
     }
     if (collected.head_columns) {

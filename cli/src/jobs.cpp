@@ -4,31 +4,30 @@
 #include <array>
 #include <string_view>
 
-#include "backend/registry.hpp"
+#include "backend/sql/registry.hpp"
 #include "check/suggest.hpp"
-#include "parse/lexer.hpp"
+#include "listings.hpp"
+#include "parse/parse.hpp"
 
 namespace brell {
 namespace {
 
 constexpr std::array<std::string_view, 2> kDrawingWays = {"text", "svg"};
 
-// The stages that are built so far: the words of the sentence are read, and a sentence that
-// does not lex is refused under the character at fault.
+// The stages that are built so far: the sentence is parsed, and a sentence that does not parse
+// is refused under the words at fault.
 std::optional<JobOutcome> read_words(const std::string& pipeline) {
-    auto tokens = lex(pipeline);
-    if (!tokens) return refusal(tokens.error(), pipeline);
+    auto parsed = parse(pipeline);
+    if (!parsed) return refusal(parsed.error(), pipeline);
     return std::nullopt;
 }
 
 }  // namespace
 
 JobOutcome run_needs(const std::string& pipeline) {
-    if (auto refused = read_words(pipeline)) return *refused;
-    return refusal(Diagnostic::not_built_yet(
-                       "`--needs` reads the steps of a sentence, and the step parser is not here "
-                       "yet"),
-                   pipeline);
+    auto parsed = parse(pipeline);
+    if (!parsed) return refusal(parsed.error(), pipeline);
+    return success(needs_listing(*parsed));
 }
 
 JobOutcome run_drawing(const std::string& pipeline, const std::string& way,

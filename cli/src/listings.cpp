@@ -1,6 +1,9 @@
 #include "listings.hpp"
 
+#include <unordered_set>
+
 #include "check/seats.hpp"
+#include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 
 namespace brell {
@@ -24,6 +27,40 @@ std::string seats_listing() {
         listing.append(kind_word(cell.kind)).append("\t");
         listing.append(cell.stands ? "stands" : "refused").append("\t");
         listing.append(cell.note).append("\n");
+    }
+    return listing;
+}
+
+}  // namespace brell
+
+namespace brell {
+namespace {
+
+// Every `matching(...)` table a condition names, in reading order.
+void matching_tables(const Value& condition, std::vector<std::string>& tables) {
+    if (const auto* matching = std::get_if<Matching>(&condition.node)) {
+        tables.push_back(matching->table.text);
+    }
+    for (const Value* child : children(condition)) matching_tables(*child, tables);
+}
+
+}  // namespace
+
+std::string needs_listing(const Pipeline& pipeline) {
+    std::vector<std::string> tables{pipeline.source.text};
+    for (const Step& step : pipeline.steps) {
+        if (const auto* keep = std::get_if<Keep>(&step.node)) {
+            matching_tables(keep->condition, tables);
+        } else if (const auto* add_rows = std::get_if<AddRows>(&step.node)) {
+            tables.push_back(add_rows->table.text);
+        } else if (const auto* join = std::get_if<Join>(&step.node)) {
+            tables.push_back(join->table.text);
+        }
+    }
+    std::string listing;
+    std::unordered_set<std::string> listed;
+    for (const std::string& table : tables) {
+        if (listed.insert(table).second) listing += table + "\n";
     }
     return listing;
 }

@@ -38,3 +38,22 @@ private:
 using Verdict = std::optional<Diagnostic>;
 
 }  // namespace brell
+
+#define BRELL_CONCAT_INNER(first, second) first##second
+#define BRELL_CONCAT(first, second) BRELL_CONCAT_INNER(first, second)
+
+// Hands a refusal straight on to the caller, or binds the result:
+//     BRELL_TRY(Value condition, parse_value());
+// The enclosing function must return a Result (or anything a Diagnostic converts to).
+#define BRELL_TRY(declaration, expression)                                       \
+    auto BRELL_CONCAT(brell_attempt_, __LINE__) = (expression);                  \
+    if (!BRELL_CONCAT(brell_attempt_, __LINE__)) {                               \
+        return std::move(BRELL_CONCAT(brell_attempt_, __LINE__)).error();        \
+    }                                                                            \
+    declaration = std::move(BRELL_CONCAT(brell_attempt_, __LINE__)).value()
+
+// Hands a refusal from a judging stage (a Verdict) straight on to the caller.
+#define BRELL_CHECK(expression)                                                  \
+    if (auto BRELL_CONCAT(brell_verdict_, __LINE__) = (expression)) {            \
+        return std::move(*BRELL_CONCAT(brell_verdict_, __LINE__));               \
+    }

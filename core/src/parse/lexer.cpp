@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -217,10 +219,9 @@ class Lexer {
         return std::nullopt;
     }
 
-    // A comment runs to the end of its line; the line feed goes with it.
+    // A comment runs to the end of its line; the line feed is then skipped as white space.
     void skip_comment() {
         while (at_ < characters_.size() && current() != '\n') ++at_;
-        if (at_ < characters_.size()) ++at_;
     }
 
     Verdict scan_word() {

@@ -1,4 +1,4 @@
-#include "backend/registry.hpp"
+#include "backend/sql/registry.hpp"
 
 #include <array>
 

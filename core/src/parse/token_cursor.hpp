@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnostic/result.hpp"
+#include "parse/syntax_tree.hpp"
+#include "parse/token.hpp"
+
+namespace brell {
+
+// The parsers' shared state: the tokens, the place reached, and the text they came from (for
+// spans at the end). Also the operations both parsers share.
+class TokenCursor {
+public:
+    TokenCursor(std::string_view text, std::vector<Token> tokens);
+
+    bool at_end() const { return position_ >= tokens_.size(); }
+    const Token& current() const { return tokens_[position_]; }
+    // The token after the current one, or null.
+    const Token* peek() const;
+    bool current_is(TokenKind kind) const { return !at_end() && current().kind == kind; }
+    bool current_is_word(std::string_view word) const;
+    // Moves past the current token and returns it.
+    const Token& advance();
+    // Where the last consumed token ends: the end of the span a construct has read so far.
+    std::size_t consumed_end() const { return consumed_end_; }
+    std::size_t position() const { return position_; }
+
+    // If the current token is the word, consumes it.
+    bool accept(std::string_view word);
+    bool accept(TokenKind kind);
+
+    // The span refusals are drawn under: the current token, or the last character of the text
+    // when no token is left (the whole character, so a span never cuts one apart).
+    Span here() const;
+    Diagnostic refuse_here(std::string message) const;
+
+    // The span from `start` to the end of the last consumed token.
+    Span span_from(std::size_t start) const;
+
+    // A table's name: a word that is not reserved, with dotted parts. `refusal` is the message
+    // when no such word stands here.
+    Result<TableName> table_name(std::string_view refusal);
+
+    // A column bracket, refused with `refusal` when none stands here.
+    Result<ColumnList> column_list(std::string_view refusal);
+
+    // A column bracket holding exactly one name.
+    Result<ColumnName> one_column(std::string_view refusal);
+
+    // The keys after `by` in `join` and `matching(...)`: `[id, day], [customer_id] is [id]`.
+    Result<std::vector<KeyPair>> key_list(std::string_view refusal);
+
+    std::string_view text() const { return text_; }
+
+private:
+    std::string_view text_;
+    std::vector<Token> tokens_;
+    std::size_t position_ = 0;
+    std::size_t consumed_end_ = 0;
+};
+
+// The names of a bracket joined by ", ".
+std::string joined_names(const std::vector<BracketName>& names);
+
+}  // namespace brell
