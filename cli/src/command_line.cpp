@@ -43,20 +43,23 @@ std::variant<std::string, UsageError> pipeline_text(
     return std::move(input.text);
 }
 
+// One `--columns` list read into columns; text that is not UTF-8 is refused before it is read.
+std::variant<std::vector<TableColumn>, UsageError> read_list(std::string_view table,
+                                                              std::string_view list) {
+    if (!is_valid_utf8(table) || !is_valid_utf8(list)) {
+        return UsageError{"could not read `--columns`: the list was not valid UTF-8"};
+    }
+    return read_column_list(list);
+}
+
 // Every `--columns` list read, the head table's first: the first refusal wins.
 std::variant<DescribedColumns, UsageError> read_descriptions(const Arguments& arguments) {
     DescribedColumns described;
-    const auto read = [](const std::string& list) -> std::variant<std::vector<TableColumn>, UsageError> {
-        if (!is_valid_utf8(list)) {
-            return UsageError{"could not read `--columns`: the list was not valid UTF-8"};
-        }
-        return read_column_list(list);
-    };
-    auto head = read(*arguments.head_columns);
+    auto head = read_list("", *arguments.head_columns);
     if (auto* error = std::get_if<UsageError>(&head)) return *error;
     described.head = std::get<std::vector<TableColumn>>(std::move(head));
     for (const auto& [table, list] : arguments.named_columns) {
-        auto columns = read(list);
+        auto columns = read_list(table, list);
         if (auto* error = std::get_if<UsageError>(&columns)) return *error;
         described.named.push_back(
             TableDescription{table, std::get<std::vector<TableColumn>>(std::move(columns))});

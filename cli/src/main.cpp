@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command_line.hpp"
+#include "deep_stack.hpp"
 
 namespace {
 
@@ -30,8 +31,9 @@ bool write_all(std::FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const brell::JobOutcome outcome =
-        brell::run_command_line(arguments, read_all_of_standard_input);
+    brell::JobOutcome outcome;
+    brell::run_with_deep_stack(
+        [&] { outcome = brell::run_command_line(arguments, read_all_of_standard_input); });
     if (!write_all(stdout, outcome.standard_output)) {
         // An answer that never reached its reader is not a success.
         const int error = errno;
