@@ -19,9 +19,9 @@ std::optional<std::pair<std::string, std::string>> split_named_table(const std::
 std::optional<UsageError> take_columns(Arguments& collected, const std::string& value) {
     if (auto named = split_named_table(value)) {
         const std::string& table = named->first;
-        const bool described = std::any_of(
-            collected.named_columns.begin(), collected.named_columns.end(),
-            [&](const auto& entry) { return entry.first == table; });
+        const bool described =
+            std::any_of(collected.named_columns.begin(), collected.named_columns.end(),
+                        [&](const auto& entry) { return entry.first == table; });
         if (described) {
             return UsageError{"`--columns` described `" + table +
                               "` twice, and a table takes one description"};
@@ -66,14 +66,14 @@ ScanOutcome scan_arguments(std::span<const std::string> arguments) {
             collected.draw_way = arguments[++i];
         } else if (argument == "--columns") {
             if (!has_next) {
-                return UsageError{
-                    "`--columns` needs a list, like \"region:text,revenue:number\""};
+                return UsageError{"`--columns` needs a list, like \"region:text,revenue:number\""};
             }
             if (auto error = take_columns(collected, arguments[++i])) return *error;
         } else if (!argument.empty() && argument[0] == '-') {
             return UsageError{"`" + argument + "` is not an option"};
         } else {
-            if (collected.pipeline) return UsageError{"two pipelines were given, and this takes one"};
+            if (collected.pipeline)
+                return UsageError{"two pipelines were given, and this takes one"};
             collected.pipeline = argument;
         }
     }

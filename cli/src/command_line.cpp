@@ -45,7 +45,7 @@ std::variant<std::string, UsageError> pipeline_text(
 
 // One `--columns` list read into columns; text that is not UTF-8 is refused before it is read.
 std::variant<std::vector<TableColumn>, UsageError> read_list(std::string_view table,
-                                                              std::string_view list) {
+                                                             std::string_view list) {
     if (!is_valid_utf8(table) || !is_valid_utf8(list)) {
         return UsageError{"could not read `--columns`: the list was not valid UTF-8"};
     }

@@ -2,7 +2,6 @@
 
 #include <pthread.h>
 
-
 namespace brell {
 namespace {
 

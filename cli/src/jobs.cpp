@@ -34,10 +34,10 @@ JobOutcome run_drawing(const std::string& pipeline, const std::string& way,
                        const DescribedColumns&) {
     if (auto refused = read_words(pipeline)) return *refused;
     if (way != "text" && way != "svg") {
-        return refusal(Diagnostic::illegal("there is no way of drawing called `" + way + "`." +
-                                           did_you_mean(suggest(way, kDrawingWays)) +
-                                           " There is: text, svg"),
-                       pipeline);
+        return refusal(
+            Diagnostic::illegal("there is no way of drawing called `" + way + "`." +
+                                did_you_mean(suggest(way, kDrawingWays)) + " There is: text, svg"),
+            pipeline);
     }
     return refusal(Diagnostic::not_built_yet("`--draw " + way +
                                              "` draws the checked steps, and the checker is not "

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     if (!write_all(stdout, outcome.standard_output)) {
         // An answer that never reached its reader is not a success.
         const int error = errno;
-        std::fprintf(stderr, "brell: could not write to standard output: %s\n", std::strerror(error));
+        std::fprintf(stderr, "brell: could not write to standard output: %s\n",
+                     std::strerror(error));
         return outcome.exit_status == 0 ? 1 : outcome.exit_status;
     }
     write_all(stderr, outcome.standard_error);

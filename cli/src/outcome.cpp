@@ -5,7 +5,9 @@
 
 namespace brell {
 
-JobOutcome success(std::string output) { return JobOutcome{std::move(output), "", 0}; }
+JobOutcome success(std::string output) {
+    return JobOutcome{std::move(output), "", 0};
+}
 
 JobOutcome usage_error(std::string_view message) {
     std::string report = "brell: ";

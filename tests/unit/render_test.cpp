@@ -35,7 +35,8 @@ TEST(Render, WidensTheGutterForTwoDigitLineNumbers) {
 TEST(Render, CountsCharactersNotBytes) {
     const std::string text = "t then keep where [größe] is \"Ünïcödé\" = 1";
     const std::size_t quote = text.find('"');
-    const Diagnostic diagnostic = Diagnostic::illegal("m", Span{quote, text.rfind('"') - quote + 1});
+    const Diagnostic diagnostic =
+        Diagnostic::illegal("m", Span{quote, text.rfind('"') - quote + 1});
     EXPECT_EQ(render(diagnostic, text),
               "illegal: m\n"
               "  |\n"

@@ -14,7 +14,7 @@ std::optional<std::string> suggestion(std::string_view written,
 }
 
 TEST(Suggest, LimitDependsOnTheWrittenLength) {
-    EXPECT_EQ(suggestion("regoin", {"region", "revenue"}), "region");  // 6 characters: up to 2
+    EXPECT_EQ(suggestion("regoin", {"region", "revenue"}), "region");   // 6 characters: up to 2
     EXPECT_EQ(suggestion("rev", {"region", "revenue"}), std::nullopt);  // 3 characters: up to 1
     EXPECT_EQ(suggestion("kep", {"keep", "pick"}), "keep");
     EXPECT_EQ(suggestion("ruby", {"sql", "spark", "dplyr"}), std::nullopt);
@@ -35,7 +35,7 @@ TEST(Suggest, TranspositionCostsTwo) {
 }
 
 TEST(Suggest, NearerThenShorterThenEarlierWins) {
-    EXPECT_EQ(suggestion("abx", {"abc", "ab"}), "ab");  // equal distance: the shorter
+    EXPECT_EQ(suggestion("abx", {"abc", "ab"}), "ab");    // equal distance: the shorter
     EXPECT_EQ(suggestion("abx", {"abc", "abd"}), "abc");  // equal distance and length: the earlier
     EXPECT_EQ(suggestion("average", {"averages", "average"}), "average");  // nearer
 }

@@ -70,7 +70,9 @@ std::string_view seat_example(Seat seat) {
     return "";
 }
 
-std::span<const SeatCell> seat_table() { return kSeatTable; }
+std::span<const SeatCell> seat_table() {
+    return kSeatTable;
+}
 
 const SeatCell& seat_cell(Seat seat, FunctionKind kind) {
     // Seats in order, three kinds each, in the order scalar, aggregate, window.

@@ -15,8 +15,8 @@ std::string render(const Diagnostic& diagnostic, std::string_view text) {
 
     const std::size_t last_feed = start == 0 ? std::string_view::npos : text.rfind('\n', start - 1);
     const std::size_t line_begin = last_feed == std::string_view::npos ? 0 : last_feed + 1;
-    const std::size_t line_number = 1 + static_cast<std::size_t>(std::count(
-                                            text.begin(), text.begin() + start, '\n'));
+    const std::size_t line_number =
+        1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + start, '\n'));
     std::size_t line_end = text.find('\n', line_begin);
     if (line_end == std::string_view::npos) line_end = text.size();
 
@@ -24,8 +24,8 @@ std::string render(const Diagnostic& diagnostic, std::string_view text) {
     std::replace(line.begin(), line.end(), '\t', ' ');
 
     const std::size_t indent = count_characters(text.substr(line_begin, start - line_begin));
-    const std::size_t width =
-        std::max<std::size_t>(1, end > start ? count_characters(text.substr(start, end - start)) : 0);
+    const std::size_t width = std::max<std::size_t>(
+        1, end > start ? count_characters(text.substr(start, end - start)) : 0);
 
     const std::string number = std::to_string(line_number);
     const std::string gutter(number.size(), ' ');

@@ -11,7 +11,7 @@ namespace brell {
 // (A small stand-in for std::expected, which not every compiler on the build machines offers.)
 template <typename T>
 class Result {
-public:
+  public:
     Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
     Result(Diagnostic refusal) : state_(std::in_place_index<1>, std::move(refusal)) {}
 
@@ -30,7 +30,7 @@ public:
     const Diagnostic& error() const& { return std::get<1>(state_); }
     Diagnostic&& error() && { return std::get<1>(std::move(state_)); }
 
-private:
+  private:
     std::variant<T, Diagnostic> state_;
 };
 
@@ -45,15 +45,15 @@ using Verdict = std::optional<Diagnostic>;
 // Hands a refusal straight on to the caller, or binds the result:
 //     BRELL_TRY(Value condition, parse_value());
 // The enclosing function must return a Result (or anything a Diagnostic converts to).
-#define BRELL_TRY(declaration, expression)                                       \
-    auto BRELL_CONCAT(brell_attempt_, __LINE__) = (expression);                  \
-    if (!BRELL_CONCAT(brell_attempt_, __LINE__)) {                               \
-        return std::move(BRELL_CONCAT(brell_attempt_, __LINE__)).error();        \
-    }                                                                            \
+#define BRELL_TRY(declaration, expression)                                \
+    auto BRELL_CONCAT(brell_attempt_, __LINE__) = (expression);           \
+    if (!BRELL_CONCAT(brell_attempt_, __LINE__)) {                        \
+        return std::move(BRELL_CONCAT(brell_attempt_, __LINE__)).error(); \
+    }                                                                     \
     declaration = std::move(BRELL_CONCAT(brell_attempt_, __LINE__)).value()
 
 // Hands a refusal from a judging stage (a Verdict) straight on to the caller.
-#define BRELL_CHECK(expression)                                                  \
-    if (auto BRELL_CONCAT(brell_verdict_, __LINE__) = (expression)) {            \
-        return std::move(*BRELL_CONCAT(brell_verdict_, __LINE__));               \
+#define BRELL_CHECK(expression)                                       \
+    if (auto BRELL_CONCAT(brell_verdict_, __LINE__) = (expression)) { \
+        return std::move(*BRELL_CONCAT(brell_verdict_, __LINE__));    \
     }

@@ -9,7 +9,7 @@ namespace brell {
 // (the checker writes a template out once per chosen column; a drawing re-checks a copy).
 template <typename T>
 class Box {
-public:
+  public:
     Box(T value) : pointer_(std::make_unique<T>(std::move(value))) {}
     Box(const Box& other) : pointer_(std::make_unique<T>(*other)) {}
     Box(Box&&) noexcept = default;
@@ -25,7 +25,7 @@ public:
     T* operator->() { return pointer_.get(); }
     const T* operator->() const { return pointer_.get(); }
 
-private:
+  private:
     std::unique_ptr<T> pointer_;
 };
 

@@ -34,14 +34,17 @@ bool begins_value(const Token& token) {
 }  // namespace
 
 Result<NamePattern> read_name_pattern(const std::string& text, Span span) {
-    const auto refuse = [&](std::string message) { return Diagnostic::illegal(std::move(message), span); };
+    const auto refuse = [&](std::string message) {
+        return Diagnostic::illegal(std::move(message), span);
+    };
     NamePattern pattern;
     pattern.span = span;
     pattern.literals.emplace_back();
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '}') {
             return refuse(std::string("this `}` closes nothing. Each piece of the name goes in a "
-                                      "pair of braces: ") + std::string(kPatternExample));
+                                      "pair of braces: ") +
+                          std::string(kPatternExample));
         }
         if (text[i] != '{') {
             pattern.literals.back() += text[i];
@@ -50,27 +53,35 @@ Result<NamePattern> read_name_pattern(const std::string& text, Span span) {
         const std::size_t close = text.find('}', i + 1);
         if (close == std::string::npos) {
             return refuse(std::string("this `{` is never closed. Each piece of the name goes in a "
-                                      "pair of braces: ") + std::string(kPatternExample));
+                                      "pair of braces: ") +
+                          std::string(kPatternExample));
         }
         const std::string name = text.substr(i + 1, close - i - 1);
         if (name.empty()) {
-            return refuse("`{}` has nothing in it, so there is no column for that piece to become. "
-                          "Name it: " + std::string(kPatternExample));
+            return refuse(
+                "`{}` has nothing in it, so there is no column for that piece to become. "
+                "Name it: " +
+                std::string(kPatternExample));
         }
         if (!pattern.pieces.empty() && pattern.literals.back().empty()) {
-            return refuse("two pieces sit against each other with nothing between them, so there "
-                          "is no way to tell where one ends. Put the text that separates them in "
-                          "between: " + std::string(kPatternExample));
+            return refuse(
+                "two pieces sit against each other with nothing between them, so there "
+                "is no way to tell where one ends. Put the text that separates them in "
+                "between: " +
+                std::string(kPatternExample));
         }
         const bool is_value = name == "value";
-        const bool seen = std::any_of(pattern.pieces.begin(), pattern.pieces.end(),
-                                      [&](const PatternPiece& piece) { return piece.name == name; });
+        const bool seen =
+            std::any_of(pattern.pieces.begin(), pattern.pieces.end(),
+                        [&](const PatternPiece& piece) { return piece.name == name; });
         if (seen && is_value) {
-            return refuse("`{value}` says which value column a piece belongs to, so there is only "
-                          "ever one of it");
+            return refuse(
+                "`{value}` says which value column a piece belongs to, so there is only "
+                "ever one of it");
         }
         if (seen) {
-            return refuse("`{" + name + "}` is here twice, and two columns cannot share one name. "
+            return refuse("`{" + name +
+                          "}` is here twice, and two columns cannot share one name. "
                           "Give the second piece its own");
         }
         pattern.pieces.push_back(PatternPiece{name, is_value});
@@ -78,7 +89,8 @@ Result<NamePattern> read_name_pattern(const std::string& text, Span span) {
         i = close;
     }
     if (pattern.pieces.empty()) {
-        return refuse("`\"" + text + "\"` has no pieces in braces, so it names nothing and every "
+        return refuse("`\"" + text +
+                      "\"` has no pieces in braces, so it names nothing and every "
                       "column would get the same name. Say what varies: " +
                       std::string(kPatternExample));
     }
@@ -105,9 +117,12 @@ Result<NamePattern> StepParser::name_clause(std::string_view verb) {
         const Token& text = cursor_.advance();
         return read_name_pattern(text.text, text.span);
     }
-    return cursor_.refuse_here("`name` takes the column, in brackets, or the shape of the old names "
-                               "in quotes: `" + std::string(verb) + " ... name [question]` or "
-                               "`name \"{question}_{year}\"`");
+    return cursor_.refuse_here(
+        "`name` takes the column, in brackets, or the shape of the old names "
+        "in quotes: `" +
+        std::string(verb) +
+        " ... name [question]` or "
+        "`name \"{question}_{year}\"`");
 }
 
 Result<StepParser::NameAndValue> StepParser::name_and_value_clauses(std::string_view verb) {
@@ -158,7 +173,8 @@ Result<StepParser::NameAndValue> StepParser::name_and_value_clauses(std::string_
         if (!lengthening) {
             return Diagnostic::illegal(
                 "`{value}` says a piece of the name picks which value column a row belongs to, "
-                "which is a question for `lengthen`. Here `value` says what fills the cells, and it "
+                "which is a question for `lengthen`. Here `value` says what fills the cells, and "
+                "it "
                 "takes one value: `widen name \"{question}_{year}\", value [answer]`",
                 clauses.name->span);
         }

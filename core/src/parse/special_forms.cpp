@@ -91,7 +91,8 @@ ValueParser::Parsing ValueParser::when(const Token& word) {
         BRELL_TRY(Parsed answer, value_level());
         node.branches.push_back(WhenBranch{keep(std::move(question)), keep(std::move(answer))});
         if (cursor_.accept(TokenKind::CloseParen)) break;
-        if (!cursor_.accept(TokenKind::Comma)) return cursor_.refuse_here(std::string(kNeverClosed));
+        if (!cursor_.accept(TokenKind::Comma))
+            return cursor_.refuse_here(std::string(kNeverClosed));
     }
     return deeper(Value{cursor_.span_from(word.span.start), std::move(node)}, depth + 1, word.span);
 }
@@ -148,12 +149,14 @@ ValueParser::Parsing ValueParser::look_up(const Token& word) {
             "`otherwise` is where the values with no pair go, so it comes last. Anything written "
             "after it could never be reached");
     }
-    if (!cursor_.accept(TokenKind::CloseParen)) return cursor_.refuse_here(std::string(kNeverClosed));
+    if (!cursor_.accept(TokenKind::CloseParen))
+        return cursor_.refuse_here(std::string(kNeverClosed));
     Value subject_value = keep(std::move(subject));
     Value otherwise_value = keep(std::move(otherwise));
-    return deeper(Value{cursor_.span_from(word.span.start),
-                        LookUp{std::move(subject_value), std::move(pairs), std::move(otherwise_value)}},
-                  depth + 1, word.span);
+    return deeper(
+        Value{cursor_.span_from(word.span.start),
+              LookUp{std::move(subject_value), std::move(pairs), std::move(otherwise_value)}},
+        depth + 1, word.span);
 }
 
 ValueParser::Parsing ValueParser::rolling(const Token& word) {
@@ -180,9 +183,9 @@ ValueParser::Parsing ValueParser::rolling(const Token& word) {
     const Token& name = cursor_.advance();
     BRELL_TRY(std::vector<Parsed> arguments, call_arguments(name));
     if (!cursor_.accept(TokenKind::Comma)) {
-        return cursor_.refuse_here(with(
-            "`rolling` also needs how many rows the window holds, after the aggregate: ",
-            kRollingExample));
+        return cursor_.refuse_here(
+            with("`rolling` also needs how many rows the window holds, after the aggregate: ",
+                 kRollingExample));
     }
     BRELL_TRY(Parsed size, value_level());
     if (!cursor_.accept(TokenKind::CloseParen)) {
@@ -220,10 +223,11 @@ ValueParser::Parsing ValueParser::matching(const Token& word) {
                             "the two tables name it differently")));
     }
     if (!cursor_.accept(TokenKind::CloseParen)) {
-        return cursor_.refuse_here("`matching(` is never closed. Add a `)` after the table it names");
+        return cursor_.refuse_here(
+            "`matching(` is never closed. Add a `)` after the table it names");
     }
-    return Parsed{Value{cursor_.span_from(word.span.start), Matching{std::move(table), std::move(keys)}},
-                  1};
+    return Parsed{
+        Value{cursor_.span_from(word.span.start), Matching{std::move(table), std::move(keys)}}, 1};
 }
 
 }  // namespace brell

@@ -78,7 +78,8 @@ Result<Pipeline> StepParser::parse_pipeline() {
                                                lowered + "` instead of `" + token.text + "`");
                 }
             }
-            return cursor_.refuse_here("steps are joined by the word `then`, and one is missing here");
+            return cursor_.refuse_here(
+                "steps are joined by the word `then`, and one is missing here");
         }
         cursor_.advance();
         BRELL_TRY(Step next, step());
@@ -115,14 +116,16 @@ Result<StepNode> StepParser::verb_grammar(std::string_view verb) {
     if (verb == "drop_duplicates") return drop_duplicates();
     if (verb == "drop_missing") return drop_missing();
     if (verb == "rename") {
-        BRELL_TRY(std::vector<NamedValue> pairs,
-                  named_values(verb, "`rename` names the column, in brackets: `rename [name] as ...`"));
+        BRELL_TRY(
+            std::vector<NamedValue> pairs,
+            named_values(verb, "`rename` names the column, in brackets: `rename [name] as ...`"));
         return StepNode{Rename{std::move(pairs)}};
     }
     if (verb == "fill_missing") {
         BRELL_TRY(std::vector<NamedValue> items,
-                  named_values(verb, "`fill_missing` names the column, in brackets: "
-                                     "`fill_missing [name] as ...`"));
+                  named_values(verb,
+                               "`fill_missing` names the column, in brackets: "
+                               "`fill_missing [name] as ...`"));
         return StepNode{FillMissing{std::move(items)}};
     }
     if (verb == "lengthen") return lengthen();
@@ -151,8 +154,8 @@ Result<StepNode> StepParser::keep() {
         }
         BRELL_TRY(Value question, value());
         const Span span = cursor_.span_from(word.span.start);
-        return StepNode{Keep{Value{span, OverColumns{quantifier, std::move(chooser),
-                                                     std::move(question)}}}};
+        return StepNode{
+            Keep{Value{span, OverColumns{quantifier, std::move(chooser), std::move(question)}}}};
     }
     BRELL_TRY(Value condition, value());
     return StepNode{Keep{std::move(condition)}};
@@ -171,20 +174,22 @@ Result<StepNode> StepParser::pick() {
             kAllButElsewhere.end()) {
             return cursor_.refuse_here(
                 "the grammar writes this as `all_but`, so there is one spelling rather than one "
-                "per language. Write `pick all_but [a, b]` instead of `pick " + word + " [a, b]`");
+                "per language. Write `pick all_but [a, b]` instead of `pick " +
+                word + " [a, b]`");
         }
     }
     const bool first_is_bracket = cursor_.current_is(TokenKind::ColumnBracket);
-    std::vector<BracketName> written = first_is_bracket ? cursor_.current().names
-                                                        : std::vector<BracketName>{};
+    std::vector<BracketName> written =
+        first_is_bracket ? cursor_.current().names : std::vector<BracketName>{};
     BRELL_TRY(node.columns,
               cursor_.column_list("`pick` needs the columns to choose, in brackets: `pick [a, b]`, "
                                   "or by the shape of the name: `pick where name starts \"q\"`"));
     if (cursor_.current_is(TokenKind::ColumnBracket)) {
         const std::vector<BracketName>& second = cursor_.current().names;
         written.insert(written.end(), second.begin(), second.end());
-        return cursor_.refuse_here("`pick` takes one list of columns in one bracket. Write `pick [" +
-                                   joined_names(written) + "]`");
+        return cursor_.refuse_here(
+            "`pick` takes one list of columns in one bracket. Write `pick [" +
+            joined_names(written) + "]`");
     }
     return StepNode{std::move(node)};
 }
@@ -203,8 +208,10 @@ Result<StepNode> StepParser::add_or_summarize(std::string_view verb) {
         }
         BRELL_TRY(node.template_value, value());
     } else {
-        BRELL_TRY(node.items, named_values(verb, "`" + name + "` names the column it is making, "
-                                                 "in brackets: `" + name + " [name] as ...`"));
+        BRELL_TRY(node.items, named_values(verb, "`" + name +
+                                                     "` names the column it is making, "
+                                                     "in brackets: `" +
+                                                     name + " [name] as ...`"));
     }
     BRELL_TRY(node.by, optional_by("`by` needs the columns that say which rows go together, in "
                                    "brackets: `by [product]`"));
@@ -260,15 +267,17 @@ Result<StepNode> StepParser::take(std::string_view verb) {
     Take node;
     node.last = verb == "take_last";
     if (!cursor_.current_is(TokenKind::Whole)) {
-        return cursor_.refuse_here("`" + name + "` needs a whole number of rows: `" + name + " 10`");
+        return cursor_.refuse_here("`" + name + "` needs a whole number of rows: `" + name +
+                                   " 10`");
     }
     node.count = cursor_.advance().whole;
     BRELL_TRY(node.by, optional_by("`by` needs the columns that say which rows go together, in "
                                    "brackets: `by [id]`"));
     if (cursor_.accept("with")) {
         if (!cursor_.accept("ties")) {
-            return cursor_.refuse_here("the only thing `" + name + "` takes after `with` is `ties`: `" +
-                                       name + " 3 with ties`");
+            return cursor_.refuse_here("the only thing `" + name +
+                                       "` takes after `with` is `ties`: `" + name +
+                                       " 3 with ties`");
         }
         node.with_ties = true;
     }
@@ -322,7 +331,8 @@ Result<StepNode> StepParser::add_combinations() {
         return cursor_.refuse_here(
             "`add_combinations` works on this table's own values, so it takes columns rather than "
             "a table: `add_combinations [region, product]`. For another table's rows underneath: "
-            "`add_rows " + cursor_.current().text + "`");
+            "`add_rows " +
+            cursor_.current().text + "`");
     }
     AddCombinations node;
     BRELL_TRY(node.columns,
@@ -338,9 +348,11 @@ Result<StepNode> StepParser::drop_duplicates() {
         const std::string names = joined_names(cursor_.current().names);
         return cursor_.refuse_here(
             "`drop_duplicates` takes no columns, because naming some means two different things "
-            "and one of them has no answer. For the distinct values of " + names + ": `pick [" +
-            names + "] then drop_duplicates`. To keep whole rows, one per group: `sort [...] then "
-            "take 1 by [" + names + "]`");
+            "and one of them has no answer. For the distinct values of " +
+            names + ": `pick [" + names +
+            "] then drop_duplicates`. To keep whole rows, one per group: `sort [...] then "
+            "take 1 by [" +
+            names + "]`");
     }
     return StepNode{DropDuplicates{}};
 }

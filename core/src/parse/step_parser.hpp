@@ -12,12 +12,12 @@ namespace brell {
 // Reads the pipeline: the source table's name, then one step per `then`, each by its verb's
 // grammar.
 class StepParser {
-public:
+  public:
     explicit StepParser(TokenCursor& cursor) : cursor_(cursor), values_(cursor) {}
 
     Result<Pipeline> parse_pipeline();
 
-private:
+  private:
     Result<Step> step();
     Result<StepNode> verb_grammar(std::string_view verb);
 
@@ -40,7 +40,7 @@ private:
     // `name ...` and `value ...`, joined by a comma, after `lengthen ... as` and after `widen`.
     struct NameAndValue {
         std::optional<NamePattern> name;
-        std::optional<Value> value;           // widen: what fills the cells
+        std::optional<Value> value;              // widen: what fills the cells
         std::optional<ColumnName> value_column;  // lengthen: the column holding the values
     };
     Result<NameAndValue> name_and_value_clauses(std::string_view verb);

@@ -16,9 +16,15 @@ std::vector<const Value*> children(const Value& value) {
                    [](const Decimal&) {},
                    [](const Truth&) {},
                    [](const Missing&) {},
-                   [&](const Arithmetic& node) { found = {&*node.left, &*node.right}; },
-                   [&](const Compare& node) { found = {&*node.left, &*node.right}; },
-                   [&](const Logic& node) { found = {&*node.left, &*node.right}; },
+                   [&](const Arithmetic& node) {
+                       found = {&*node.left, &*node.right};
+                   },
+                   [&](const Compare& node) {
+                       found = {&*node.left, &*node.right};
+                   },
+                   [&](const Logic& node) {
+                       found = {&*node.left, &*node.right};
+                   },
                    [&](const Not& node) { found = {&*node.operand}; },
                    [&](const InSet& node) {
                        found = {&*node.operand};
@@ -26,8 +32,12 @@ std::vector<const Value*> children(const Value& value) {
                    },
                    [&](const IsMissing& node) { found = {&*node.operand}; },
                    [&](const Call& node) { all(node.arguments); },
-                   [&](const TextTest& node) { found = {&*node.left, &*node.right}; },
-                   [&](const OverColumns& node) { found = {&*node.chooser, &*node.question}; },
+                   [&](const TextTest& node) {
+                       found = {&*node.left, &*node.right};
+                   },
+                   [&](const OverColumns& node) {
+                       found = {&*node.chooser, &*node.question};
+                   },
                    [](const KindWord&) {},
                    [](const ValueWord&) {},
                    [](const NameWord&) {},

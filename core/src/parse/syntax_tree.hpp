@@ -258,9 +258,9 @@ struct Join {
     Unmatched unmatched = Unmatched::This;
 };
 
-using StepNode = std::variant<Keep, Pick, Add, Summarize, Sort, Take, AddRows, AddCombinations,
-                              DropDuplicates, Rename, DropMissing, FillMissing, Lengthen, Widen,
-                              Join>;
+using StepNode =
+    std::variant<Keep, Pick, Add, Summarize, Sort, Take, AddRows, AddCombinations, DropDuplicates,
+                 Rename, DropMissing, FillMissing, Lengthen, Widen, Join>;
 
 // One step, from its verb to the end of its last word.
 struct Step {

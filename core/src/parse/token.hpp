@@ -39,7 +39,7 @@ struct BracketName {
 struct Token {
     TokenKind kind = TokenKind::Word;
     Span span;
-    std::string text;                // Word: the word as written; Text: what stands between the quotes
+    std::string text;  // Word: the word as written; Text: what stands between the quotes
     std::vector<BracketName> names;  // ColumnBracket: the names in written order
     std::int64_t whole = 0;          // Whole
     double decimal = 0;              // Decimal

@@ -60,8 +60,10 @@ Result<TableName> TokenCursor::table_name(std::string_view refusal) {
     TableName name{first.text, first.span};
     while (current_is(TokenKind::Dot)) {
         if (!is_name_word(peek())) {
-            return refuse_here("`" + name.text + ".` names a table in parts, so a part has to follow "
-                               "the dot: `" + name.text + ".orders`");
+            return refuse_here("`" + name.text +
+                               ".` names a table in parts, so a part has to follow "
+                               "the dot: `" +
+                               name.text + ".orders`");
         }
         advance();
         name.text += "." + advance().text;
@@ -86,8 +88,10 @@ Result<ColumnName> TokenCursor::one_column(std::string_view refusal) {
         for (const BracketName& name : current().names) {
             separate += (separate.empty() ? "[" : ", [") + name.text + "]";
         }
-        return refuse_here("each key gets its own brackets here, so that each can have its own "
-                           "direction. Write `" + separate + "`");
+        return refuse_here(
+            "each key gets its own brackets here, so that each can have its own "
+            "direction. Write `" +
+            separate + "`");
     }
     const BracketName& name = advance().names.front();
     return ColumnName{name.text, name.span};

@@ -14,7 +14,7 @@ namespace brell {
 // The parsers' shared state: the tokens, the place reached, and the text they came from (for
 // spans at the end). Also the operations both parsers share.
 class TokenCursor {
-public:
+  public:
     TokenCursor(std::string_view text, std::vector<Token> tokens);
 
     bool at_end() const { return position_ >= tokens_.size(); }
@@ -56,7 +56,7 @@ public:
 
     std::string_view text() const { return text_; }
 
-private:
+  private:
     std::string_view text_;
     std::vector<Token> tokens_;
     std::size_t position_ = 0;

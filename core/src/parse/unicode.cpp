@@ -1,7 +1,7 @@
 #include "parse/unicode.hpp"
 
-#include <unicode/uchar.h>
 #include <unicode/locid.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 namespace brell {

@@ -84,8 +84,8 @@ ValueParser::Parsing ValueParser::or_level() {
     while (cursor_.current_is_word("or")) {
         const Span operator_span = cursor_.advance().span;
         BRELL_TRY(Parsed right, and_level());
-        BRELL_TRY(left, join<Logic>(std::move(left), std::move(right), operator_span,
-                                    LogicOperator::Or));
+        BRELL_TRY(left,
+                  join<Logic>(std::move(left), std::move(right), operator_span, LogicOperator::Or));
     }
     return left;
 }
@@ -120,8 +120,9 @@ ValueParser::Parsing ValueParser::comparison_level() {
         const Span word = cursor_.advance().span;
         const bool negated = cursor_.accept("not");
         if (cursor_.accept("missing")) {
-            return deeper(Value{cursor_.span_from(start), IsMissing{std::move(left.value), negated}},
-                          left.depth + 1, word);
+            return deeper(
+                Value{cursor_.span_from(start), IsMissing{std::move(left.value), negated}},
+                left.depth + 1, word);
         }
         BRELL_TRY(Parsed right, additive_level());
         return join<Compare>(std::move(left), std::move(right), word,
@@ -163,7 +164,8 @@ ValueParser::Parsing ValueParser::comparison_level() {
 
 ValueParser::Parsing ValueParser::set_after_in(Parsed operand, bool negated, std::size_t start) {
     if (!cursor_.current_is(TokenKind::OpenBrace)) {
-        return cursor_.refuse_here("`in` needs a set of values in braces: `in {\"West\", \"East\"}`");
+        return cursor_.refuse_here(
+            "`in` needs a set of values in braces: `in {\"West\", \"East\"}`");
     }
     const Span open = cursor_.advance().span;
     if (cursor_.current_is(TokenKind::CloseBrace)) {
@@ -180,11 +182,12 @@ ValueParser::Parsing ValueParser::set_after_in(Parsed operand, bool negated, std
         items.push_back(std::move(item.value));
     } while (cursor_.accept(TokenKind::Comma));
     if (!cursor_.accept(TokenKind::CloseBrace)) {
-        return cursor_.refuse_here("this set of values is never closed. Add a `}` after the last one");
+        return cursor_.refuse_here(
+            "this set of values is never closed. Add a `}` after the last one");
     }
-    return deeper(Value{cursor_.span_from(start), InSet{std::move(operand.value), negated,
-                                                        std::move(items)}},
-                  depth + 1, open);
+    return deeper(
+        Value{cursor_.span_from(start), InSet{std::move(operand.value), negated, std::move(items)}},
+        depth + 1, open);
 }
 
 ValueParser::Parsing ValueParser::additive_level() {
@@ -269,8 +272,8 @@ ValueParser::Parsing ValueParser::word_primary() {
             "`then` separates steps and cannot appear inside a value. Something is missing before "
             "it");
     }
-    if (text == "name" || text == "kind" || text == "value" || text == "missing" ||
-        text == "yes" || text == "no") {
+    if (text == "name" || text == "kind" || text == "value" || text == "missing" || text == "yes" ||
+        text == "no") {
         cursor_.advance();
         if (text == "name") return Parsed{Value{word.span, NameWord{}}};
         if (text == "kind") return Parsed{Value{word.span, KindWord{}}};
@@ -284,7 +287,8 @@ ValueParser::Parsing ValueParser::word_primary() {
         const std::string ours(foreign.ours);
         return cursor_.refuse_here("the grammar writes this as `" + ours +
                                    "`, so there is one spelling rather than one per language. "
-                                   "Write `" + ours + "` instead of `" + text + "`");
+                                   "Write `" +
+                                   ours + "` instead of `" + text + "`");
     }
     const Token* after = cursor_.peek();
     const bool opens = after != nullptr && after->kind == TokenKind::OpenParen;
@@ -297,8 +301,9 @@ ValueParser::Parsing ValueParser::word_primary() {
     if (opens) return call(cursor_.advance());
     const auto close_function = suggest(text, function_names());
     return cursor_.refuse_here(
-        "`" + text + "` is a bare word where a value belongs. A column is written in brackets, as `[" +
-        text + "]`, and a function is written with parentheses." +
+        "`" + text +
+        "` is a bare word where a value belongs. A column is written in brackets, as `[" + text +
+        "]`, and a function is written with parentheses." +
         (close_function ? " Did you mean `" + std::string(*close_function) + "(...)`?" : ""));
 }
 
@@ -324,9 +329,9 @@ ValueParser::Parsing ValueParser::call(const Token& name) {
         depth = std::max(depth, argument.depth);
         values.push_back(std::move(argument.value));
     }
-    return deeper(Value{cursor_.span_from(name.span.start),
-                        Call{name.text, name.span, std::move(values)}},
-                  depth + 1, name.span);
+    return deeper(
+        Value{cursor_.span_from(name.span.start), Call{name.text, name.span, std::move(values)}},
+        depth + 1, name.span);
 }
 
 }  // namespace brell

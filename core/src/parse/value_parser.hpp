@@ -15,12 +15,12 @@ inline constexpr std::size_t kDeepestValue = 1000;
 // Reads one value at the cursor by recursive descent over the precedence ladder (loosest first):
 // or, and, not, one comparison, + and -, * and /, then minus signs, groups and primaries.
 class ValueParser {
-public:
+  public:
     explicit ValueParser(TokenCursor& cursor) : cursor_(cursor) {}
 
     Result<Value> parse_value();
 
-private:
+  private:
     // A value with the depth of its tree (a lone primary is 1 deep).
     struct Parsed {
         Value value;
@@ -57,12 +57,12 @@ private:
 
     // Counts one more level of recursion while alive; `entered()` is false past the limit.
     class Nesting {
-    public:
+      public:
         explicit Nesting(std::size_t& level) : level_(level) { ++level_; }
         ~Nesting() { --level_; }
         bool entered() const { return level_ <= kDeepestValue; }
 
-    private:
+      private:
         std::size_t& level_;
     };
     Diagnostic too_deep(Span at) const;

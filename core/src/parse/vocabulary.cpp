@@ -7,9 +7,10 @@ namespace brell {
 namespace {
 
 constexpr std::array<std::string_view, 16> kVerbs = {
-    "keep",    "pick",        "add",  "summarize",       "sort",   "take",
-    "take_last", "join",      "add_rows", "drop_duplicates", "rename", "drop_missing",
-    "fill_missing", "add_combinations", "lengthen", "widen",
+    "keep",   "pick",         "add",          "summarize",        "sort",
+    "take",   "take_last",    "join",         "add_rows",         "drop_duplicates",
+    "rename", "drop_missing", "fill_missing", "add_combinations", "lengthen",
+    "widen",
 };
 
 using enum FunctionKind;
@@ -56,10 +57,10 @@ constexpr std::array<FunctionEntry, 38> kFunctions = {{
 }};
 
 constexpr std::array<std::string_view, 30> kReservedWords = {
-    "then", "where",   "as",     "by",     "all_but", "descending", "in",        "is",
-    "not",  "and",     "or",     "yes",    "no",      "missing",    "unmatched", "starts",
-    "ends", "contains", "name",  "value",  "kind",    "giving",     "when",      "otherwise",
-    "look_up", "matching", "any", "every", "with",    "ties",
+    "then",    "where",    "as",   "by",    "all_but", "descending", "in",        "is",
+    "not",     "and",      "or",   "yes",   "no",      "missing",    "unmatched", "starts",
+    "ends",    "contains", "name", "value", "kind",    "giving",     "when",      "otherwise",
+    "look_up", "matching", "any",  "every", "with",    "ties",
 };
 
 }  // namespace
@@ -76,9 +77,15 @@ std::string_view kind_word(FunctionKind kind) {
     return "scalar";
 }
 
-std::span<const std::string_view> verbs() { return kVerbs; }
-std::span<const FunctionEntry> functions() { return kFunctions; }
-std::span<const std::string_view> reserved_words() { return kReservedWords; }
+std::span<const std::string_view> verbs() {
+    return kVerbs;
+}
+std::span<const FunctionEntry> functions() {
+    return kFunctions;
+}
+std::span<const std::string_view> reserved_words() {
+    return kReservedWords;
+}
 
 bool is_verb(std::string_view word) {
     return std::find(kVerbs.begin(), kVerbs.end(), word) != kVerbs.end();

@@ -48,7 +48,9 @@ std::string operator_word(CompareOperator op) {
     return "is";
 }
 
-std::string operator_word(LogicOperator op) { return op == LogicOperator::And ? "and" : "or"; }
+std::string operator_word(LogicOperator op) {
+    return op == LogicOperator::And ? "and" : "or";
+}
 
 std::string operator_word(TextTestOperator op) {
     switch (op) {
@@ -68,7 +70,9 @@ std::string binary(const Node& node) {
            canonical_value(*node.right) + ")";
 }
 
-std::string values(const std::vector<Value>& items) { return joined(items, canonical_value); }
+std::string values(const std::vector<Value>& items) {
+    return joined(items, canonical_value);
+}
 
 // Key pairs: consecutive pairs that name one column on both sides share one bracket.
 std::string key_pairs(const std::vector<KeyPair>& keys) {
@@ -118,14 +122,15 @@ std::string lengthen_step(const Lengthen& node) {
         node.chooser ? "where " + canonical_value(*node.chooser)
                      : (node.all_but ? "all_but " : "") + canonical_column_list(node.columns.names);
     std::vector<std::string> as_parts;
-    const bool default_name = !node.name || (node.name->pieces.size() == 1 &&
-                                             node.name->literals == std::vector<std::string>{"", ""} &&
-                                             !node.name->pieces[0].is_value &&
-                                             node.name->pieces[0].name == "name");
+    const bool default_name =
+        !node.name ||
+        (node.name->pieces.size() == 1 && node.name->literals == std::vector<std::string>{"", ""} &&
+         !node.name->pieces[0].is_value && node.name->pieces[0].name == "name");
     if (!default_name) as_parts.push_back("name " + canonical_name_spec(*node.name));
     if (node.value) as_parts.push_back("value [" + node.value->text + "]");
     if (as_parts.empty()) return "lengthen " + chooser;
-    return "lengthen " + chooser + " as " + joined(as_parts, [](const std::string& part) { return part; });
+    return "lengthen " + chooser + " as " +
+           joined(as_parts, [](const std::string& part) { return part; });
 }
 
 std::string widen_step(const Widen& node) {
@@ -174,8 +179,8 @@ std::string canonical_value(const Value& value) {
                        "in {" + values(node.items) + "})";
             },
             [](const IsMissing& node) {
-                return "(" + canonical_value(*node.operand) + " is " + (node.negated ? "not " : "") +
-                       "missing)";
+                return "(" + canonical_value(*node.operand) + " is " +
+                       (node.negated ? "not " : "") + "missing)";
             },
             [](const Call& node) { return node.function + "(" + values(node.arguments) + ")"; },
             [](const TextTest& node) { return binary(node); },
@@ -197,7 +202,8 @@ std::string canonical_value(const Value& value) {
                     parts.push_back(canonical_value(*branch.question));
                     parts.push_back(canonical_value(*branch.answer));
                 }
-                if (node.otherwise) parts.push_back("otherwise " + canonical_value(**node.otherwise));
+                if (node.otherwise)
+                    parts.push_back("otherwise " + canonical_value(**node.otherwise));
                 return "when(" + joined(parts, [](const std::string& part) { return part; }) + ")";
             },
             [](const LookUp& node) {

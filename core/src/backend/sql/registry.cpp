@@ -11,8 +11,12 @@ constexpr std::array<std::string_view, 7> kBackendNames = {
 
 }  // namespace
 
-std::span<const std::string_view> backend_names() { return kBackendNames; }
+std::span<const std::string_view> backend_names() {
+    return kBackendNames;
+}
 
-std::string_view backend_list() { return "sql, spark, dplyr, pandas, polars, pyspark, brell"; }
+std::string_view backend_list() {
+    return "sql, spark, dplyr, pandas, polars, pyspark, brell";
+}
 
 }  // namespace brell
