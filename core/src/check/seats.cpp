@@ -1,6 +1,9 @@
 #include "check/seats.hpp"
 
 #include <array>
+#include <string>
+
+#include "diagnostic/unreachable.hpp"
 
 namespace brell {
 namespace {
@@ -78,6 +81,50 @@ const SeatCell& seat_cell(Seat seat, FunctionKind kind) {
     // Seats in order, three kinds each, in the order scalar, aggregate, window.
     const auto kind_place = kind == Scalar ? 0 : kind == Aggregate ? 1 : 2;
     return kSeatTable[static_cast<std::size_t>(seat) * 3 + static_cast<std::size_t>(kind_place)];
+}
+
+Diagnostic seat_refusal(Seat seat, FunctionKind kind, const std::string& answer_name, Span span) {
+    if (seat_cell(seat, kind).stands) unreachable("only a refused cell of the seat table refuses");
+    const std::string& name = answer_name;
+    std::string message;
+    if (seat == Seat::Condition && kind == FunctionKind::Aggregate) {
+        message =
+            "`keep` decides one row at a time, so it cannot ask a question about a whole group. "
+            "Summarize first, then keep: `then summarize [n] as row_count() by [g] then keep where "
+            "[n] > 5`";
+    } else if (seat == Seat::Condition) {
+        message =
+            "a place is worked out over the rows that are left, so it cannot be what chooses them. "
+            "Make it a column first: `then add [place] as rank([revenue] descending) then keep "
+            "where [place] <= 3`. For the first rows of each group, `then sort [revenue] "
+            "descending then take 3 by [g]` says it in one step";
+    } else if (seat == Seat::GroupAnswer && kind == FunctionKind::Scalar) {
+        message = "`summarize` returns one row for each group, so `[" + name +
+                  "]` has to be a value that spans the group. Wrap it: `total(...)`, "
+                  "`average(...)`, `first(...)`, or count the rows with `row_count()`";
+    } else if (seat == Seat::GroupAnswer) {
+        message =
+            "`summarize` returns one row for each group, and a place is worked out for every "
+            "row, so `[" +
+            name +
+            "]` has nowhere to go. Add it before the summarize, or ask for the value you "
+            "want here: `largest(...)`, `first(...)`, `row_count()`";
+    } else if (seat == Seat::Filler && kind == FunctionKind::Aggregate) {
+        message =
+            "`fill_missing` fills one row at a time, so it cannot use a value that spans a group. "
+            "Work it out with `summarize` first";
+    } else if (seat == Seat::Filler) {
+        message =
+            "`fill_missing` fills each hole from its own row, and a value that looks along the "
+            "rows needs their order settled first. Fill down in `add`, where the sort is asked "
+            "for: `then sort [day] then add [x] as latest([x])`";
+    } else {
+        message =
+            "a place is worked out over the rows that are left, so it cannot be what fills a cell. "
+            "Make it a column first: `then add [place] as rank([x] descending)`, then widen from "
+            "that";
+    }
+    return Diagnostic::illegal(std::move(message), span);
 }
 
 }  // namespace brell

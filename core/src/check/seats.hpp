@@ -1,7 +1,10 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "diagnostic/diagnostic.hpp"
 
 #include "parse/vocabulary.hpp"
 
@@ -30,5 +33,9 @@ std::span<const SeatCell> seat_table();
 
 // The cell for one seat and kind.
 const SeatCell& seat_cell(Seat seat, FunctionKind kind);
+
+// The refusal of a value whose kind may not stand in a seat: the checker's enforcement of the
+// table's refused cells. `answer_name` names the made column where the message needs it.
+Diagnostic seat_refusal(Seat seat, FunctionKind kind, const std::string& answer_name, Span span);
 
 }  // namespace brell

@@ -162,12 +162,8 @@ Result<StepParser::NameAndValue> StepParser::name_and_value_clauses(std::string_
                                        "` names its two columns with `name` and `value`: `name "
                                        "[question], value [answer]`");
         }
-        const Token* after = cursor_.peek();
-        const bool another = cursor_.current_is(TokenKind::Comma) && after != nullptr &&
-                             after->kind == TokenKind::Word &&
-                             (after->text == "name" || after->text == "value");
-        if (!another) break;
-        cursor_.advance();
+        // A comma joins the two clauses, so one after a clause asks for another.
+        if (!cursor_.accept(TokenKind::Comma)) break;
     }
     if (clauses.name && holds_value_piece(*clauses.name)) {
         if (!lengthening) {

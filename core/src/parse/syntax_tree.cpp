@@ -67,4 +67,13 @@ std::vector<const Value*> children(const Value& value) {
     return found;
 }
 
+std::vector<Value*> children(Value& value) {
+    // The same children; the value is not const, so neither are they.
+    std::vector<Value*> found;
+    for (const Value* child : children(static_cast<const Value&>(value))) {
+        found.push_back(const_cast<Value*>(child));
+    }
+    return found;
+}
+
 }  // namespace brell

@@ -156,6 +156,7 @@ struct Value {
 
 // The direct children of a value, in written order.
 std::vector<const Value*> children(const Value& value);
+std::vector<Value*> children(Value& value);
 
 // ---- Companion records of steps ---------------------------------------------------------
 
@@ -238,12 +239,35 @@ struct DropMissing {
 struct FillMissing {
     std::vector<NamedValue> items;  // column, filler
 };
+// How the checker resolves a lengthen, so that no writer matches a pattern again: the columns
+// kept as they are, the columns made, and one group of rows per combination of name pieces.
+struct LengthenGroup {
+    std::vector<std::string> name_pieces;  // the text each name column holds for these rows
+    std::vector<std::string> sources;      // the stacked column feeding each value column
+};
+struct LengthenPlan {
+    std::vector<std::string> kept;
+    std::vector<std::string> name_columns;
+    std::vector<std::string> value_columns;
+    std::vector<LengthenGroup> groups;
+};
+
+// How the checker resolves a widen: the columns that say which rows go together, the columns
+// the new names are read from (in pattern order), and for each `giving` name the text each of
+// those columns holds for it.
+struct WidenPlan {
+    std::vector<std::string> identifying;
+    std::vector<std::string> name_columns;
+    std::vector<std::vector<std::string>> giving_pieces;
+};
+
 struct Lengthen {
     ColumnList columns;  // listed, or (with all_but) the ones to leave
     bool all_but = false;
-    std::optional<Value> chooser;     // `lengthen where ...`
-    std::optional<NamePattern> name;  // `as name [n]` or `as name "{a}_{b}"`
-    std::optional<ColumnName> value;  // `value [v]`
+    std::optional<Value> chooser;      // `lengthen where ...`
+    std::optional<NamePattern> name;   // `as name [n]` or `as name "{a}_{b}"`
+    std::optional<ColumnName> value;   // `value [v]`
+    std::optional<LengthenPlan> plan;  // set by the checker
 };
 struct Widen {
     std::optional<NamePattern> name;  // where the new columns' names come from
@@ -251,6 +275,7 @@ struct Widen {
     ColumnList by;
     std::optional<Value> missing;  // the filler for empty cells
     ColumnList giving;
+    std::optional<WidenPlan> plan;  // set by the checker
 };
 struct Join {
     TableName table;

@@ -108,6 +108,30 @@ std::size_t count_characters(std::string_view text) {
 
 namespace brell {
 
+namespace {
+
+icu::UnicodeString to_unicode(std::string_view text) {
+    icu::UnicodeString unicode;
+    for (const Character& character : decode_utf8(text)) {
+        unicode.append(static_cast<UChar32>(character.value));
+    }
+    return unicode;
+}
+
+}  // namespace
+
+std::string lower_case_text(std::string_view text) {
+    std::string lowered;
+    to_unicode(text).toLower(icu::Locale::getRoot()).toUTF8String(lowered);
+    return lowered;
+}
+
+std::string upper_case_text(std::string_view text) {
+    std::string uppered;
+    to_unicode(text).toUpper(icu::Locale::getRoot()).toUTF8String(uppered);
+    return uppered;
+}
+
 std::string_view trim_white_space(std::string_view text) {
     const std::vector<Character> characters = decode_utf8(text);
     std::size_t first = 0;

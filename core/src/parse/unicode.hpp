@@ -35,6 +35,10 @@ std::size_t count_characters(std::string_view text);
 
 namespace brell {
 
+// Full Unicode case mapping of a UTF-8 text, as UTF-8.
+std::string lower_case_text(std::string_view text);
+std::string upper_case_text(std::string_view text);
+
 // The text without the white space (Unicode's class) at either end.
 std::string_view trim_white_space(std::string_view text);
 

@@ -105,7 +105,7 @@ ValueParser::Parsing ValueParser::not_level() {
     if (!cursor_.current_is_word("not")) return comparison_level();
     const Span word = cursor_.advance().span;
     const Nesting nesting(nesting_);
-    if (!nesting.entered()) return too_deep(word);
+    if (!nesting.entered()) return too_deep(cursor_.here());
     BRELL_TRY(Parsed operand, not_level());
     const Span span = cover(word, operand.value.span);
     return deeper(Value{span, Not{std::move(operand.value)}}, operand.depth + 1, word);
@@ -169,10 +169,9 @@ ValueParser::Parsing ValueParser::set_after_in(Parsed operand, bool negated, std
     }
     const Span open = cursor_.advance().span;
     if (cursor_.current_is(TokenKind::CloseBrace)) {
-        return Diagnostic::illegal(
+        return cursor_.refuse_here(
             "this set has no values in it, so nothing could ever match it. Write the values "
-            "between the braces: `in {\"West\", \"East\"}`",
-            cover(open, cursor_.current().span));
+            "between the braces: `in {\"West\", \"East\"}`");
     }
     std::size_t depth = operand.depth;
     std::vector<Value> items;
@@ -219,7 +218,7 @@ ValueParser::Parsing ValueParser::unary_level() {
         // `-x` is read as `0 - x`, the nought spanned by the minus sign.
         const Span minus = cursor_.advance().span;
         const Nesting nesting(nesting_);
-        if (!nesting.entered()) return too_deep(minus);
+        if (!nesting.entered()) return too_deep(cursor_.here());
         BRELL_TRY(Parsed operand, unary_level());
         return join<Arithmetic>(Parsed{Value{minus, Whole{0}}, 1}, std::move(operand), minus,
                                 ArithmeticOperator::Minus);

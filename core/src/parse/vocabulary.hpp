@@ -23,11 +23,40 @@ struct Arity {
     static constexpr Arity between(std::size_t least, std::size_t most) { return {least, most}; }
 };
 
-// One row of the function table: the single source of function names and kinds.
+// Which arguments a function accepts: each rule is one row of the checker's argument rules,
+// which also hold the refusal each one makes.
+enum class ArgumentRule {
+    Numbers,       // total, average, median, standard_deviation
+    AnyValue,      // smallest, largest, first, last, latest, unique_count, row_count, to_*
+    TextCase,      // lower, upper
+    Trim,          // trim
+    Characters,    // characters
+    ReplaceText,   // replace_text
+    SplitText,     // split_text
+    JoinText,      // join_text
+    JoinRows,      // join_rows
+    Rounding,      // round_below, round_above
+    Remainder,     // remainder
+    DatePart,      // year, month, day, weekday
+    Hour,          // hour
+    Between,       // between
+    FirstPresent,  // first_present
+    RunningTotal,  // running_total
+    Offset,        // previous, following
+    OwnSyntax,     // rank, row_number, rolling: written with their own syntax
+};
+
+// What a call gives.
+enum class ResultRule { Number, Text, Truth, Date, FirstArgument, Agreed };
+
+// One row of the function table: the single source of function names, kinds, how many
+// arguments each takes, what it accepts and what it gives.
 struct FunctionEntry {
     std::string_view name;
     FunctionKind kind;
     Arity arity;
+    ArgumentRule rule;
+    ResultRule result;
 };
 
 // The word each kind is listed under: "aggregate", "scalar", "window".

@@ -1,7 +1,7 @@
 #include "backend/sql/canonical.hpp"
 
-#include "backend/decimal_text.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/decimal_text.hpp"
 
 namespace brell {
 namespace {

@@ -1,4 +1,4 @@
-#include "backend/decimal_text.hpp"
+#include "plan/decimal_text.hpp"
 
 #include <array>
 #include <charconv>

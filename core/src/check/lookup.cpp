@@ -1,0 +1,58 @@
+#include "check/lookup.hpp"
+
+#include <algorithm>
+
+#include "check/suggest.hpp"
+
+namespace brell {
+
+std::string column_names(const std::vector<TableColumn>& columns) {
+    std::string names;
+    for (const TableColumn& column : columns) {
+        if (!names.empty()) names += ", ";
+        names += column.name;
+    }
+    return names;
+}
+
+bool has_column(const std::vector<TableColumn>& columns, std::string_view name) {
+    return std::any_of(columns.begin(), columns.end(),
+                       [&](const TableColumn& column) { return column.name == name; });
+}
+
+Result<TableColumn> look_up_column(std::string_view name, Span span,
+                                   const std::vector<TableColumn>& columns) {
+    for (const TableColumn& column : columns) {
+        if (column.name == name) return column;
+    }
+    std::vector<std::string> candidates;
+    candidates.reserve(columns.size());
+    for (const TableColumn& column : columns) candidates.push_back(column.name);
+    return Diagnostic::illegal("there is no column called `" + std::string(name) + "`." +
+                                   did_you_mean(suggest(name, candidates)) +
+                                   " The table has: " + column_names(columns),
+                               span);
+}
+
+Result<TableDescription> look_up_table(const TableName& table,
+                                       const std::vector<TableDescription>& described,
+                                       std::string_view opening) {
+    for (const TableDescription& description : described) {
+        if (description.name == table.text) return description;
+    }
+    // The last described table is the pipeline's own; the others are the ones named for it.
+    std::vector<std::string> candidates;
+    std::string others;
+    for (std::size_t i = 0; i < described.size(); ++i) {
+        candidates.push_back(described[i].name);
+        if (i + 1 == described.size()) continue;
+        others += (others.empty() ? "" : ", ") + described[i].name;
+    }
+    const std::string middle =
+        others.empty() ? "no other table was described" : "the tables described are: " + others;
+    return Diagnostic::illegal(std::string(opening) + " `" + table.text + "`, and " + middle + "." +
+                                   did_you_mean(suggest(table.text, candidates)),
+                               table.span);
+}
+
+}  // namespace brell

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "parse/syntax_tree.hpp"
+
+namespace brell {
+
+// Whether the value holds a call of an aggregate function anywhere but inside `rolling(...)`.
+bool holds_aggregate(const Value& value);
+
+// Whether the value holds `rank(...)`, `row_number()`, `rolling(...)` or a window function.
+bool holds_window(const Value& value);
+
+// The first value in reading order that reads the rows in the order they are in, with the name
+// messages and drawings show for it ("running_total(...)", "row_number()", ...). `rank(...)`
+// names its own order and is not one.
+struct OrderReader {
+    std::string_view display_name;
+    Span span;
+};
+std::optional<OrderReader> first_order_reader(const Value& value);
+
+// The first column the value reads that is one of `made_earlier` (names made by earlier items
+// of the same step), in reading order, with the span of the reference.
+std::optional<ColumnName> made_here(const Value& value, const std::set<std::string>& made_earlier);
+
+}  // namespace brell
