@@ -4,8 +4,12 @@
 #include <array>
 #include <string_view>
 
+#include "backend/sql/canonical.hpp"
 #include "backend/sql/registry.hpp"
+#include "check/checked_pipeline.hpp"
+#include "check/checker.hpp"
 #include "check/suggest.hpp"
+#include "diagnostic/render.hpp"
 #include "listings.hpp"
 #include "parse/parse.hpp"
 
@@ -46,8 +50,12 @@ JobOutcome run_drawing(const std::string& pipeline, const std::string& way,
 }
 
 JobOutcome run_writing(const std::string& pipeline, const std::string& backend,
-                       const DescribedColumns&) {
-    if (auto refused = read_words(pipeline)) return *refused;
+                       const DescribedColumns& tables) {
+    auto parsed = parse(pipeline);
+    if (!parsed) return refusal(parsed.error(), pipeline);
+    const std::string source = parsed->source.text;
+    auto checked = check(std::move(*parsed), described_tables(tables.named, tables.head, source));
+    if (!checked) return refusal(checked.error(), pipeline);
     const auto names = backend_names();
     if (std::find(names.begin(), names.end(), backend) == names.end()) {
         return refusal(Diagnostic::illegal("there is no backend called `" + backend + "`." +
@@ -55,10 +63,19 @@ JobOutcome run_writing(const std::string& pipeline, const std::string& backend,
                                            " There is: " + std::string(backend_list())),
                        pipeline);
     }
-    return refusal(Diagnostic::not_built_yet("`--as " + backend +
-                                             "` writes a checked pipeline, and the checker is not "
-                                             "here yet"),
-                   pipeline);
+    if (backend != "brell") {
+        return refusal(Diagnostic::not_built_yet("`--as " + backend +
+                                                 "` writes a checked pipeline, and that writer is "
+                                                 "not here yet"),
+                       pipeline);
+    }
+    std::string notes;
+    for (const Diagnostic& note : checked->notes) notes += render(note, pipeline) + "\n";
+    std::string program = write_canonical(checked->source, checked->steps);
+    if (program.empty() || program.back() != '\n') program += '\n';
+    JobOutcome outcome = success(std::move(program));
+    outcome.standard_error = std::move(notes);
+    return outcome;
 }
 
 }  // namespace brell

@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     brell::JobOutcome outcome;
     brell::run_with_deep_stack(
         [&] { outcome = brell::run_command_line(arguments, read_all_of_standard_input); });
+    // Notes and refusals first: a checker's notes come before the program they speak of.
+    write_all(stderr, outcome.standard_error);
     if (!write_all(stdout, outcome.standard_output)) {
         // An answer that never reached its reader is not a success.
         const int error = errno;
@@ -41,6 +43,5 @@ int main(int argc, char** argv) {
                      std::strerror(error));
         return outcome.exit_status == 0 ? 1 : outcome.exit_status;
     }
-    write_all(stderr, outcome.standard_error);
     return outcome.exit_status;
 }

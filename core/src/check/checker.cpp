@@ -1,0 +1,117 @@
+#include "check/checker.hpp"
+
+#include "check/step_checks.hpp"
+#include "parse/overloaded.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell {
+namespace {
+
+// The checks that read the order the rows are in, made before the step itself is checked.
+Verdict order_refusal(const Step& step, bool order_settled, bool last_step) {
+    const auto refuse = [&](std::string message) -> Verdict {
+        return Diagnostic::illegal(std::move(message), step.span);
+    };
+    if (const auto* take = std::get_if<Take>(&step.node); take && !order_settled) {
+        if (take->with_ties) {
+            return refuse(
+                "`with ties` keeps the rows level with the last one taken, and nothing has said "
+                "what they would be level *on*. Sort before it: `then sort [points] descending "
+                "then "
+                "take 3 with ties`");
+        }
+        if (!take->by.empty()) {
+            return refuse(
+                "`take ... by` gives the first rows of each group, and nothing has said what order "
+                "the rows are in, so there is no first. Sort before it: `then sort [when] "
+                "descending then take 1 by [id]`");
+        }
+        if (take->last) {
+            return refuse(
+                "`take_last` gives the rows at the far end, and nothing has said which end that "
+                "is. Sort before it: `then sort [when] then take_last 3`. For the rows a pipeline "
+                "reaches first, `take` needs no sort");
+        }
+    }
+    if (const auto* widen = std::get_if<Widen>(&step.node)) {
+        if (!last_step && widen->giving.empty()) {
+            return refuse(
+                "the columns `widen` makes come from the data, so the grammar cannot know their "
+                "names until the query runs, and a step after it would be naming columns nothing "
+                "has checked. Say what it makes: `giving [q1, q2, q3]`, or let the `widen` be the "
+                "last step");
+        }
+    }
+    if (const auto* add = std::get_if<Add>(&step.node); add && !order_settled) {
+        std::vector<const Value*> values;
+        for (const NamedValue& item : add->items) values.push_back(&item.value);
+        if (add->template_value) values.push_back(&*add->template_value);
+        for (const Value* value : values) {
+            const auto reader = first_order_reader(*value);
+            if (!reader) continue;
+            const std::string name(reader->display_name);
+            return Diagnostic::illegal(
+                "`" + name +
+                    "` reads the rows in the order they are in, and nothing has said what that "
+                    "order is. Sort before it: `then sort [when] then add [so_far] as " +
+                    name +
+                    "`. `rank([revenue] descending)` is the one that says what it goes by, so it "
+                    "needs no sort",
+                reader->span);
+        }
+    }
+    return std::nullopt;
+}
+
+Result<Columns> check_step(Step& step, const StepContext& context) {
+    return std::visit(
+        Overloaded{
+            [&](Keep& node) { return check_keep(node, context); },
+            [&](Pick& node) { return check_pick(node, context); },
+            [&](Add& node) { return check_add(node, context); },
+            [&](Summarize& node) { return check_summarize(node, context); },
+            [&](Sort& node) { return check_sort(node, context); },
+            [&](Take& node) { return check_take(node, context); },
+            [&](AddRows& node) { return check_add_rows(node, context); },
+            [&](AddCombinations& node) { return check_add_combinations(node, context); },
+            [&](DropDuplicates&) -> Result<Columns> { return context.columns; },
+            [&](Rename& node) { return check_rename(node, context); },
+            [&](DropMissing& node) { return check_drop_missing(node, context); },
+            [&](FillMissing& node) { return check_fill_missing(node, context); },
+            [&](Lengthen& node) { return check_lengthen(node, context); },
+            [&](Widen& node) { return check_widen(node, context); },
+            [&](Join& node) { return check_join(node, context); },
+        },
+        step.node);
+}
+
+}  // namespace
+
+Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescription>& described) {
+    CheckedPipeline checked;
+    checked.source = pipeline.source.text;
+    checked.span = pipeline.span;
+    // The head table is described last, under the pipeline's own source name.
+    Columns current;
+    for (auto table = described.rbegin(); table != described.rend(); ++table) {
+        if (table->name == pipeline.source.text) {
+            current = table->columns;
+            break;
+        }
+    }
+    bool order_settled = false;
+    for (std::size_t i = 0; i < pipeline.steps.size(); ++i) {
+        Step& step = pipeline.steps[i];
+        checked.columns_before.push_back(current);
+        BRELL_CHECK(order_refusal(step, order_settled, i + 1 == pipeline.steps.size()));
+        const StepContext context{checked.columns_before.back(), described, step.span,
+                                  checked.notes};
+        BRELL_TRY(current, check_step(step, context));
+        order_settled = order_settled_after(step.node, order_settled);
+    }
+    checked.steps = std::move(pipeline.steps);
+    checked.columns = std::move(current);
+    return checked;
+}
+
+}  // namespace brell

@@ -1,0 +1,234 @@
+// The steps that bring in another table or more rows: join, keep ... matching(...), add_rows
+// and add_combinations.
+
+#include <algorithm>
+#include <set>
+
+#include "check/lookup.hpp"
+#include "check/step_checks.hpp"
+#include "check/suggest.hpp"
+
+namespace brell {
+namespace {
+
+std::string phrase(ColumnType type) {
+    return std::string(type_phrase(type));
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// The column names both tables share, in this table's order.
+std::vector<std::string> shared_names(const Columns& here, const Columns& there) {
+    std::vector<std::string> shared;
+    for (const TableColumn& column : here) {
+        if (has_column(there, column.name)) shared.push_back(column.name);
+    }
+    return shared;
+}
+
+// The keys a join or `matching(...)` names: looked up on both sides, and of types that can meet.
+Verdict check_keys(const std::vector<KeyPair>& keys, const Columns& here,
+                   const TableDescription& other) {
+    for (const KeyPair& key : keys) {
+        auto left = look_up_column(key.left.text, key.left.span, here);
+        if (!left) return left.error();
+        const auto right =
+            std::find_if(other.columns.begin(), other.columns.end(),
+                         [&](const TableColumn& column) { return column.name == key.right.text; });
+        // `by [id]` names one column for both sides; the same words stand for both.
+        const bool written_once = key.left.span == key.right.span;
+        if (right == other.columns.end()) {
+            std::vector<std::string> candidates;
+            for (const TableColumn& column : other.columns) candidates.push_back(column.name);
+            const std::string hint =
+                written_once ? " If `" + other.name + "` calls it something else, say both: `by [" +
+                                   key.left.text + "] is [their_name]`."
+                             : "";
+            return Diagnostic::illegal("`" + other.name + "` has no column called `" +
+                                           key.right.text + "`." +
+                                           did_you_mean(suggest(key.right.text, candidates)) +
+                                           hint + " It has: " + column_names(other.columns),
+                                       key.right.span);
+        }
+        if (!agree(left->type, right->type)) {
+            const std::string named =
+                key.left.text == key.right.text
+                    ? "`[" + key.left.text + "]`"
+                    : "`[" + key.left.text + "]` against `[" + key.right.text + "]`";
+            return Diagnostic::illegal(
+                named + " is " + phrase(left->type) + " here and " + phrase(right->type) + " in `" +
+                    other.name +
+                    "`, so the two can never match. Convert one of them "
+                    "first",
+                written_once ? key.left.span : cover(key.left.span, key.right.span));
+        }
+    }
+    return std::nullopt;
+}
+
+// The shared names written in as keys, each naming one column on both sides.
+std::vector<KeyPair> inferred_keys(const std::vector<std::string>& shared, Span span) {
+    std::vector<KeyPair> keys;
+    for (const std::string& name : shared) {
+        keys.push_back(KeyPair{ColumnName{name, span}, ColumnName{name, span}});
+    }
+    return keys;
+}
+
+}  // namespace
+
+Verdict check_matching(Matching& matching, const StepContext& context) {
+    auto other = look_up_table(matching.table, context.described,
+                               "this asks for rows matching a table called");
+    if (!other) return other.error();
+    if (matching.keys.empty()) {
+        const std::vector<std::string> shared = shared_names(context.columns, other->columns);
+        if (shared.empty()) {
+            return Diagnostic::illegal(
+                "`matching` needs to know which columns say that two rows correspond, and these "
+                "tables share no column name. Write it: `matching(" +
+                    matching.table.text + ", by [id])`",
+                context.step_span);
+        }
+        matching.keys = inferred_keys(shared, matching.table.span);
+        context.notes.push_back(Diagnostic::assumption(
+            "`matching` used " + joined(shared) +
+                ", the column names both tables share. Say it to be sure: `matching(" +
+                matching.table.text + ", by [" + joined(shared) + "])`",
+            context.step_span));
+        return std::nullopt;
+    }
+    return check_keys(matching.keys, context.columns, *other);
+}
+
+Result<Columns> check_join(Join& step, const StepContext& context) {
+    const Columns& here = context.columns;
+    BRELL_TRY(TableDescription other,
+              look_up_table(step.table, context.described, "this joins a table called"));
+    if (step.keys.empty()) {
+        const std::vector<std::string> shared = shared_names(here, other.columns);
+        if (shared.empty()) {
+            return Diagnostic::illegal(
+                "`join` needs to know which columns say that two rows correspond, and these tables "
+                "share no column name. Write it: `join " +
+                    step.table.text + " by [id]`, or `join " + step.table.text +
+                    " by [customer_id] is [id]` where each table names it differently",
+                context.step_span);
+        }
+        step.keys = inferred_keys(shared, step.table.span);
+        context.notes.push_back(Diagnostic::assumption(
+            "`join` matched on " + joined(shared) +
+                ", the column names both tables share. Say it to be sure: `join " +
+                step.table.text + " by [" + joined(shared) + "]`",
+            context.step_span));
+    } else {
+        BRELL_CHECK(check_keys(step.keys, here, other));
+    }
+    std::set<std::string> left_keys;
+    std::set<std::string> right_keys;
+    for (const KeyPair& key : step.keys) {
+        left_keys.insert(key.left.text);
+        right_keys.insert(key.right.text);
+    }
+    std::vector<std::string> clashes;
+    for (const TableColumn& column : here) {
+        if (left_keys.count(column.name) == 0 && right_keys.count(column.name) == 0 &&
+            has_column(other.columns, column.name)) {
+            clashes.push_back(column.name);
+        }
+    }
+    if (!clashes.empty()) {
+        return Diagnostic::illegal("both tables have " + joined(clashes) +
+                                       ", and a join would bring back two columns of that name. "
+                                       "Rename one first, or drop it: `then pick all_but [" +
+                                       joined(clashes) + "]`",
+                                   context.step_span);
+    }
+    Columns outgoing = here;
+    for (const TableColumn& column : other.columns) {
+        if (right_keys.count(column.name) == 0) outgoing.push_back(column);
+    }
+    return outgoing;
+}
+
+Result<Columns> check_add_rows(const AddRows& step, const StepContext& context) {
+    const Columns& here = context.columns;
+    BRELL_TRY(TableDescription other,
+              look_up_table(step.table, context.described, "this adds rows from a table called"));
+    std::vector<std::string> only_here;
+    std::vector<std::string> only_there;
+    for (const TableColumn& column : here) {
+        if (!has_column(other.columns, column.name)) only_here.push_back(column.name);
+    }
+    for (const TableColumn& column : other.columns) {
+        if (!has_column(here, column.name)) only_there.push_back(column.name);
+    }
+    if (!only_here.empty() || !only_there.empty()) {
+        std::vector<std::string> parts;
+        if (!only_here.empty()) {
+            parts.push_back("this table has " + joined(only_here) + " and `" + other.name +
+                            "` does not");
+        }
+        if (!only_there.empty()) {
+            parts.push_back("`" + other.name + "` has " + joined(only_there) +
+                            " and this table does not");
+        }
+        std::string both = parts[0];
+        if (parts.size() == 2) both += ", and " + parts[1];
+        return Diagnostic::illegal("`add_rows` needs both tables to have the same columns: " +
+                                       both + ". Add what is missing, or drop it with `pick`",
+                                   context.step_span);
+    }
+    for (const TableColumn& column : here) {
+        const TableColumn& there = *std::find_if(
+            other.columns.begin(), other.columns.end(),
+            [&](const TableColumn& candidate) { return candidate.name == column.name; });
+        if (!agree(column.type, there.type)) {
+            return Diagnostic::illegal("`[" + column.name + "]` is " + phrase(column.type) +
+                                           " here and " + phrase(there.type) + " in `" +
+                                           other.name +
+                                           "`, so the two columns cannot be stacked. Convert one "
+                                           "of them first, or drop it from both with `pick all_but "
+                                           "[" +
+                                           column.name + "]`",
+                                       context.step_span);
+        }
+    }
+    return here;
+}
+
+Result<Columns> check_add_combinations(const AddCombinations& step, const StepContext& context) {
+    BRELL_CHECK(look_up_all(step.columns, context.columns));
+    BRELL_CHECK(look_up_all(step.by, context.columns));
+    if (step.columns.names.size() < 2) {
+        const bool one = step.columns.names.size() == 1;
+        const std::string example = one ? "`add_combinations [" + step.columns.names[0].text +
+                                              ", ...]` needs a second column to cross `" +
+                                              step.columns.names[0].text + "` against"
+                                        : "`add_combinations [region, product]`";
+        return Diagnostic::illegal(
+            "`add_combinations` crosses two columns or more, and this names " +
+                std::string(one ? "one" : "none") +
+                ". One column on its own has no combinations to make — its distinct values are "
+                "already the values it holds — so the table would come back unchanged. " +
+                example,
+            step.columns.span);
+    }
+    for (const ColumnName& crossed : step.columns.names) {
+        for (const ColumnName& held : step.by.names) {
+            if (crossed.text != held.text) continue;
+            return Diagnostic::illegal(
+                "`[" + crossed.text +
+                    "]` is being crossed and held fixed at once, and it can only be one. Take it "
+                    "out of `by` to cross it, or out of the brackets to keep it as the group",
+                held.span);
+        }
+    }
+    return context.columns;
+}
+
+}  // namespace brell
