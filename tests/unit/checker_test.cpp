@@ -37,9 +37,9 @@ TEST(Checker, ColumnsBeforeEachStepAndAfterTheLast) {
                               columns({{"a", Number}, {"b", Text}}));
     ASSERT_TRUE(checked.ok()) << checked.error().message;
     ASSERT_EQ(checked->columns_before.size(), 3u);
-    EXPECT_EQ(names(checked->columns_before[0]), (Names{"a", "b"}));
-    EXPECT_EQ(names(checked->columns_before[1]), (Names{"a", "b", "c"}));
-    EXPECT_EQ(names(checked->columns_before[2]), (Names{"c", "b"}));
+    EXPECT_EQ(names(*checked->columns_before[0]), (Names{"a", "b"}));
+    EXPECT_EQ(names(*checked->columns_before[1]), (Names{"a", "b", "c"}));
+    EXPECT_EQ(names(*checked->columns_before[2]), (Names{"c", "b"}));
     EXPECT_EQ(names(checked->columns), (Names{"d", "b"}));
     EXPECT_EQ(checked->columns[0].type, Number);
 
@@ -137,6 +137,20 @@ TEST(Checker, OrderIsSettledBySortAndUnsettledByReshaping) {
     EXPECT_TRUE(check_text("t then take 3", two).ok());
     EXPECT_FALSE(check_text("t then take 3 with ties", two).ok());
     EXPECT_TRUE(check_text("t then add [r] as rank([a] descending)", two).ok());
+    // A sort whose column is taken away or renamed no longer says what order the rows are in.
+    EXPECT_FALSE(check_text("t then sort [a] then pick [b] then take_last 2", two).ok());
+    EXPECT_FALSE(check_text("t then sort [a] then rename [c] as [a] then take_last 2", two).ok());
+    EXPECT_TRUE(check_text("t then sort [a] then rename [c] as [b] then take_last 2", two).ok());
+}
+
+TEST(Checker, StepsThatLeaveTheColumnsShareOneList) {
+    auto checked =
+        check_text("t then sort [a] then keep where [a] > 1 then take 2 then add [c] as 1",
+                   columns({{"a", Number}, {"b", Number}}));
+    ASSERT_TRUE(checked.ok());
+    EXPECT_EQ(checked->columns_before[0].get(), checked->columns_before[3].get());
+    EXPECT_EQ(checked->sort_in_force,
+              (std::vector<std::optional<std::size_t>>{std::nullopt, 0, 0, 0}));
 }
 
 }  // namespace

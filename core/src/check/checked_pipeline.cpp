@@ -34,4 +34,9 @@ bool order_settled_after(const StepNode& step, bool settled_before) {
                       step);
 }
 
+const Sort* sort_in_force(const CheckedPipeline& checked, std::size_t index) {
+    const std::optional<std::size_t> sort = checked.sort_in_force.at(index);
+    return sort ? &std::get<Sort>(checked.steps.at(*sort).node) : nullptr;
+}
+
 }  // namespace brell

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,9 @@
 
 namespace brell {
 
+// One table's columns, shared between the steps that leave it as it is.
+using SharedColumns = std::shared_ptr<const std::vector<TableColumn>>;
+
 // What the checker hands on when it accepts a pipeline. The writers and drawings only read it.
 struct CheckedPipeline {
     std::string source;
@@ -17,9 +22,13 @@ struct CheckedPipeline {
     // written in, and every lengthen and widen resolved.
     std::vector<Step> steps;
     Span span;
-    std::vector<TableColumn> columns;                      // the table after the last step
-    std::vector<std::vector<TableColumn>> columns_before;  // the table entering each step
-    std::vector<Diagnostic> notes;                         // Assumption diagnostics, in order
+    std::vector<TableColumn> columns;           // the table after the last step
+    std::vector<SharedColumns> columns_before;  // the table entering each step
+    std::vector<Diagnostic> notes;              // Assumption diagnostics, in order
+    // The sort in force when each step is reached: the index of the sort step that settled the
+    // order the rows are in, or none when nothing has (or a later step undid it, or took away
+    // one of its columns). Every writer reads its order from here.
+    std::vector<std::optional<std::size_t>> sort_in_force;
 };
 
 // The described tables as the checker searches them: the named tables in the order given, then
@@ -30,7 +39,11 @@ std::vector<TableDescription> described_tables(std::vector<TableDescription> nam
 
 // Whether a sort has said what order the rows are in, after a step, given whether it had before:
 // `sort` settles it; summarize, add_rows, drop_duplicates, lengthen, widen and join unsettle it;
-// every other verb leaves it as it was.
+// every other verb leaves it as it was. (The checker also unsettles it when a step takes away a
+// column the sort ordered by.)
 bool order_settled_after(const StepNode& step, bool settled_before);
+
+// The sort step in force when step `index` is reached, or null.
+const Sort* sort_in_force(const CheckedPipeline& checked, std::size_t index);
 
 }  // namespace brell

@@ -1,5 +1,8 @@
 #include "check/checker.hpp"
 
+#include <algorithm>
+
+#include "check/lookup.hpp"
 #include "check/step_checks.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/value_queries.hpp"
@@ -63,7 +66,7 @@ Verdict order_refusal(const Step& step, bool order_settled, bool last_step) {
     return std::nullopt;
 }
 
-Result<Columns> check_step(Step& step, const StepContext& context) {
+Outgoing check_step(Step& step, const StepContext& context) {
     return std::visit(
         Overloaded{
             [&](Keep& node) { return check_keep(node, context); },
@@ -74,7 +77,7 @@ Result<Columns> check_step(Step& step, const StepContext& context) {
             [&](Take& node) { return check_take(node, context); },
             [&](AddRows& node) { return check_add_rows(node, context); },
             [&](AddCombinations& node) { return check_add_combinations(node, context); },
-            [&](DropDuplicates&) -> Result<Columns> { return context.columns; },
+            [&](DropDuplicates&) -> Outgoing { return context.shared; },
             [&](Rename& node) { return check_rename(node, context); },
             [&](DropMissing& node) { return check_drop_missing(node, context); },
             [&](FillMissing& node) { return check_fill_missing(node, context); },
@@ -85,6 +88,12 @@ Result<Columns> check_step(Step& step, const StepContext& context) {
         step.node);
 }
 
+// Whether every key column of the sort is still on the table.
+bool keys_present(const Sort& sort, const Columns& columns) {
+    return std::all_of(sort.keys.begin(), sort.keys.end(),
+                       [&](const SortKey& key) { return has_column(columns, key.column.text); });
+}
+
 }  // namespace
 
 Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescription>& described) {
@@ -92,25 +101,33 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
     checked.source = pipeline.source.text;
     checked.span = pipeline.span;
     // The head table is described last, under the pipeline's own source name.
-    Columns current;
+    SharedColumns current = std::make_shared<const Columns>();
     for (auto table = described.rbegin(); table != described.rend(); ++table) {
         if (table->name == pipeline.source.text) {
-            current = table->columns;
+            current = std::make_shared<const Columns>(table->columns);
             break;
         }
     }
-    bool order_settled = false;
+    std::optional<std::size_t> in_force;
     for (std::size_t i = 0; i < pipeline.steps.size(); ++i) {
         Step& step = pipeline.steps[i];
         checked.columns_before.push_back(current);
-        BRELL_CHECK(order_refusal(step, order_settled, i + 1 == pipeline.steps.size()));
-        const StepContext context{checked.columns_before.back(), described, step.span,
-                                  checked.notes};
+        checked.sort_in_force.push_back(in_force);
+        BRELL_CHECK(order_refusal(step, in_force.has_value(), i + 1 == pipeline.steps.size()));
+        const StepContext context{checked.columns_before.back(), *checked.columns_before.back(),
+                                  described, step.span, checked.notes};
         BRELL_TRY(current, check_step(step, context));
-        order_settled = order_settled_after(step.node, order_settled);
+        if (std::holds_alternative<Sort>(step.node)) {
+            in_force = i;
+        } else if (!order_settled_after(step.node, in_force.has_value())) {
+            in_force.reset();
+        } else if (in_force &&
+                   !keys_present(std::get<Sort>(pipeline.steps[*in_force].node), *current)) {
+            in_force.reset();
+        }
     }
     checked.steps = std::move(pipeline.steps);
-    checked.columns = std::move(current);
+    checked.columns = *current;
     return checked;
 }
 

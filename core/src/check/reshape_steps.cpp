@@ -66,7 +66,7 @@ Result<Columns> stacked_columns(const Lengthen& step, const StepContext& context
 
 }  // namespace
 
-Result<Columns> check_lengthen(Lengthen& step, const StepContext& context) {
+Outgoing check_lengthen(Lengthen& step, const StepContext& context) {
     BRELL_TRY(Columns stacked, stacked_columns(step, context));
     ColumnType agreed = stacked[0].type;
     const TableColumn* agreed_from = &stacked[0];
@@ -191,21 +191,23 @@ Result<Columns> check_lengthen(Lengthen& step, const StepContext& context) {
         BRELL_CHECK(make(plan.value_columns[v], value_types[v]));
     }
     step.plan = std::move(plan);
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_widen(Widen& step, const StepContext& context) {
+Outgoing check_widen(Widen& step, const StepContext& context) {
     const Columns& columns = context.columns;
-    const auto missing_default = [&](const std::string& which) {
+    const auto missing_default = [&](const std::string& what_it_reads) {
         return Diagnostic::illegal(
-            "`widen` reads the new column names out of `[" + which +
-                "]` unless it is told otherwise, and this table has no such column. Say where they "
+            "`widen` reads " + what_it_reads +
+                " unless it is told otherwise, and this table has no such column. Say where they "
                 "come from: `widen name [question], value [answer]`. The table has: " +
                 column_names(columns),
             context.step_span);
     };
     if (!step.name) {
-        if (!has_column(columns, "name")) return missing_default("name");
+        if (!has_column(columns, "name")) {
+            return missing_default("the new column names out of `[name]`");
+        }
         step.name = single_column("name", context.step_span);
     }
     for (const PatternPiece& piece : step.name->pieces) {
@@ -213,13 +215,29 @@ Result<Columns> check_widen(Widen& step, const StepContext& context) {
         (void)found;
     }
     if (!step.value) {
-        if (!has_column(columns, "value")) return missing_default("value");
+        if (!has_column(columns, "value")) {
+            return missing_default("the cells' values out of `[value]`");
+        }
         step.value = Value{context.step_span, Column{ColumnName{"value", context.step_span}}};
     }
     const ValueTypes types(columns);
     BRELL_TRY(ColumnType cell, types.type(*step.value));
     if (holds_window(*step.value)) {
         return seat_refusal(Seat::CellValue, FunctionKind::Window, "", step.value->span);
+    }
+    // A cell is one value, or one aggregate that picks it; an aggregate worked into a larger
+    // value has no pivot that can spell it.
+    const auto* whole_call = std::get_if<Call>(&step.value->node);
+    const bool aggregate_is_whole =
+        whole_call != nullptr && value_kind(*step.value) == FunctionKind::Aggregate &&
+        std::none_of(whole_call->arguments.begin(), whole_call->arguments.end(),
+                     [](const Value& argument) { return holds_aggregate(argument); });
+    if (holds_aggregate(*step.value) && !aggregate_is_whole) {
+        return Diagnostic::illegal(
+            "a cell of `widen` holds one value, or one aggregate of a value when two rows want the "
+            "cell, and this works an aggregate into a larger value. The larger value is an `add` "
+            "away: `then add [v] as ... then widen name [question], value total([v])`",
+            step.value->span);
     }
 
     // The columns the names and the cells are read from.
@@ -317,7 +335,7 @@ Result<Columns> check_widen(Widen& step, const StepContext& context) {
         outgoing.push_back(TableColumn{name.text, cell});
     }
     step.plan = std::move(plan);
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
 }  // namespace brell

@@ -97,7 +97,7 @@ Value with_value_as(const Value& template_value, const std::string& column) {
     return copy;
 }
 
-Result<Columns> check_keep(Keep& step, const StepContext& context) {
+Outgoing check_keep(Keep& step, const StepContext& context) {
     const Columns& columns = context.columns;
     if (auto* over = std::get_if<OverColumns>(&step.condition.node)) {
         BRELL_TRY(Columns chosen, choose_columns(*over->chooser, columns));
@@ -121,7 +121,7 @@ Result<Columns> check_keep(Keep& step, const StepContext& context) {
     if (auto* negated = std::get_if<Not>(&matching->node)) matching = &*negated->operand;
     if (auto* membership = std::get_if<Matching>(&matching->node)) {
         BRELL_CHECK(check_matching(*membership, context));
-        return columns;
+        return context.shared;
     }
     const ValueTypes types(columns);
     BRELL_TRY(ColumnType condition, types.type(step.condition));
@@ -138,10 +138,10 @@ Result<Columns> check_keep(Keep& step, const StepContext& context) {
                 phrase(condition) + ". Compare it to something: `is`, `>`, `<`, or `in {...}`",
             step.condition.span);
     }
-    return columns;
+    return context.shared;
 }
 
-Result<Columns> check_pick(Pick& step, const StepContext& context) {
+Outgoing check_pick(Pick& step, const StepContext& context) {
     const Columns& columns = context.columns;
     if (step.chooser) {
         BRELL_TRY(Columns chosen, choose_columns(*step.chooser, columns));
@@ -158,7 +158,7 @@ Result<Columns> check_pick(Pick& step, const StepContext& context) {
         }
         step.chooser.reset();
         step.all_but = false;
-        return chosen;
+        return changed(std::move(chosen));
     }
     BRELL_CHECK(look_up_all(step.columns, columns));
     std::set<std::string> named;
@@ -186,10 +186,10 @@ Result<Columns> check_pick(Pick& step, const StepContext& context) {
             "name fewer columns to drop",
             context.step_span);
     }
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_add(Add& step, const StepContext& context) {
+Outgoing check_add(Add& step, const StepContext& context) {
     const Columns& columns = context.columns;
     BRELL_CHECK(expand_where(step, columns));
     BRELL_CHECK(look_up_all(step.by, columns));
@@ -199,7 +199,8 @@ Result<Columns> check_add(Add& step, const StepContext& context) {
     for (const NamedValue& item : step.items) {
         BRELL_TRY(ColumnType item_type, types.type(item.value));
         item_types.push_back(item_type);
-        if (!step.by.empty() && !holds_aggregate(item.value)) {
+        // A window value is worked out within each group too, so `by` does change it.
+        if (!step.by.empty() && !holds_aggregate(item.value) && !holds_window(item.value)) {
             context.notes.push_back(Diagnostic::assumption(
                 "`[" + item.name.text +
                     "]` does not ask anything about a group, so `by` changes nothing for it. "
@@ -220,10 +221,10 @@ Result<Columns> check_add(Add& step, const StepContext& context) {
             outgoing.push_back(TableColumn{name, item_types[i]});
         }
     }
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_summarize(Summarize& step, const StepContext& context) {
+Outgoing check_summarize(Summarize& step, const StepContext& context) {
     const Columns& columns = context.columns;
     BRELL_CHECK(expand_where(step, columns));
     BRELL_CHECK(look_up_all(step.by, columns));
@@ -246,24 +247,24 @@ Result<Columns> check_summarize(Summarize& step, const StepContext& context) {
         }
         outgoing.push_back(TableColumn{item.name.text, item_type});
     }
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_sort(const Sort& step, const StepContext& context) {
+Outgoing check_sort(const Sort& step, const StepContext& context) {
     for (const SortKey& key : step.keys) {
         BRELL_TRY(TableColumn found,
                   look_up_column(key.column.text, key.column.span, context.columns));
         (void)found;
     }
-    return context.columns;
+    return context.shared;
 }
 
-Result<Columns> check_take(const Take& step, const StepContext& context) {
+Outgoing check_take(const Take& step, const StepContext& context) {
     BRELL_CHECK(look_up_all(step.by, context.columns));
-    return context.columns;
+    return context.shared;
 }
 
-Result<Columns> check_rename(const Rename& step, const StepContext& context) {
+Outgoing check_rename(const Rename& step, const StepContext& context) {
     Columns outgoing = context.columns;
     for (const NamedValue& pair : step.pairs) {
         const auto* old_column = std::get_if<Column>(&pair.value.node);
@@ -289,15 +290,15 @@ Result<Columns> check_rename(const Rename& step, const StepContext& context) {
             if (column.name == old_name) column.name = pair.name.text;
         }
     }
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_drop_missing(const DropMissing& step, const StepContext& context) {
+Outgoing check_drop_missing(const DropMissing& step, const StepContext& context) {
     BRELL_CHECK(look_up_all(step.columns, context.columns));
-    return context.columns;
+    return context.shared;
 }
 
-Result<Columns> check_fill_missing(const FillMissing& step, const StepContext& context) {
+Outgoing check_fill_missing(const FillMissing& step, const StepContext& context) {
     const ValueTypes types(context.columns);
     for (const NamedValue& item : step.items) {
         BRELL_TRY(TableColumn column,
@@ -319,7 +320,7 @@ Result<Columns> check_fill_missing(const FillMissing& step, const StepContext& c
                                        item.value.span);
         }
     }
-    return context.columns;
+    return context.shared;
 }
 
 }  // namespace brell

@@ -3,38 +3,49 @@
 #include <string_view>
 #include <vector>
 
+#include "check/checked_pipeline.hpp"
 #include "check/column_type.hpp"
 #include "diagnostic/result.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {
 
+using Columns = std::vector<TableColumn>;
+
 // What checking one step may read and add to.
 struct StepContext {
-    const std::vector<TableColumn>& columns;  // the table as the step receives it
+    const SharedColumns& shared;  // the table as the step receives it
+    const Columns& columns;       // the same table's columns
     const std::vector<TableDescription>& described;
     Span step_span;
     std::vector<Diagnostic>& notes;
 };
 
-using Columns = std::vector<TableColumn>;
+// Each verb's checks: the step is refused, or rewritten in place and the outgoing columns given:
+// the very list it received when the step leaves the columns as they were, so that steps share
+// one list.
+using Outgoing = Result<SharedColumns>;
 
-// Each verb's checks: the step is refused, or rewritten in place and the outgoing columns given.
-Result<Columns> check_keep(Keep& step, const StepContext& context);
-Result<Columns> check_pick(Pick& step, const StepContext& context);
-Result<Columns> check_add(Add& step, const StepContext& context);
-Result<Columns> check_summarize(Summarize& step, const StepContext& context);
-Result<Columns> check_sort(const Sort& step, const StepContext& context);
-Result<Columns> check_take(const Take& step, const StepContext& context);
-Result<Columns> check_rename(const Rename& step, const StepContext& context);
-Result<Columns> check_drop_missing(const DropMissing& step, const StepContext& context);
-Result<Columns> check_fill_missing(const FillMissing& step, const StepContext& context);
-Result<Columns> check_add_combinations(const AddCombinations& step, const StepContext& context);
-Result<Columns> check_add_rows(const AddRows& step, const StepContext& context);
-Result<Columns> check_join(Join& step, const StepContext& context);
+// A new list of outgoing columns.
+inline SharedColumns changed(Columns columns) {
+    return std::make_shared<const Columns>(std::move(columns));
+}
+
+Outgoing check_keep(Keep& step, const StepContext& context);
+Outgoing check_pick(Pick& step, const StepContext& context);
+Outgoing check_add(Add& step, const StepContext& context);
+Outgoing check_summarize(Summarize& step, const StepContext& context);
+Outgoing check_sort(const Sort& step, const StepContext& context);
+Outgoing check_take(const Take& step, const StepContext& context);
+Outgoing check_rename(const Rename& step, const StepContext& context);
+Outgoing check_drop_missing(const DropMissing& step, const StepContext& context);
+Outgoing check_fill_missing(const FillMissing& step, const StepContext& context);
+Outgoing check_add_combinations(const AddCombinations& step, const StepContext& context);
+Outgoing check_add_rows(const AddRows& step, const StepContext& context);
+Outgoing check_join(Join& step, const StepContext& context);
 Verdict check_matching(Matching& matching, const StepContext& context);
-Result<Columns> check_lengthen(Lengthen& step, const StepContext& context);
-Result<Columns> check_widen(Widen& step, const StepContext& context);
+Outgoing check_lengthen(Lengthen& step, const StepContext& context);
+Outgoing check_widen(Widen& step, const StepContext& context);
 
 // Every column of `names` looked up in the table, in order.
 Verdict look_up_all(const ColumnList& names, const Columns& columns);

@@ -105,7 +105,7 @@ Verdict check_matching(Matching& matching, const StepContext& context) {
     return check_keys(matching.keys, context.columns, *other);
 }
 
-Result<Columns> check_join(Join& step, const StepContext& context) {
+Outgoing check_join(Join& step, const StepContext& context) {
     const Columns& here = context.columns;
     BRELL_TRY(TableDescription other,
               look_up_table(step.table, context.described, "this joins a table called"));
@@ -152,10 +152,10 @@ Result<Columns> check_join(Join& step, const StepContext& context) {
     for (const TableColumn& column : other.columns) {
         if (right_keys.count(column.name) == 0) outgoing.push_back(column);
     }
-    return outgoing;
+    return changed(std::move(outgoing));
 }
 
-Result<Columns> check_add_rows(const AddRows& step, const StepContext& context) {
+Outgoing check_add_rows(const AddRows& step, const StepContext& context) {
     const Columns& here = context.columns;
     BRELL_TRY(TableDescription other,
               look_up_table(step.table, context.described, "this adds rows from a table called"));
@@ -198,10 +198,10 @@ Result<Columns> check_add_rows(const AddRows& step, const StepContext& context) 
                                        context.step_span);
         }
     }
-    return here;
+    return context.shared;
 }
 
-Result<Columns> check_add_combinations(const AddCombinations& step, const StepContext& context) {
+Outgoing check_add_combinations(const AddCombinations& step, const StepContext& context) {
     BRELL_CHECK(look_up_all(step.columns, context.columns));
     BRELL_CHECK(look_up_all(step.by, context.columns));
     if (step.columns.names.size() < 2) {
@@ -228,7 +228,7 @@ Result<Columns> check_add_combinations(const AddCombinations& step, const StepCo
                 held.span);
         }
     }
-    return context.columns;
+    return context.shared;
 }
 
 }  // namespace brell
