@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "backend/sql/registry.hpp"
+#include "backend/sql/backend.hpp"
 
 namespace brell {
 namespace {
@@ -52,8 +52,7 @@ ScanOutcome scan_arguments(std::span<const std::string> arguments) {
         } else if (argument == "--as") {
             if (collected.backend) return UsageError{"`--as` was given twice, and this takes one"};
             if (!has_next) {
-                return UsageError{"`--as` needs a backend. There is: " +
-                                  std::string(backend_list())};
+                return UsageError{"`--as` needs a backend. There is: " + backend_list()};
             }
             collected.backend = arguments[++i];
         } else if (argument == "--draw") {

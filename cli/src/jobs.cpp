@@ -4,8 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "backend/sql/canonical.hpp"
-#include "backend/sql/registry.hpp"
+#include "backend/sql/backend.hpp"
 #include "check/checked_pipeline.hpp"
 #include "check/checker.hpp"
 #include "check/suggest.hpp"
@@ -49,29 +48,24 @@ JobOutcome run_drawing(const std::string& pipeline, const std::string& way,
                    pipeline);
 }
 
-JobOutcome run_writing(const std::string& pipeline, const std::string& backend,
+JobOutcome run_writing(const std::string& pipeline, const std::string& backend_name,
                        const DescribedColumns& tables) {
     auto parsed = parse(pipeline);
     if (!parsed) return refusal(parsed.error(), pipeline);
     const std::string source = parsed->source.text;
     auto checked = check(std::move(*parsed), described_tables(tables.named, tables.head, source));
     if (!checked) return refusal(checked.error(), pipeline);
-    const auto names = backend_names();
-    if (std::find(names.begin(), names.end(), backend) == names.end()) {
-        return refusal(Diagnostic::illegal("there is no backend called `" + backend + "`." +
-                                           did_you_mean(suggest(backend, names)) +
-                                           " There is: " + std::string(backend_list())),
+    const std::unique_ptr<Backend> backend = find_backend(backend_name);
+    if (!backend) {
+        return refusal(Diagnostic::illegal("there is no backend called `" + backend_name + "`." +
+                                           did_you_mean(suggest(backend_name, backend_names())) +
+                                           " There is: " + backend_list()),
                        pipeline);
     }
-    if (backend != "brell") {
-        return refusal(Diagnostic::not_built_yet("`--as " + backend +
-                                                 "` writes a checked pipeline, and that writer is "
-                                                 "not here yet"),
-                       pipeline);
-    }
+    if (Verdict refused = backend->check(*checked)) return refusal(*refused, pipeline);
     std::string notes;
     for (const Diagnostic& note : checked->notes) notes += render(note, pipeline) + "\n";
-    std::string program = write_canonical(checked->source, checked->steps);
+    std::string program = backend->write(*checked, checked->columns_before);
     if (program.empty() || program.back() != '\n') program += '\n';
     JobOutcome outcome = success(std::move(program));
     outcome.standard_error = std::move(notes);

@@ -1,0 +1,263 @@
+// The bodies of the steps that bring in another table or change the table's shape: keep ...
+// matching(...), join, add_rows, add_combinations, lengthen and widen.
+
+#include <algorithm>
+
+#include "backend/sql/sql_values.hpp"
+#include "backend/sql/sql_writer.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell {
+namespace {
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (!text.empty()) text += separator;
+        text += part;
+    }
+    return text;
+}
+
+std::string nulls_last(const SqlDialect& dialect, const std::vector<std::string>& names) {
+    std::vector<std::string> keys;
+    for (const std::string& name : names) keys.push_back(quote_name(dialect, name) + " NULLS LAST");
+    return joined(keys, ", ");
+}
+
+constexpr std::string_view kGrid = "__brell_grid";
+constexpr std::string_view kRows = "__brell_rows";
+
+}  // namespace
+
+std::string matching_body(const SqlStep& at, const Matching& matching, bool negated) {
+    const std::string other = quote_table(at.dialect, matching.table.text);
+    std::vector<std::string> conditions;
+    for (const KeyPair& key : matching.keys) {
+        conditions.push_back(other + "." + quote_name(at.dialect, key.right.text) + " = " +
+                             at.previous + "." + quote_name(at.dialect, key.left.text));
+    }
+    return "SELECT * FROM " + at.previous + " WHERE " + (negated ? "NOT " : "") +
+           "EXISTS (SELECT 1 FROM " + other + " WHERE " + joined(conditions, " AND ") + ")";
+}
+
+std::string join_body(const SqlStep& at, const Join& join) {
+    const std::string other = quote_table(at.dialect, join.table.text);
+    const std::string word = join.unmatched == Unmatched::This   ? "LEFT JOIN"
+                             : join.unmatched == Unmatched::None ? "JOIN"
+                                                                 : "FULL JOIN";
+    std::vector<std::string> conditions;
+    std::vector<std::string> right_keys;
+    for (const KeyPair& key : join.keys) {
+        conditions.push_back(at.previous + "." + quote_name(at.dialect, key.left.text) + " = " +
+                             other + "." + quote_name(at.dialect, key.right.text));
+        right_keys.push_back(quote_name(at.dialect, key.right.text));
+    }
+    std::string left = at.previous + ".*";
+    if (join.unmatched == Unmatched::Both) {
+        // A row from either side alone still carries its key, under this table's name for it.
+        std::vector<std::string> entries;
+        for (const TableColumn& column : at.table) {
+            const std::string name = quote_name(at.dialect, column.name);
+            const auto key =
+                std::find_if(join.keys.begin(), join.keys.end(),
+                             [&](const KeyPair& pair) { return pair.left.text == column.name; });
+            entries.push_back(key == join.keys.end()
+                                  ? at.previous + "." + name
+                                  : "COALESCE(" + at.previous + "." + name + ", " + other + "." +
+                                        quote_name(at.dialect, key->right.text) + ") AS " + name);
+        }
+        left = joined(entries, ", ");
+    }
+    return "SELECT " + left + ", " + other + ".* " + std::string(at.dialect.except_keyword) + " (" +
+           joined(right_keys, ", ") + ") FROM " + at.previous + " " + word + " " + other + " ON " +
+           joined(conditions, " AND ");
+}
+
+std::string add_rows_body(const SqlStep& at, const AddRows& add_rows) {
+    const std::string columns = table_columns(at);
+    return "SELECT " + columns + " FROM " + at.previous + " UNION ALL SELECT " + columns +
+           " FROM " + quote_table(at.dialect, add_rows.table.text);
+}
+
+std::string add_combinations_body(const SqlStep& at, const AddCombinations& combinations) {
+    std::vector<std::string> by;
+    for (const ColumnName& name : combinations.by.names) by.push_back(name.text);
+    const auto grid = [](std::size_t k) { return std::string(kGrid) + std::to_string(k); };
+    std::string grid_sql;
+    for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
+        const std::string& column = combinations.columns.names[k].text;
+        std::vector<std::string> selected = by;
+        selected.push_back(column);
+        const std::string part = "(SELECT DISTINCT " + quoted_names(at.dialect, selected) +
+                                 " FROM " + at.previous + " WHERE " +
+                                 quote_name(at.dialect, column) + " IS NOT NULL) " + grid(k);
+        if (k == 0) {
+            grid_sql = part;
+        } else if (by.empty()) {
+            grid_sql += " CROSS JOIN " + part;
+        } else {
+            std::vector<std::string> same_group;
+            for (const std::string& name : by) {
+                const std::string quoted = quote_name(at.dialect, name);
+                same_group.push_back(grid(0) + "." + quoted + " = " + grid(k) + "." + quoted);
+            }
+            grid_sql += " JOIN " + part + " ON " + joined(same_group, " AND ");
+        }
+    }
+    std::vector<std::string> new_rows;
+    for (const TableColumn& column : at.table) {
+        const std::string quoted = quote_name(at.dialect, column.name);
+        const auto crossed =
+            std::find_if(combinations.columns.names.begin(), combinations.columns.names.end(),
+                         [&](const ColumnName& name) { return name.text == column.name; });
+        if (crossed != combinations.columns.names.end()) {
+            new_rows.push_back(
+                grid(static_cast<std::size_t>(crossed - combinations.columns.names.begin())) + "." +
+                quoted);
+        } else if (std::find(by.begin(), by.end(), column.name) != by.end()) {
+            new_rows.push_back(grid(0) + "." + quoted);
+        } else {
+            new_rows.push_back("NULL AS " + quoted);
+        }
+    }
+    std::vector<std::string> absent;
+    for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
+        const std::string quoted = quote_name(at.dialect, combinations.columns.names[k].text);
+        absent.push_back(std::string(kRows) + "." + quoted + " = " + grid(k) + "." + quoted);
+    }
+    for (const std::string& name : by) {
+        const std::string quoted = quote_name(at.dialect, name);
+        absent.push_back(std::string(kRows) + "." + quoted + " = " + grid(0) + "." + quoted);
+    }
+    const std::string columns = table_columns(at);
+    return "SELECT " + columns + " FROM " + at.previous + " UNION ALL SELECT " +
+           joined(new_rows, ", ") + " FROM " + grid_sql + " WHERE NOT EXISTS (SELECT 1 FROM " +
+           at.previous + " " + std::string(kRows) + " WHERE " + joined(absent, " AND ") + ")";
+}
+
+std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen) {
+    if (!lengthen.plan) unreachable("the checker resolves every lengthen");
+    const LengthenPlan& plan = *lengthen.plan;
+    std::vector<std::string> selects;
+    for (const LengthenGroup& group : plan.groups) {
+        std::vector<std::string> list;
+        for (const std::string& kept : plan.kept) list.push_back(quote_name(at.dialect, kept));
+        for (std::size_t n = 0; n < plan.name_columns.size(); ++n) {
+            list.push_back(quote_text(at.dialect, group.name_pieces.at(n)) + " AS " +
+                           quote_name(at.dialect, plan.name_columns[n]));
+        }
+        for (std::size_t v = 0; v < plan.value_columns.size(); ++v) {
+            list.push_back(quote_name(at.dialect, group.sources.at(v)) + " AS " +
+                           quote_name(at.dialect, plan.value_columns[v]));
+        }
+        selects.push_back("SELECT " + joined(list, ", ") + " FROM " + at.previous);
+    }
+    std::vector<std::string> order = plan.kept;
+    order.insert(order.end(), plan.name_columns.begin(), plan.name_columns.end());
+    order.insert(order.end(), plan.value_columns.begin(), plan.value_columns.end());
+    return joined(selects, " UNION ALL ") + " ORDER BY " + nulls_last(at.dialect, order);
+}
+
+std::string widen_body(const SqlStep& at, const Widen& widen) {
+    if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
+    const WidenPlan& plan = *widen.plan;
+    const NamePattern& pattern = *widen.name;
+    const SqlDialect& dialect = at.dialect;
+
+    // The new column's name, as each row spells it.
+    const bool has_literal =
+        std::any_of(pattern.literals.begin(), pattern.literals.end(),
+                    [](const std::string& literal) { return !literal.empty(); });
+    std::string name_expression;
+    if (plan.name_columns.size() == 1 && !has_literal) {
+        name_expression = quote_name(dialect, plan.name_columns[0]);
+    } else {
+        std::vector<std::string> parts;
+        for (std::size_t i = 0; i <= plan.name_columns.size(); ++i) {
+            if (!pattern.literals[i].empty())
+                parts.push_back(quote_text(dialect, pattern.literals[i]));
+            if (i < plan.name_columns.size())
+                parts.push_back(quote_name(dialect, plan.name_columns[i]));
+        }
+        name_expression = joined(parts, " || ");
+    }
+
+    // The cell each row brings, and the aggregate that makes one cell of them.
+    const Value& value = *widen.value;
+    const auto* call = std::get_if<Call>(&value.node);
+    const FunctionEntry* function = call != nullptr ? find_function(call->function) : nullptr;
+    const bool aggregate = function != nullptr && function->kind == FunctionKind::Aggregate;
+    const std::string cell_name = quote_name(dialect, "__brell_cell");
+    std::string cell;
+    std::string over_cell;
+    if (aggregate && !call->arguments.empty()) {
+        cell = write_value(dialect, call->arguments[0], {});
+        over_cell = write_aggregate(dialect, *call, cell_name);
+    } else if (aggregate) {
+        cell = "1";  // an aggregate of no column counts the rows: every row brings one
+        over_cell = "count(" + cell_name + ")";
+    } else {
+        cell = write_value(dialect, value, {});
+        over_cell = "max(" + cell_name + ")";
+    }
+
+    // Each `giving` name as a test on the name columns.
+    std::vector<std::string> giving_tests;
+    for (const std::vector<std::string>& pieces : plan.giving_pieces) {
+        std::vector<std::string> equalities;
+        for (std::size_t n = 0; n < plan.name_columns.size(); ++n) {
+            equalities.push_back(quote_name(dialect, plan.name_columns[n]) + " = " +
+                                 quote_text(dialect, pieces.at(n)));
+        }
+        giving_tests.push_back(joined(equalities, " AND "));
+    }
+    std::vector<std::string> guards;
+    const std::string error(dialect.error_function);
+    if (!giving_tests.empty()) {
+        std::vector<std::string> wrapped;
+        for (const std::string& test : giving_tests) wrapped.push_back("(" + test + ")");
+        guards.push_back("WHEN NOT (" + joined(wrapped, " OR ") + ") THEN " + error + "(" +
+                         quote_text(dialect,
+                                    "this holds a value that `giving` does not list, so widening "
+                                    "would drop those rows without saying so. Add it to `giving`, "
+                                    "or keep only the rows you meant first") +
+                         ")");
+    }
+    if (!aggregate) {
+        std::vector<std::string> cell_key = plan.identifying;
+        cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());
+        guards.push_back(
+            "WHEN count(*) OVER (PARTITION BY " + quoted_names(dialect, cell_key) + ") > 1 THEN " +
+            error + "(" +
+            quote_text(dialect,
+                       "two rows want the same cell, and nothing here says which of "
+                       "them wins. Say what to do about that with `value average(...)` "
+                       "or `value first(...)`, or summarize before widening") +
+            ")");
+    }
+    if (!guards.empty()) cell = "CASE " + joined(guards, " ") + " ELSE " + cell + " END";
+    const std::string source =
+        "(SELECT *, " + cell + " AS " + cell_name + " FROM " + at.previous + ")";
+    const std::string identifying = quoted_names(dialect, plan.identifying);
+    const std::string order = nulls_last(dialect, plan.identifying);
+
+    if (widen.giving.empty()) {
+        return "SELECT * FROM (PIVOT " + source + " ON " + name_expression + " USING " + over_cell +
+               " GROUP BY " + identifying + ") ORDER BY " + order;
+    }
+    std::vector<std::string> columns;
+    for (std::size_t g = 0; g < widen.giving.names.size(); ++g) {
+        std::string column = over_cell + " FILTER (WHERE " + giving_tests[g] + ")";
+        if (widen.missing) {
+            column = "COALESCE(" + column + ", " + write_value(dialect, *widen.missing, {}) + ")";
+        }
+        columns.push_back(column + " AS " + quote_name(dialect, widen.giving.names[g].text));
+    }
+    return "SELECT " + identifying + ", " + joined(columns, ", ") + " FROM " + source +
+           " GROUP BY " + identifying + " ORDER BY " + order;
+}
+
+}  // namespace brell

@@ -1,0 +1,374 @@
+#include "backend/sql/sql_values.hpp"
+
+#include <array>
+
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+#include "parse/vocabulary.hpp"
+#include "plan/decimal_text.hpp"
+
+namespace brell {
+namespace {
+
+// The functions whose SQL is one template over their arguments in order ("{}" each).
+struct Spelling {
+    std::string_view function;
+    std::string_view sql;
+};
+constexpr std::array<Spelling, 25> kSpellings = {{
+    {"total", "sum({})"},
+    {"average", "avg({})"},
+    {"median", "median({})"},
+    {"smallest", "min({})"},
+    {"largest", "max({})"},
+    {"standard_deviation", "stddev({})"},
+    {"first", "first({})"},
+    {"last", "last({})"},
+    {"unique_count", "count(DISTINCT {})"},
+    {"row_count", "count(*)"},
+    {"lower", "lower({})"},
+    {"upper", "upper({})"},
+    {"to_number", "CAST({} AS DOUBLE)"},
+    {"to_text", "CAST({} AS STRING)"},
+    {"to_date", "CAST({} AS DATE)"},
+    {"round_below", "CAST(floor({}) AS BIGINT)"},
+    {"round_above", "CAST(ceil({}) AS BIGINT)"},
+    {"trim", "trim({})"},
+    {"replace_text", "replace({}, {}, {})"},
+    {"split_text", "split_part({}, {}, {})"},
+    {"characters", "length({})"},
+    {"between", "({} BETWEEN {} AND {})"},
+    {"year", "year({})"},
+    {"month", "month({})"},
+    {"day", "day({})"},
+}};
+
+// The aggregates a `rolling(...)` may hold.
+constexpr std::array<Spelling, 5> kRollingSpellings = {{
+    {"total", "sum({})"},
+    {"average", "avg({})"},
+    {"smallest", "min({})"},
+    {"largest", "max({})"},
+    {"standard_deviation", "stddev({})"},
+}};
+
+// Fills each "{}" of the template with the next argument.
+std::string fill_in_order(std::string_view template_text,
+                          const std::vector<std::string>& arguments) {
+    std::string filled;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < template_text.size(); ++i) {
+        if (template_text.substr(i, 2) == "{}" && next < arguments.size()) {
+            filled += arguments[next++];
+            ++i;
+        } else {
+            filled += template_text[i];
+        }
+    }
+    return filled;
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (!text.empty()) text += separator;
+        text += part;
+    }
+    return text;
+}
+
+std::string_view compare_symbol(CompareOperator op) {
+    switch (op) {
+        case CompareOperator::Is:
+            return "=";
+        case CompareOperator::IsNot:
+            return "<>";
+        case CompareOperator::Less:
+            return "<";
+        case CompareOperator::LessOrEqual:
+            return "<=";
+        case CompareOperator::Greater:
+            return ">";
+        case CompareOperator::GreaterOrEqual:
+            return ">=";
+    }
+    return "=";
+}
+
+std::string_view arithmetic_symbol(ArithmeticOperator op) {
+    switch (op) {
+        case ArithmeticOperator::Plus:
+            return "+";
+        case ArithmeticOperator::Minus:
+            return "-";
+        case ArithmeticOperator::Times:
+            return "*";
+        case ArithmeticOperator::DividedBy:
+            return "/";
+    }
+    return "+";
+}
+
+class ValueWriter {
+  public:
+    ValueWriter(const SqlDialect& dialect, const ValueContext& context)
+        : dialect_(dialect), context_(context) {}
+
+    std::string write(const Value& value) const;
+
+  private:
+    std::string in_context(const Value& value) const { return write(value); }
+    std::string bare(const Value& value) const {
+        return ValueWriter(dialect_, empty_).write(value);
+    }
+    std::string text_test(const TextTest& node) const;
+    std::string ranking(const Ranking& node) const;
+    std::string call(const Call& node) const;
+    std::string rolling(const Rolling& node) const;
+    std::string windowed(const std::string& function) const;
+
+    const SqlDialect& dialect_;
+    const ValueContext& context_;
+    ValueContext empty_;
+};
+
+std::string ValueWriter::write(const Value& value) const {
+    return std::visit(
+        Overloaded{
+            [&](const Column& node) { return quote_name(dialect_, node.name.text); },
+            [&](const Text& node) { return quote_text(dialect_, node.text); },
+            [](const Whole& node) { return std::to_string(node.number); },
+            [](const Decimal& node) { return positional_decimal(node.number); },
+            [](const Truth& node) { return std::string(node.yes ? "TRUE" : "FALSE"); },
+            [](const Missing&) { return std::string("NULL"); },
+            [&](const Arithmetic& node) {
+                return "(" + in_context(*node.left) + " " +
+                       std::string(arithmetic_symbol(node.op)) + " " + in_context(*node.right) +
+                       ")";
+            },
+            [&](const Compare& node) {
+                return "(" + in_context(*node.left) + " " + std::string(compare_symbol(node.op)) +
+                       " " + in_context(*node.right) + ")";
+            },
+            [&](const Logic& node) {
+                return "(" + in_context(*node.left) +
+                       (node.op == LogicOperator::And ? " AND " : " OR ") +
+                       in_context(*node.right) + ")";
+            },
+            [&](const Not& node) { return "(NOT " + in_context(*node.operand) + ")"; },
+            [&](const InSet& node) {
+                std::vector<std::string> items;
+                for (const Value& item : node.items) items.push_back(in_context(item));
+                return "(" + in_context(*node.operand) + " " + (node.negated ? "NOT " : "") +
+                       "IN (" + joined(items, ", ") + "))";
+            },
+            [&](const IsMissing& node) {
+                return "(" + in_context(*node.operand) + " IS " + (node.negated ? "NOT " : "") +
+                       "NULL)";
+            },
+            [&](const Call& node) { return call(node); },
+            [&](const TextTest& node) { return text_test(node); },
+            [](const OverColumns& node) {
+                return std::string("/* ") + (node.quantifier == Quantifier::Any ? "any" : "every") +
+                       " of the matched columns */";
+            },
+            [](const KindWord&) { return std::string("NULL"); },
+            [](const ValueWord&) { return std::string("NULL"); },
+            [](const NameWord&) { return std::string("NULL"); },
+            [&](const Ranking& node) { return ranking(node); },
+            [&](const When& node) {
+                std::string sql = "CASE";
+                for (const WhenBranch& branch : node.branches) {
+                    sql += " WHEN " + in_context(*branch.question) + " THEN " +
+                           in_context(*branch.answer);
+                }
+                if (node.otherwise) sql += " ELSE " + in_context(**node.otherwise);
+                return sql + " END";
+            },
+            [&](const LookUp& node) {
+                std::string sql = "CASE";
+                const std::string subject = in_context(*node.subject);
+                for (const LookUpPair& pair : node.pairs) {
+                    sql += " WHEN " + subject + " = " + in_context(*pair.from) + " THEN " +
+                           in_context(*pair.to);
+                }
+                return sql + " ELSE " + in_context(*node.otherwise) + " END";
+            },
+            [&](const Rolling& node) { return rolling(node); },
+            [&](const Matching& node) {
+                return "EXISTS (SELECT 1 FROM " + quote_table(dialect_, node.table.text) + ")";
+            },
+        },
+        value.node);
+}
+
+std::string ValueWriter::text_test(const TextTest& node) const {
+    const std::string left = in_context(*node.left);
+    const std::string escape = quote_text(dialect_, "\\");
+    const bool before = node.op != TextTestOperator::Starts;
+    const bool after = node.op != TextTestOperator::Ends;
+    std::string pattern;
+    if (const auto* text = std::get_if<Text>(&node.right->node)) {
+        std::string escaped;
+        for (char character : text->text) {
+            if (character == '\\' || character == '%' || character == '_') escaped += '\\';
+            escaped += character;
+        }
+        pattern = quote_text(dialect_, (before ? "%" : "") + escaped + (after ? "%" : ""));
+    } else {
+        // A pattern read from a value: its own backslashes, % and _ are escaped in the query,
+        // so that it is matched as the text it holds.
+        std::string escaped = in_context(*node.right);
+        for (const char* special : {"\\", "%", "_"}) {
+            escaped = "replace(" + escaped + ", " + quote_text(dialect_, special) + ", " +
+                      quote_text(dialect_, std::string("\\") + special) + ")";
+        }
+        const std::string percent = quote_text(dialect_, "%");
+        pattern = "(" + std::string(before ? percent + " || " : "") + escaped +
+                  (after ? " || " + percent : "") + ")";
+    }
+    return "(" + left + " LIKE " + pattern + " ESCAPE " + escape + ")";
+}
+
+std::string ValueWriter::ranking(const Ranking& node) const {
+    std::string order;
+    if (node.column) {
+        order = quote_name(dialect_, node.column->text) + (node.descending ? " DESC" : "") +
+                " NULLS LAST";
+    } else if (context_.sort != nullptr) {
+        order = write_keys(dialect_, *context_.sort);
+    }
+    std::string window = partition_clause(dialect_, context_.partition);
+    if (!order.empty()) window += "ORDER BY " + order;
+    while (!window.empty() && window.back() == ' ') window.pop_back();
+    return std::string(node.column ? "RANK" : "ROW_NUMBER") + "() OVER (" + window + ")";
+}
+
+// An aggregate of an add step, worked out over its partition.
+std::string ValueWriter::windowed(const std::string& function) const {
+    if (context_.partition.empty()) return function + " OVER ()";
+    return function + " OVER (PARTITION BY " + quoted_names(dialect_, context_.partition) + ")";
+}
+
+std::string ValueWriter::call(const Call& node) const {
+    const FunctionEntry* entry = find_function(node.function);
+    if (entry == nullptr) {
+        unreachable("`" + node.function + "` reached the SQL backend without a spelling");
+    }
+    std::vector<std::string> arguments;
+    for (const Value& argument : node.arguments) arguments.push_back(bare(argument));
+    const std::string& name = node.function;
+    const bool windowed_aggregate = context_.window && entry->kind == FunctionKind::Aggregate;
+    if (windowed_aggregate && dialect_.spark && name == "unique_count") {
+        // Spark has no windowed count(DISTINCT ...): count the set of values instead.
+        return "size(" + windowed("collect_set(" + arguments[0] + ")") + ")";
+    }
+    if (name == "join_rows") {
+        const std::string separator =
+            arguments.size() > 1 ? arguments[1] : quote_text(dialect_, "");
+        if (windowed_aggregate && dialect_.spark) {
+            return "array_join(" + windowed("collect_list(" + arguments[0] + ")") + ", " +
+                   separator + ")";
+        }
+        const std::string sql =
+            fill(fill(dialect_.string_agg, "{value}", arguments[0]), "{separator}", separator);
+        return windowed_aggregate ? windowed(sql) : sql;
+    }
+    if (entry->kind == FunctionKind::Aggregate) {
+        const std::string sql =
+            write_aggregate(dialect_, node, arguments.empty() ? "" : arguments[0]);
+        return windowed_aggregate ? windowed(sql) : sql;
+    }
+    if (name == "first_present") return "coalesce(" + joined(arguments, ", ") + ")";
+    if (name == "join_text") return "(" + joined(arguments, " || ") + ")";
+    if (name == "remainder") {
+        // The result takes the divisor's sign; the whole is parenthesised so that it binds as
+        // one value inside arithmetic.
+        const std::string& divisor = arguments[1];
+        return "((((" + arguments[0] + ") % (" + divisor + ")) + (" + divisor + ")) % (" + divisor +
+               "))";
+    }
+    if (name == "weekday") return fill(dialect_.iso_weekday, "{}", arguments[0]);
+    if (name == "hour") return "hour(" + arguments[0] + ")";
+    const std::string window = window_of(dialect_, context_);
+    const std::string running = " ROWS BETWEEN UNBOUNDED PRECEDING AND CURRENT ROW";
+    if (name == "running_total") {
+        return "sum(" + arguments[0] + ") OVER (" + window + running + ")";
+    }
+    if (name == "previous" || name == "following") {
+        const std::string offset = arguments.size() > 1 ? ", " + arguments[1] : "";
+        return std::string(name == "previous" ? "lag(" : "lead(") + arguments[0] + offset +
+               ") OVER (" + window + ")";
+    }
+    if (name == "latest") {
+        return fill(dialect_.last_value_ignore_nulls, "{}", arguments[0]) + " OVER (" + window +
+               running + ")";
+    }
+    for (const Spelling& spelling : kSpellings) {
+        if (spelling.function == name) return fill_in_order(spelling.sql, arguments);
+    }
+    unreachable("`" + name + "` reached the SQL backend without a spelling");
+}
+
+std::string ValueWriter::rolling(const Rolling& node) const {
+    const auto* size = std::get_if<Whole>(&node.size->node);
+    if (size == nullptr) {
+        unreachable("the checker admits only a written whole number");
+    }
+    const std::string value = bare(node.arguments.at(0));
+    std::string aggregate;
+    if (node.function == "median") aggregate = fill(dialect_.median, "{}", value);
+    for (const Spelling& spelling : kRollingSpellings) {
+        if (spelling.function == node.function) aggregate = fill_in_order(spelling.sql, {value});
+    }
+    if (aggregate.empty())
+        unreachable("`" + node.function + "` reached the SQL backend inside `rolling`");
+    std::string window = window_of(dialect_, context_);
+    const std::string frame = window + (window.empty() ? "" : " ") + "ROWS BETWEEN " +
+                              std::to_string(size->number - 1) + " PRECEDING AND CURRENT ROW";
+    return "CASE WHEN count(" + value + ") OVER (" + frame + ") = " + std::to_string(size->number) +
+           " THEN " + aggregate + " OVER (" + frame + ") END";
+}
+
+}  // namespace
+
+std::string quoted_names(const SqlDialect& dialect, const std::vector<std::string>& names) {
+    std::vector<std::string> quoted;
+    for (const std::string& name : names) quoted.push_back(quote_name(dialect, name));
+    return joined(quoted, ", ");
+}
+
+std::string partition_clause(const SqlDialect& dialect, const std::vector<std::string>& columns) {
+    if (columns.empty()) return "";
+    return "PARTITION BY " + quoted_names(dialect, columns) + " ";
+}
+
+std::string window_of(const SqlDialect& dialect, const ValueContext& context) {
+    std::vector<std::string> parts;
+    if (!context.partition.empty())
+        parts.push_back("PARTITION BY " + quoted_names(dialect, context.partition));
+    if (context.sort != nullptr) parts.push_back("ORDER BY " + write_keys(dialect, *context.sort));
+    return joined(parts, " ");
+}
+
+std::string write_aggregate(const SqlDialect& dialect, const Call& call,
+                            const std::string& first_argument) {
+    if (call.function == "join_rows") {
+        const auto* separator =
+            call.arguments.size() > 1 ? std::get_if<Text>(&call.arguments[1].node) : nullptr;
+        return fill(fill(dialect.string_agg, "{value}", first_argument), "{separator}",
+                    quote_text(dialect, separator != nullptr ? separator->text : ""));
+    }
+    for (const Spelling& spelling : kSpellings) {
+        if (spelling.function == call.function)
+            return fill_in_order(spelling.sql, {first_argument});
+    }
+    unreachable("`" + call.function + "` reached the SQL backend without a spelling");
+}
+
+std::string write_value(const SqlDialect& dialect, const Value& value,
+                        const ValueContext& context) {
+    return ValueWriter(dialect, context).write(value);
+}
+
+}  // namespace brell

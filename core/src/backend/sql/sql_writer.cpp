@@ -1,0 +1,229 @@
+#include "backend/sql/sql_writer.hpp"
+
+#include <algorithm>
+
+#include "backend/sql/sql_values.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell {
+namespace {
+
+std::vector<std::string> names_of(const ColumnList& list) {
+    std::vector<std::string> names;
+    for (const ColumnName& name : list.names) names.push_back(name.text);
+    return names;
+}
+
+// The sort in force turned round: every key the other way, missing values at the other end.
+Sort reversed(const Sort& sort) {
+    Sort turned = sort;
+    for (SortKey& key : turned.keys) key.descending = !key.descending;
+    turned.missing_first = !sort.missing_first;
+    return turned;
+}
+
+std::string keep_body(const SqlStep& at, const Keep& keep) {
+    const Value* condition = &keep.condition;
+    bool negated = false;
+    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+        if (std::holds_alternative<Matching>(inverted->operand->node)) {
+            condition = &*inverted->operand;
+            negated = true;
+        }
+    }
+    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+        return matching_body(at, *matching, negated);
+    }
+    return "SELECT * FROM " + at.previous + " WHERE " + write_value(at.dialect, keep.condition, {});
+}
+
+std::string pick_body(const SqlStep& at, const Pick& pick) {
+    const std::string listed = quoted_names(at.dialect, names_of(pick.columns));
+    if (pick.all_but) {
+        return "SELECT * " + std::string(at.dialect.except_keyword) + " (" + listed + ") FROM " +
+               at.previous;
+    }
+    return "SELECT " + listed + " FROM " + at.previous;
+}
+
+std::string add_body(const SqlStep& at, const Add& add) {
+    const ValueContext context{at.sort, names_of(add.by), true};
+    const auto item_sql = [&](const NamedValue& item) {
+        return write_value(at.dialect, item.value, context) + " AS " +
+               quote_name(at.dialect, item.name.text);
+    };
+    const auto replaces = [&](const NamedValue& item) {
+        return std::any_of(at.table.begin(), at.table.end(), [&](const TableColumn& column) {
+            return column.name == item.name.text;
+        });
+    };
+    std::string list;
+    const auto append = [&](const std::string& entry) {
+        list += (list.empty() ? "" : ", ") + entry;
+    };
+    if (std::none_of(add.items.begin(), add.items.end(), replaces)) {
+        append("*");
+    } else {
+        // A replaced column keeps its place: the list is written out in the table's order.
+        for (const TableColumn& column : at.table) {
+            const auto item =
+                std::find_if(add.items.begin(), add.items.end(),
+                             [&](const NamedValue& each) { return each.name.text == column.name; });
+            append(item == add.items.end() ? quote_name(at.dialect, column.name) : item_sql(*item));
+        }
+    }
+    for (const NamedValue& item : add.items) {
+        if (!replaces(item)) append(item_sql(item));
+    }
+    const bool has_window =
+        std::any_of(add.items.begin(), add.items.end(),
+                    [](const NamedValue& item) { return holds_window(item.value); });
+    const std::string order =
+        has_window && at.sort != nullptr ? " ORDER BY " + write_keys(at.dialect, *at.sort) : "";
+    return "SELECT " + list + " FROM " + at.previous + order;
+}
+
+std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
+    std::vector<std::string> list;
+    const std::vector<std::string> by = names_of(summarize.by);
+    for (const std::string& name : by) list.push_back(quote_name(at.dialect, name));
+    for (const NamedValue& item : summarize.items) {
+        list.push_back(write_value(at.dialect, item.value, {}) + " AS " +
+                       quote_name(at.dialect, item.name.text));
+    }
+    std::string body = "SELECT ";
+    for (std::size_t i = 0; i < list.size(); ++i) body += (i == 0 ? "" : ", ") + list[i];
+    body += " FROM " + at.previous;
+    if (by.empty()) return body;
+    std::string last;
+    for (const std::string& name : by) {
+        last += (last.empty() ? "" : ", ") + quote_name(at.dialect, name) + " NULLS LAST";
+    }
+    return body + " GROUP BY " + quoted_names(at.dialect, by) + " ORDER BY " + last;
+}
+
+std::string take_body(const SqlStep& at, const Take& take) {
+    const std::string count = std::to_string(take.count);
+    if (!take.with_ties && take.by.empty() && !take.last) {
+        return "SELECT * FROM " + at.previous + " LIMIT " + count;
+    }
+    if (at.sort == nullptr) {
+        unreachable(take.with_ties     ? "ties are only reached after a sort"
+                    : !take.by.empty() ? "a grouped take is only reached after a sort"
+                                       : "take_last is only reached after a sort");
+    }
+    const std::string outer = write_keys(at.dialect, *at.sort);
+    const std::string row = quote_name(at.dialect, "__brell_row");
+    if (take.with_ties || !take.by.empty()) {
+        const std::string inner = write_keys(at.dialect, take.last ? reversed(*at.sort) : *at.sort);
+        const std::string numbering = take.with_ties ? "RANK()" : "ROW_NUMBER()";
+        return "SELECT * " + std::string(at.dialect.except_keyword) + " (" + row +
+               ") FROM (SELECT *, " + numbering + " OVER (" +
+               partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner + ") AS " +
+               row + " FROM " + at.previous + ") WHERE " + row + " <= " + count + " ORDER BY " +
+               outer;
+    }
+    return "SELECT * FROM (SELECT * FROM " + at.previous + " ORDER BY " +
+           write_keys(at.dialect, reversed(*at.sort)) + " LIMIT " + count + ") ORDER BY " + outer;
+}
+
+std::string drop_duplicates_body(const SqlStep& at) {
+    std::string order;
+    for (const TableColumn& column : at.table) {
+        order += (order.empty() ? "" : ", ") + quote_name(at.dialect, column.name) + " NULLS LAST";
+    }
+    return "SELECT DISTINCT * FROM " + at.previous + " ORDER BY " + order;
+}
+
+std::string rename_body(const SqlStep& at, const Rename& rename) {
+    std::string list;
+    for (const TableColumn& column : at.table) {
+        std::string entry = quote_name(at.dialect, column.name);
+        // Renames apply one after another, so a column's name is followed through every pair.
+        std::string name = column.name;
+        for (const NamedValue& pair : rename.pairs) {
+            if (std::get<Column>(pair.value.node).name.text == name) name = pair.name.text;
+        }
+        if (name != column.name) entry += " AS " + quote_name(at.dialect, name);
+        list += (list.empty() ? "" : ", ") + entry;
+    }
+    return "SELECT " + list + " FROM " + at.previous;
+}
+
+std::string drop_missing_body(const SqlStep& at, const DropMissing& drop) {
+    std::vector<std::string> names = names_of(drop.columns);
+    if (names.empty()) {
+        for (const TableColumn& column : at.table) names.push_back(column.name);
+    }
+    std::string tests;
+    for (const std::string& name : names) {
+        tests += (tests.empty() ? "" : " AND ") + quote_name(at.dialect, name) + " IS NOT NULL";
+    }
+    return "SELECT * FROM " + at.previous + " WHERE " + tests;
+}
+
+std::string fill_missing_body(const SqlStep& at, const FillMissing& fill_step) {
+    std::string list;
+    for (const TableColumn& column : at.table) {
+        const std::string name = quote_name(at.dialect, column.name);
+        std::string entry = name;
+        for (const NamedValue& item : fill_step.items) {
+            if (item.name.text != column.name) continue;
+            entry = "COALESCE(" + name + ", " + write_value(at.dialect, item.value, {}) + ") AS " +
+                    name;
+            break;
+        }
+        list += (list.empty() ? "" : ", ") + entry;
+    }
+    return "SELECT " + list + " FROM " + at.previous;
+}
+
+std::string step_body(const SqlStep& at) {
+    return std::visit(
+        Overloaded{
+            [&](const Keep& node) { return keep_body(at, node); },
+            [&](const Pick& node) { return pick_body(at, node); },
+            [&](const Add& node) { return add_body(at, node); },
+            [&](const Summarize& node) { return summarize_body(at, node); },
+            [&](const Sort& node) {
+                return "SELECT * FROM " + at.previous + " ORDER BY " + write_keys(at.dialect, node);
+            },
+            [&](const Take& node) { return take_body(at, node); },
+            [&](const AddRows& node) { return add_rows_body(at, node); },
+            [&](const AddCombinations& node) { return add_combinations_body(at, node); },
+            [&](const DropDuplicates&) { return drop_duplicates_body(at); },
+            [&](const Rename& node) { return rename_body(at, node); },
+            [&](const DropMissing& node) { return drop_missing_body(at, node); },
+            [&](const FillMissing& node) { return fill_missing_body(at, node); },
+            [&](const Lengthen& node) { return lengthen_body(at, node); },
+            [&](const Widen& node) { return widen_body(at, node); },
+            [&](const Join& node) { return join_body(at, node); },
+        },
+        at.step.node);
+}
+
+}  // namespace
+
+std::string table_columns(const SqlStep& at) {
+    std::string list;
+    for (const TableColumn& column : at.table) {
+        list += (list.empty() ? "" : ", ") + quote_name(at.dialect, column.name);
+    }
+    return list;
+}
+
+std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
+                      const std::vector<SharedColumns>& tables) {
+    std::string query =
+        "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        const SqlStep at{dialect, checked.steps[i], *tables.at(i), "step" + std::to_string(i),
+                         sort_in_force(checked, i)};
+        query += ",\n     step" + std::to_string(i + 1) + " AS (" + step_body(at) + ")";
+    }
+    return query + "\nSELECT * FROM step" + std::to_string(checked.steps.size());
+}
+
+}  // namespace brell

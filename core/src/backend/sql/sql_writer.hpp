@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "backend/sql/sql_dialect.hpp"
+#include "check/checked_pipeline.hpp"
+
+namespace brell {
+
+// The pipeline as one SQL query: a chain of common table expressions, one per step, each
+// reading the one before it, and a final SELECT of the last.
+std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
+                      const std::vector<SharedColumns>& tables);
+
+// What one step's body is written from: the dialect, the step, the table it receives, the name
+// of the expression before it, and the sort in force.
+struct SqlStep {
+    const SqlDialect& dialect;
+    const Step& step;
+    const std::vector<TableColumn>& table;
+    std::string previous;
+    const Sort* sort;
+};
+
+// The bodies of the steps that reshape the table or bring in another one.
+std::string matching_body(const SqlStep& at, const Matching& matching, bool negated);
+std::string join_body(const SqlStep& at, const Join& join);
+std::string add_rows_body(const SqlStep& at, const AddRows& add_rows);
+std::string add_combinations_body(const SqlStep& at, const AddCombinations& combinations);
+std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen);
+std::string widen_body(const SqlStep& at, const Widen& widen);
+
+// The table's column names, each quoted, joined by ", ".
+std::string table_columns(const SqlStep& at);
+
+}  // namespace brell
