@@ -9,6 +9,7 @@
 #include "check/checker.hpp"
 #include "check/suggest.hpp"
 #include "diagnostic/render.hpp"
+#include "draw/ladder.hpp"
 #include "listings.hpp"
 #include "parse/parse.hpp"
 
@@ -16,14 +17,6 @@ namespace brell {
 namespace {
 
 constexpr std::array<std::string_view, 2> kDrawingWays = {"text", "svg"};
-
-// The stages that are built so far: the sentence is parsed, and a sentence that does not parse
-// is refused under the words at fault.
-std::optional<JobOutcome> read_words(const std::string& pipeline) {
-    auto parsed = parse(pipeline);
-    if (!parsed) return refusal(parsed.error(), pipeline);
-    return std::nullopt;
-}
 
 }  // namespace
 
@@ -34,18 +27,19 @@ JobOutcome run_needs(const std::string& pipeline) {
 }
 
 JobOutcome run_drawing(const std::string& pipeline, const std::string& way,
-                       const DescribedColumns&) {
-    if (auto refused = read_words(pipeline)) return *refused;
+                       const DescribedColumns& tables) {
+    auto parsed = parse(pipeline);
+    if (!parsed) return refusal(parsed.error(), pipeline);
     if (way != "text" && way != "svg") {
         return refusal(
             Diagnostic::illegal("there is no way of drawing called `" + way + "`." +
                                 did_you_mean(suggest(way, kDrawingWays)) + " There is: text, svg"),
             pipeline);
     }
-    return refusal(Diagnostic::not_built_yet("`--draw " + way +
-                                             "` draws the checked steps, and the checker is not "
-                                             "here yet"),
-                   pipeline);
+    const std::vector<TableDescription> described =
+        described_tables(tables.named, tables.head, parsed->source.text);
+    const Ladder ladder = build_ladder(*parsed, pipeline, described);
+    return success(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
 }
 
 JobOutcome run_writing(const std::string& pipeline, const std::string& backend_name,

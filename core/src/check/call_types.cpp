@@ -364,7 +364,7 @@ Result<ColumnType> ValueTypes::rolling(const Rolling& node) const {
     }
     const std::size_t written = node.arguments.size();
     if (written < function->arity.least || written > function->arity.most) {
-        return at_name(arity_refusal(*function, written));
+        return Diagnostic::illegal(arity_refusal(*function, written), node.call_span);
     }
     const Value& argument = node.arguments[0];
     const auto* column = std::get_if<Column>(&argument.node);

@@ -230,6 +230,18 @@ Outgoing check_summarize(Summarize& step, const StepContext& context) {
     BRELL_CHECK(look_up_all(step.by, columns));
     BRELL_CHECK(duplicate_items(step.items));
     BRELL_CHECK(made_in_same_step(step.items, "summarize"));
+    // The group columns come out too, so an answer cannot take one of their names.
+    for (const NamedValue& item : step.items) {
+        for (const ColumnName& group : step.by.names) {
+            if (group.text != item.name.text) continue;
+            return Diagnostic::illegal(
+                "`[" + item.name.text +
+                    "]` says which rows go together, and this would make a second column of that "
+                    "name. Give the answer a name of its own: `summarize [" +
+                    item.name.text + "_answer] as ...`",
+                item.name.span);
+        }
+    }
     const ValueTypes types(columns);
     Columns outgoing;
     for (const ColumnName& name : step.by.names) {

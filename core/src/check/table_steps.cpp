@@ -95,6 +95,7 @@ Verdict check_matching(Matching& matching, const StepContext& context) {
                 context.step_span);
         }
         matching.keys = inferred_keys(shared, matching.table.span);
+        BRELL_CHECK(check_keys(matching.keys, context.columns, *other));
         context.notes.push_back(Diagnostic::assumption(
             "`matching` used " + joined(shared) +
                 ", the column names both tables share. Say it to be sure: `matching(" +
@@ -120,6 +121,8 @@ Outgoing check_join(Join& step, const StepContext& context) {
                 context.step_span);
         }
         step.keys = inferred_keys(shared, step.table.span);
+        // Shared names are keys only if the two columns can ever be equal.
+        BRELL_CHECK(check_keys(step.keys, here, other));
         context.notes.push_back(Diagnostic::assumption(
             "`join` matched on " + joined(shared) +
                 ", the column names both tables share. Say it to be sure: `join " +

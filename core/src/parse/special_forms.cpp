@@ -182,6 +182,7 @@ ValueParser::Parsing ValueParser::rolling(const Token& word) {
     if (inner == "when" || inner == "look_up" || inner == "matching") return takes_aggregate();
     const Token& name = cursor_.advance();
     BRELL_TRY(std::vector<Parsed> arguments, call_arguments(name));
+    const Span call_span = cursor_.span_from(name.span.start);
     if (!cursor_.accept(TokenKind::Comma)) {
         return cursor_.refuse_here(
             with("`rolling` also needs how many rows the window holds, after the aggregate: ",
@@ -197,9 +198,10 @@ ValueParser::Parsing ValueParser::rolling(const Token& word) {
         depth = std::max(depth, argument.depth);
         values.push_back(std::move(argument.value));
     }
-    return deeper(Value{cursor_.span_from(word.span.start),
-                        Rolling{name.text, name.span, std::move(values), std::move(size.value)}},
-                  depth + 1, word.span);
+    return deeper(
+        Value{cursor_.span_from(word.span.start),
+              Rolling{name.text, name.span, std::move(values), std::move(size.value), call_span}},
+        depth + 1, word.span);
 }
 
 ValueParser::Parsing ValueParser::matching(const Token& word) {

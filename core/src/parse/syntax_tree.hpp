@@ -137,6 +137,7 @@ struct Rolling {
     Span function_span;
     std::vector<Value> arguments;
     Box<Value> size;
+    Span call_span;  // the aggregate's name to its closing parenthesis
 };
 struct Matching {
     TableName table;

@@ -1,0 +1,70 @@
+#include "backend/python_text.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "parse/unicode.hpp"
+
+namespace brell {
+namespace {
+
+constexpr std::array<std::string_view, 35> kPythonKeywords = {
+    "False",  "None",   "True",    "and",      "as",       "assert", "async",
+    "await",  "break",  "class",   "continue", "def",      "del",    "elif",
+    "else",   "except", "finally", "for",      "from",     "global", "if",
+    "import", "in",     "is",      "lambda",   "nonlocal", "not",    "or",
+    "pass",   "raise",  "return",  "try",      "while",    "with",   "yield",
+};
+
+}  // namespace
+
+std::string py_string(std::string_view text) {
+    std::string literal = "\"";
+    for (const Character& character : decode_utf8(text)) {
+        const char32_t c = character.value;
+        if (c == '\\') {
+            literal += "\\\\";
+        } else if (c == '"') {
+            literal += "\\\"";
+        } else if (c == '\n') {
+            literal += "\\n";
+        } else if (c == '\r') {
+            literal += "\\r";
+        } else if (c == '\t') {
+            literal += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(c));
+            literal += escape;
+        } else if (c == 0x2028 || c == 0x2029 || (c >= 0x80 && c < 0xA0)) {
+            // Line and paragraph separators and C1 controls are written as escapes too.
+            char escape[12];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            literal += escape;
+        } else {
+            literal += text.substr(character.offset, character.length);
+        }
+    }
+    return literal + "\"";
+}
+
+bool is_python_keyword(std::string_view word) {
+    return std::find(kPythonKeywords.begin(), kPythonKeywords.end(), word) != kPythonKeywords.end();
+}
+
+bool is_python_identifier(std::string_view name) {
+    if (name.empty() || is_python_keyword(name)) return false;
+    bool first = true;
+    for (const Character& character : decode_utf8(name)) {
+        const char32_t c = character.value;
+        const bool letter = c == '_' || (c < 0x80 ? ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')
+                                                  : is_alphabetic(c));
+        const bool digit = c < 0x80 ? (c >= '0' && c <= '9') : is_numeric(c);
+        if (!(letter || (!first && digit))) return false;
+        first = false;
+    }
+    return true;
+}
+
+}  // namespace brell

@@ -1,0 +1,309 @@
+// The ladder as one self-contained SVG document: a rail of nodes on the left, the step's words
+// beside each node, and a bar of column chips to the right of each rung.
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "draw/display_width.hpp"
+#include "draw/ladder.hpp"
+#include "parse/unicode.hpp"
+
+namespace brell {
+namespace {
+
+using Units = std::int64_t;
+
+constexpr Units kNormalUnit = 9;  // per display column of normal text
+constexpr Units kSmallUnit = 7;   // per display column of small text and chip text
+constexpr std::size_t kWrapCharacters = 46;
+
+constexpr std::string_view kStyleSheet =
+    "<style>svg{max-width:100%;height:auto}svg text{font-family:ui-monospace,SFMono-Regular,'SF "
+    "Mono',Menlo,Consolas,'DejaVu Sans Mono',monospace;font-size:15px}svg "
+    ".small{font-size:12px}svg .on-chip{font-size:12px}"
+    "svg .ground{fill:#fbfaf8}"
+    "svg .bar{fill:#f0eee9;stroke:#e2ded6;stroke-width:1}"
+    "svg .rail{stroke:#cbc7bf;stroke-width:2;fill:none}"
+    "svg .node{fill:#fbfaf8;stroke:#a8a49b;stroke-width:2}"
+    "svg .cross{stroke:#a8514a;stroke-width:2;fill:none;stroke-linecap:round}"
+    "svg .flow{stroke:#a8a49b;stroke-width:2;fill:none}"
+    "svg .head{fill:#a8a49b}"
+    "svg .chip{fill:#ffffff;stroke:#ddd8ce;stroke-width:1}"
+    "svg .chip-added{fill:#e3f3e9;stroke:#8fc9a9}"
+    "svg .chip-key{fill:#e4ecfa;stroke:#9ab6e4}"
+    "svg .chip-note{fill:#efece7;stroke:#ddd8ce}"
+    "svg .ink-source{fill:#1a1a18;font-weight:600}"
+    "svg .ink-step{fill:#26251f}"
+    "svg .ink-table{fill:#1a1a18;font-weight:600}"
+    "svg .ink-column{fill:#57544c}"
+    "svg .ink-kind{fill:#a5a096}"
+    "svg .ink-added{fill:#14663d;font-weight:600}"
+    "svg .ink-key{fill:#27528f;font-weight:600}"
+    "svg .ink-dropped{fill:#a8514a;text-decoration:line-through}"
+    "svg .ink-note{fill:#8b867e}"
+    "svg .ink-warn{fill:#8a6410}"
+    "svg .ink-caret{fill:#a8514a;font-weight:600}"
+    "@media (prefers-color-scheme:dark){"
+    "svg .ground{fill:#17181b}"
+    "svg .bar{fill:#202227;stroke:#2f3238}"
+    "svg .rail{stroke:#3d4046}"
+    "svg .node{fill:#17181b;stroke:#6b7078}"
+    "svg .cross{stroke:#e2908a}"
+    "svg .flow{stroke:#6b7078}"
+    "svg .head{fill:#6b7078}"
+    "svg .chip{fill:#26282d;stroke:#3a3d43}"
+    "svg .chip-added{fill:#1c3a2b;stroke:#3f7a58}"
+    "svg .chip-key{fill:#1e2b40;stroke:#3f5f8f}"
+    "svg .chip-note{fill:#232529;stroke:#3a3d43}"
+    "svg .ink-source{fill:#eceae5}"
+    "svg .ink-step{fill:#dedbd4}"
+    "svg .ink-table{fill:#eceae5}"
+    "svg .ink-column{fill:#b3afa6}"
+    "svg .ink-kind{fill:#6e6a63}"
+    "svg .ink-added{fill:#6fd39c}"
+    "svg .ink-key{fill:#8fb6f5}"
+    "svg .ink-dropped{fill:#e2908a}"
+    "svg .ink-note{fill:#7e7a73}"
+    "svg .ink-warn{fill:#d7a54c}"
+    "svg .ink-caret{fill:#e2908a}"
+    "}</style>";
+
+Units width_of(std::string_view text, Units unit) {
+    return unit * static_cast<Units>(display_width(text));
+}
+
+// Text content as XML: the five markup characters escaped, and the characters XML may not
+// hold at all (most control characters) shown as U+FFFD.
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const Character& character : decode_utf8(text)) {
+        const char32_t c = character.value;
+        if (c == '"') {
+            out += "&quot;";
+        } else if (c == '&') {
+            out += "&amp;";
+        } else if (c == '\'') {
+            out += "&apos;";
+        } else if (c == '<') {
+            out += "&lt;";
+        } else if (c == '>') {
+            out += "&gt;";
+        } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE ||
+                   c == 0xFFFF) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out += text.substr(character.offset, character.length);
+        }
+    }
+    return out;
+}
+
+class Diagram {
+  public:
+    // One text element, its length stated so that the drawing does not depend on the font.
+    void text(const std::string& classes, Units x, Units y, std::string_view content, Units unit) {
+        const Units length = width_of(content, unit);
+        element("<text class=\"" + classes + "\" x=\"" + number(x) + "\" y=\"" + number(y) +
+                "\" textLength=\"" + number(length) + "\" lengthAdjust=\"spacingAndGlyphs\">" +
+                escaped(content) + "</text>");
+        reach(x + length);
+    }
+
+    void small(Units x, Units y, std::string_view content, Ink ink) {
+        text("ink-" + std::string(ink_name(ink)) + " small", x, y, content, kSmallUnit);
+    }
+
+    // Lines of at most 46 characters, centred on the line `centre`.
+    void wrapped(Units x, Units centre, std::string_view content, Ink ink) {
+        std::vector<std::string> lines;
+        std::string current;
+        bool first = true;
+        std::size_t from = 0;
+        while (from <= content.size()) {
+            std::size_t space = content.find(' ', from);
+            if (space == std::string_view::npos) space = content.size();
+            const std::string word(content.substr(from, space - from));
+            if (first) {
+                current = word;
+                first = false;
+            } else if (count_characters(current) + 1 + count_characters(word) <= kWrapCharacters) {
+                current += " " + word;
+            } else {
+                lines.push_back(current);
+                current = word;
+            }
+            from = space + 1;
+        }
+        lines.push_back(current);
+        const Units count = static_cast<Units>(lines.size());
+        Units baseline = centre < 10 * count ? 15 : centre - 10 * count + 15;
+        for (const std::string& line : lines) {
+            text("ink-" + std::string(ink_name(ink)), x, baseline, line, kNormalUnit);
+            baseline += 20;
+        }
+    }
+
+    // The chips in rows of five inside a rounded bar; gives the bar's bottom.
+    Units bar(Units x, Units y, const std::vector<Chip>& chips) {
+        std::vector<std::vector<const Chip*>> rows(1);
+        for (const Chip& chip : chips) {
+            if (rows.back().size() == 5) rows.emplace_back();
+            rows.back().push_back(&chip);
+        }
+        const auto chip_width = [](const Chip& chip) {
+            return width_of(chip.text, kSmallUnit) + 18 +
+                   (chip.kind_text ? width_of(*chip.kind_text, kSmallUnit) : 0);
+        };
+        Units widest = 0;
+        for (const auto& row : rows) {
+            Units width = 0;
+            for (std::size_t i = 0; i < row.size(); ++i) width += chip_width(*row[i]) + (i ? 6 : 0);
+            widest = std::max(widest, width);
+        }
+        const Units rows_count = static_cast<Units>(rows.size());
+        const Units bar_width = widest + 16;
+        element("<rect class=\"bar\" x=\"" + number(x) + "\" y=\"" + number(y) + "\" width=\"" +
+                number(bar_width) + "\" height=\"" + number(32 * rows_count + 10) +
+                "\" rx=\"9\"/>");
+        for (std::size_t r = 0; r < rows.size(); ++r) {
+            const Units top = y + 32 * static_cast<Units>(r) + 8;
+            Units chip_x = x + 8;
+            for (const Chip* chip : rows[r]) {
+                const Units width = chip_width(*chip);
+                element("<rect class=\"chip chip-" + std::string(ink_name(chip->ink)) + "\" x=\"" +
+                        number(chip_x) + "\" y=\"" + number(top) + "\" width=\"" + number(width) +
+                        "\" height=\"26\" rx=\"6\"/>");
+                text("on-chip ink-" + std::string(ink_name(chip->ink)), chip_x + 9, top + 17,
+                     chip->text, kSmallUnit);
+                if (chip->kind_text) {
+                    text("ink-kind on-chip", chip_x + 9 + width_of(chip->text, kSmallUnit),
+                         top + 17, *chip->kind_text, kSmallUnit);
+                }
+                chip_x += width + 6;
+            }
+        }
+        reach(x + bar_width);
+        return y + 32 * rows_count + 10;
+    }
+
+    void node(Units centre_y) {
+        element("<circle class=\"node\" cx=\"34\" cy=\"" + number(centre_y) + "\" r=\"5\"/>");
+    }
+    void flow(Units x, Units from_y, Units to_y) {
+        element("<path class=\"flow\" d=\"M" + number(x) + " " + number(from_y) + "V" +
+                number(to_y) + "\"/>");
+    }
+    void head(Units x, Units top) {
+        element("<path class=\"head\" d=\"M" + number(x - 4) + " " + number(top + 49) + "L" +
+                number(x) + " " + number(top + 42) + "L" + number(x + 4) + " " + number(top + 49) +
+                "Z\"/>");
+    }
+    void cross(Units top) {
+        element("<path class=\"cross\" d=\"M29 " + number(top + 16) + "L39 " + number(top + 26) +
+                "M39 " + number(top + 16) + "L29 " + number(top + 26) + "\"/>");
+    }
+    void dropped(Units x, Units y, std::string_view name) {
+        text("ink-dropped small", x, y, name, kSmallUnit);
+    }
+    void reach(Units edge) { right_ = std::max(right_, edge); }
+
+    std::string document(Units height, Units rail_bottom) const {
+        const Units width = right_ + 26;
+        std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) +
+                          "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) +
+                          " " + number(height) + "\">\n";
+        svg += "<rect class=\"ground\" x=\"0\" y=\"0\" width=\"" + number(width) + "\" height=\"" +
+               number(height) + "\"/>\n";
+        svg += std::string(kStyleSheet) + "\n";
+        if (rail_bottom > 47)
+            svg += "<path class=\"rail\" d=\"M34 47V" + number(rail_bottom) + "\"/>\n";
+        return svg + body_ + "</svg>\n";
+    }
+
+  private:
+    static std::string number(Units value) { return std::to_string(value); }
+    void element(const std::string& markup) { body_ += markup + "\n"; }
+    std::string body_;
+    Units right_ = 0;
+};
+
+}  // namespace
+
+std::string draw_svg(const Ladder& ladder) {
+    Diagram diagram;
+    const CheckedPipeline& checked = ladder.checked;
+    std::size_t widest_words = display_width(checked.source);
+    std::vector<std::string> words;
+    for (const Step& step : checked.steps) {
+        words.push_back(step_words(step));
+        widest_words = std::max(widest_words, display_width(words.back()));
+    }
+    const Units chips_x =
+        kNormalUnit * static_cast<Units>(std::min<std::size_t>(widest_words, 46)) + 84;
+    Units y = 78;
+    Units rail_bottom = 47;
+    if (ladder.tables.empty()) {
+        diagram.wrapped(56, 47, checked.source, Ink::Source);
+    } else {
+        diagram.node(47);
+        diagram.wrapped(56, 47, checked.source, Ink::Source);
+        y = diagram.bar(chips_x, 26, source_chips(ladder)) + 10;
+    }
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        const Step& step = checked.steps[i];
+        const Units top = y;
+        diagram.node(top + 21);
+        diagram.wrapped(56, top + 21, words[i], Ink::Step);
+        Units bottom = diagram.bar(chips_x, top, rung_chips(ladder, i));
+        rail_bottom = top + 21;
+        const std::vector<Chip> dropped = dropped_chips(ladder, i);
+        if (!dropped.empty()) {
+            bottom += 4;
+            for (std::size_t first = 0; first < dropped.size(); first += 5) {
+                Units x = chips_x + 8;
+                for (std::size_t d = first; d < std::min(first + 5, dropped.size()); ++d) {
+                    diagram.dropped(x, bottom + 12, dropped[d].text);
+                    x += width_of(dropped[d].text, kSmallUnit) + 12;
+                }
+                diagram.reach(x);
+                bottom += 18;
+            }
+        }
+        for (const Crossing& crossing : crossings_of(step)) {
+            const Units above = bottom;
+            bottom = above + 6;
+            diagram.flow(chips_x + 14, above + 27, top + 48);
+            diagram.head(chips_x + 14, top);
+            diagram.wrapped(chips_x + 30, above + 27, crossing.table, Ink::Table);
+            Units phrase_top = above + 48;
+            if (auto chips = crossing_chips(ladder, crossing)) {
+                phrase_top = diagram.bar(chips_x + 46 + width_of(crossing.table, kNormalUnit),
+                                         above + 6, *chips);
+            }
+            diagram.small(chips_x + 30, phrase_top + 14, crossing_phrase(ladder, crossing),
+                          Ink::Note);
+            bottom = phrase_top + 20;
+        }
+        for (const Diagnostic* note : step_notes(ladder, i)) {
+            diagram.small(chips_x, bottom + 12, note->message, Ink::Note);
+            bottom += 18;
+        }
+        for (const Phrase& phrase : row_phrases(step)) {
+            diagram.small(chips_x, bottom + 12, phrase.text, phrase.ink);
+            bottom += 18;
+        }
+        y = bottom + 10;
+    }
+    if (ladder.refused) {
+        const Units top = y;
+        diagram.cross(top);
+        diagram.wrapped(56, top + 21, refused_words(ladder), Ink::Caret);
+        diagram.small(56, top + 54, ladder.refused->refusal.message, Ink::Warn);
+        rail_bottom = top + 21;
+        y = top + 70;
+    }
+    return diagram.document(y + 26, rail_bottom);
+}
+
+}  // namespace brell
