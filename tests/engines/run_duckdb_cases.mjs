@@ -273,8 +273,12 @@ function formatRow(row) {
 }
 
 function formatTable(header, rows, indent) {
-  const lines = [header.join(' | '), ...rows.map(formatRow)];
-  return lines.map((l) => indent + l).join('\n');
+  // Lines the cells up under their column names, as the case files write them.
+  const cells = [header.map(String), ...rows.map((row) => row.map((v) => JSON.stringify(v)))];
+  const widths = header.map((_, i) => Math.max(...cells.map((line) => (line[i] ?? '').length)));
+  return cells
+    .map((line) => indent + line.map((c, i) => c.padEnd(widths[i])).join(' | ').trimEnd())
+    .join('\n');
 }
 
 function indentText(text, indent) {

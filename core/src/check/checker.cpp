@@ -88,10 +88,23 @@ Outgoing check_step(Step& step, const StepContext& context) {
         step.node);
 }
 
-// Whether every key column of the sort is still on the table.
-bool keys_present(const Sort& sort, const Columns& columns) {
-    return std::all_of(sort.keys.begin(), sort.keys.end(),
-                       [&](const SortKey& key) { return has_column(columns, key.column.text); });
+// Whether every key column of the sort is still on the table, as it was sorted: a step that
+// takes a key column away, renames it or writes new values into it leaves the rows in an order
+// no column says any more.
+bool keys_still_sorted(const Sort& sort, const Step& step, const Columns& columns) {
+    const auto rewritten = [&](const std::string& name) {
+        const auto named = [&](const NamedValue& item) { return item.name.text == name; };
+        if (const auto* add = std::get_if<Add>(&step.node)) {
+            return std::any_of(add->items.begin(), add->items.end(), named);
+        }
+        if (const auto* fill = std::get_if<FillMissing>(&step.node)) {
+            return std::any_of(fill->items.begin(), fill->items.end(), named);
+        }
+        return false;
+    };
+    return std::all_of(sort.keys.begin(), sort.keys.end(), [&](const SortKey& key) {
+        return has_column(columns, key.column.text) && !rewritten(key.column.text);
+    });
 }
 
 }  // namespace
@@ -121,8 +134,8 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
             in_force = i;
         } else if (!order_settled_after(step.node, in_force.has_value())) {
             in_force.reset();
-        } else if (in_force &&
-                   !keys_present(std::get<Sort>(pipeline.steps[*in_force].node), *current)) {
+        } else if (in_force && !keys_still_sorted(std::get<Sort>(pipeline.steps[*in_force].node),
+                                                  step, *current)) {
             in_force.reset();
         }
     }

@@ -73,8 +73,8 @@ Units width_of(std::string_view text, Units unit) {
     return unit * static_cast<Units>(display_width(text));
 }
 
-// Text content as XML: the five markup characters escaped, and the characters XML may not
-// hold at all (most control characters) shown as U+FFFD.
+// Text content as XML: the five markup characters escaped, and the control characters (which
+// XML forbids or no viewer shows) written as U+FFFD.
 std::string escaped(std::string_view text) {
     std::string out;
     for (const Character& character : decode_utf8(text)) {
@@ -89,8 +89,8 @@ std::string escaped(std::string_view text) {
             out += "&lt;";
         } else if (c == '>') {
             out += "&gt;";
-        } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0xFFFE ||
-                   c == 0xFFFF) {
+        } else if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || (c >= 0x7F && c < 0xA0) ||
+                   c == 0xFFFE || c == 0xFFFF) {
             out += "\xEF\xBF\xBD";
         } else {
             out += text.substr(character.offset, character.length);

@@ -1,3 +1,6 @@
+#include <algorithm>
+
+#include "backend/pandas/pandas_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -5,9 +8,52 @@
 namespace brell {
 namespace {
 
+// The query names its steps step0, step1, ...; a table of such a name (identifiers compare
+// without case) would be hidden by one of them and read the query's own rows instead.
+bool named_like_a_step(const std::string& table) {
+    if (table.size() < 5) return false;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if ((table[i] | 0x20) != "step"[i]) return false;
+    }
+    return std::all_of(table.begin() + 4, table.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The first table a step reads whose name a step of the query would hide, refused under it.
+Verdict step_name_clash(const CheckedPipeline& checked) {
+    std::vector<const TableName*> read;
+    for (const Step& step : checked.steps) {
+        if (const auto* join = std::get_if<Join>(&step.node)) read.push_back(&join->table);
+        if (const auto* add_rows = std::get_if<AddRows>(&step.node))
+            read.push_back(&add_rows->table);
+        if (const auto* keep = std::get_if<Keep>(&step.node)) {
+            const Value* condition = &keep->condition;
+            if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+                condition = &*inverted->operand;
+            }
+            if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+                read.push_back(&matching->table);
+            }
+        }
+    }
+    for (const TableName* table : read) {
+        if (!named_like_a_step(table->text)) continue;
+        return Diagnostic::illegal(
+            "the query names its own steps `step0`, `step1` and so on, so a table called `" +
+                table->text +
+                "` would be hidden by one of them. Give the table another name, or name it with "
+                "its schema: `main." +
+                table->text + "`",
+            table->span);
+    }
+    return std::nullopt;
+}
+
 class SqlBackend final : public Backend {
   public:
     std::string_view name() const override { return "sql"; }
+    Verdict check(const CheckedPipeline& checked) const override {
+        return step_name_clash(checked);
+    }
     std::string write(const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables) const override {
         return write_sql(kSqlDialect, checked, tables);
@@ -18,6 +64,7 @@ class SparkBackend final : public Backend {
   public:
     std::string_view name() const override { return "spark"; }
     Verdict check(const CheckedPipeline& checked) const override {
+        BRELL_CHECK(step_name_clash(checked));
         // Spark's pivot has to be told its columns; there is no pivot on what the data holds.
         for (const Step& step : checked.steps) {
             const auto* widen = std::get_if<Widen>(&step.node);
@@ -72,7 +119,7 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     backends.push_back(std::make_unique<SqlBackend>());
     backends.push_back(std::make_unique<SparkBackend>());
     backends.push_back(std::make_unique<UnbuiltBackend>("dplyr"));
-    backends.push_back(std::make_unique<UnbuiltBackend>("pandas"));
+    backends.push_back(make_pandas_backend());
     backends.push_back(std::make_unique<UnbuiltBackend>("polars"));
     backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));
     backends.push_back(std::make_unique<CanonicalBackend>());

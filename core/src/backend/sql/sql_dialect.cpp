@@ -15,6 +15,23 @@ std::string fill(std::string_view template_text, std::string_view hole, std::str
     return filled;
 }
 
+std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
+                                     std::string_view separator) {
+    std::string filled;
+    for (std::size_t at = 0; at < template_text.size();) {
+        if (template_text.substr(at, 7) == "{value}") {
+            filled += value;
+            at += 7;
+        } else if (template_text.substr(at, 11) == "{separator}") {
+            filled += separator;
+            at += 11;
+        } else {
+            filled += template_text[at++];
+        }
+    }
+    return filled;
+}
+
 std::string quote_name(const SqlDialect& dialect, std::string_view name) {
     std::string quoted(1, dialect.quote_char);
     for (char character : name) {
@@ -48,10 +65,11 @@ std::string quote_text(const SqlDialect& dialect, std::string_view text) {
     return quoted + "'";
 }
 
-std::string write_keys(const SqlDialect& dialect, const Sort& sort) {
+std::string write_keys(const SqlDialect& dialect, const Sort& sort, std::string_view qualifier) {
     std::string keys;
     for (const SortKey& key : sort.keys) {
         if (!keys.empty()) keys += ", ";
+        if (!qualifier.empty()) keys.append(qualifier).append(".");
         keys += quote_name(dialect, key.column.text) + (key.descending ? " DESC" : "") +
                 (sort.missing_first ? " NULLS FIRST" : " NULLS LAST");
     }

@@ -44,6 +44,11 @@ inline constexpr SqlDialect kSparkDialect{
 // Every occurrence of `hole` in the template replaced by `filling`.
 std::string fill(std::string_view template_text, std::string_view hole, std::string_view filling);
 
+// The template with its `{value}` and `{separator}` holes filled in one pass, so that a filling
+// that looks like a hole is never filled again.
+std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
+                                     std::string_view separator);
+
 // A column (or helper) name in the dialect's quotes, the quote character doubled inside.
 std::string quote_name(const SqlDialect& dialect, std::string_view name);
 
@@ -53,7 +58,9 @@ std::string quote_table(const SqlDialect& dialect, std::string_view name);
 // A text in single quotes, quotes doubled (and backslashes too where they escape).
 std::string quote_text(const SqlDialect& dialect, std::string_view text);
 
-// A sort step's keys: "x" DESC NULLS LAST, ...
-std::string write_keys(const SqlDialect& dialect, const Sort& sort);
+// A sort step's keys: "x" DESC NULLS LAST, ... With a qualifier, each key names the column of
+// that table (`step1."x"`), for a select whose own output gives the name new values.
+std::string write_keys(const SqlDialect& dialect, const Sort& sort,
+                       std::string_view qualifier = {});
 
 }  // namespace brell

@@ -271,7 +271,7 @@ std::string ValueWriter::call(const Call& node) const {
                    separator + ")";
         }
         const std::string sql =
-            fill(fill(dialect_.string_agg, "{value}", arguments[0]), "{separator}", separator);
+            fill_value_and_separator(dialect_.string_agg, arguments[0], separator);
         return windowed_aggregate ? windowed(sql) : sql;
     }
     if (entry->kind == FunctionKind::Aggregate) {
@@ -356,8 +356,9 @@ std::string write_aggregate(const SqlDialect& dialect, const Call& call,
     if (call.function == "join_rows") {
         const auto* separator =
             call.arguments.size() > 1 ? std::get_if<Text>(&call.arguments[1].node) : nullptr;
-        return fill(fill(dialect.string_agg, "{value}", first_argument), "{separator}",
-                    quote_text(dialect, separator != nullptr ? separator->text : ""));
+        return fill_value_and_separator(
+            dialect.string_agg, first_argument,
+            quote_text(dialect, separator != nullptr ? separator->text : ""));
     }
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == call.function)

@@ -80,8 +80,18 @@ std::string add_body(const SqlStep& at, const Add& add) {
     const bool has_window =
         std::any_of(add.items.begin(), add.items.end(),
                     [](const NamedValue& item) { return holds_window(item.value); });
+    // When the add gives a sort key new values, the rows keep the order of the values they had.
+    const bool rewrites_key =
+        at.sort != nullptr &&
+        std::any_of(at.sort->keys.begin(), at.sort->keys.end(), [&](const SortKey& key) {
+            return std::any_of(add.items.begin(), add.items.end(), [&](const NamedValue& item) {
+                return item.name.text == key.column.text;
+            });
+        });
     const std::string order =
-        has_window && at.sort != nullptr ? " ORDER BY " + write_keys(at.dialect, *at.sort) : "";
+        has_window && at.sort != nullptr
+            ? " ORDER BY " + write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : "")
+            : "";
     return "SELECT " + list + " FROM " + at.previous + order;
 }
 
