@@ -10,11 +10,10 @@ namespace brell {
 namespace {
 
 constexpr std::array<std::string_view, 35> kPythonKeywords = {
-    "False",  "None",   "True",    "and",      "as",       "assert", "async",
-    "await",  "break",  "class",   "continue", "def",      "del",    "elif",
-    "else",   "except", "finally", "for",      "from",     "global", "if",
-    "import", "in",     "is",      "lambda",   "nonlocal", "not",    "or",
-    "pass",   "raise",  "return",  "try",      "while",    "with",   "yield",
+    "False", "None",     "True",  "and",    "as",   "assert", "async",  "await",    "break",
+    "class", "continue", "def",   "del",    "elif", "else",   "except", "finally",  "for",
+    "from",  "global",   "if",    "import", "in",   "is",     "lambda", "nonlocal", "not",
+    "or",    "pass",     "raise", "return", "try",  "while",  "with",   "yield",
 };
 
 }  // namespace
@@ -58,8 +57,8 @@ bool is_python_identifier(std::string_view name) {
     bool first = true;
     for (const Character& character : decode_utf8(name)) {
         const char32_t c = character.value;
-        const bool letter = c == '_' || (c < 0x80 ? ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')
-                                                  : is_alphabetic(c));
+        const bool letter =
+            c == '_' || (c < 0x80 ? ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') : is_alphabetic(c));
         const bool digit = c < 0x80 ? (c >= '0' && c <= '9') : is_numeric(c);
         if (!(letter || (!first && digit))) return false;
         first = false;
