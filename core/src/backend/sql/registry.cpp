@@ -1,7 +1,5 @@
 #include <algorithm>
 
-#include "backend/pandas/pandas_backend.hpp"
-#include "backend/polars/polars_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -120,8 +118,8 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     backends.push_back(std::make_unique<SqlBackend>());
     backends.push_back(std::make_unique<SparkBackend>());
     backends.push_back(std::make_unique<UnbuiltBackend>("dplyr"));
-    backends.push_back(make_pandas_backend());
-    backends.push_back(make_polars_backend());
+    backends.push_back(std::make_unique<UnbuiltBackend>("pandas"));
+    backends.push_back(std::make_unique<UnbuiltBackend>("polars"));
     backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));
     backends.push_back(std::make_unique<CanonicalBackend>());
     return backends;
