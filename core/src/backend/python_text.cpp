@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdio>
 
+#include <unicode/uchar.h>
+
 #include "parse/unicode.hpp"
 
 namespace brell {
@@ -56,11 +58,11 @@ bool is_python_identifier(std::string_view name) {
     if (name.empty() || is_python_keyword(name)) return false;
     bool first = true;
     for (const Character& character : decode_utf8(name)) {
-        const char32_t c = character.value;
-        const bool letter =
-            c == '_' || (c < 0x80 ? ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') : is_alphabetic(c));
-        const bool digit = c < 0x80 ? (c >= '0' && c <= '9') : is_numeric(c);
-        if (!(letter || (!first && digit))) return false;
+        // Python's identifiers are Unicode's identifier characters (and the underscore).
+        const auto c = static_cast<UChar32>(character.value);
+        const bool fits =
+            c == '_' || u_hasBinaryProperty(c, first ? UCHAR_XID_START : UCHAR_XID_CONTINUE);
+        if (!fits) return false;
         first = false;
     }
     return true;

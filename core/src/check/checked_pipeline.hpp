@@ -17,6 +17,7 @@ using SharedColumns = std::shared_ptr<const std::vector<TableColumn>>;
 // What the checker hands on when it accepts a pipeline. The writers and drawings only read it.
 struct CheckedPipeline {
     std::string source;
+    Span source_span;  // where the source table's name stands in the sentence
     // The steps as the checker leaves them: `pick where`, `add|summarize where` and
     // `keep where any|every` rewritten into their plain forms, inferred join and matching keys
     // written in, and every lengthen and widen resolved.

@@ -112,6 +112,7 @@ bool keys_still_sorted(const Sort& sort, const Step& step, const Columns& column
 Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescription>& described) {
     CheckedPipeline checked;
     checked.source = pipeline.source.text;
+    checked.source_span = pipeline.source.span;
     checked.span = pipeline.span;
     // The head table is described last, under the pipeline's own source name.
     SharedColumns current = std::make_shared<const Columns>();

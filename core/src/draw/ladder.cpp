@@ -115,6 +115,7 @@ Ladder build_ladder(const Pipeline& pipeline, std::string_view sentence,
         } else {
             something_checked = false;
             ladder.checked.source = pipeline.source.text;
+            ladder.checked.source_span = pipeline.source.span;
             ladder.checked.span = pipeline.span;
         }
         ladder.refused = std::move(refused);

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "backend/polars/polars_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -119,7 +120,7 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     backends.push_back(std::make_unique<SparkBackend>());
     backends.push_back(std::make_unique<UnbuiltBackend>("dplyr"));
     backends.push_back(std::make_unique<UnbuiltBackend>("pandas"));
-    backends.push_back(std::make_unique<UnbuiltBackend>("polars"));
+    backends.push_back(make_polars_backend());
     backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));
     backends.push_back(std::make_unique<CanonicalBackend>());
     return backends;

@@ -1,0 +1,290 @@
+// The calls of the steps that bring in another table or change the table's shape: keep ...
+// matching(...), join, add_rows, add_combinations, lengthen and widen.
+
+#include <algorithm>
+
+#include "backend/polars/polars_values.hpp"
+#include "backend/polars/polars_writer.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell::polars {
+namespace {
+
+// Helper columns: a stacked column's name before it is cut into pieces, the `{value}` piece
+// (which becomes a column name again), the stacked values while they are spread back out, the
+// row each stacked value came from, and a widened column's name built from a pattern.
+constexpr std::string_view kName = "__name";
+constexpr std::string_view kValue = "__value";
+constexpr std::string_view kCell = "__cell";
+constexpr std::string_view kRow = "__row";
+
+// "on=[...]" when every key has one name on both sides, else "left_on=[...], right_on=[...]".
+std::string key_part(const std::vector<KeyPair>& keys) {
+    std::vector<std::string> left;
+    std::vector<std::string> right;
+    for (const KeyPair& key : keys) {
+        left.push_back(key.left.text);
+        right.push_back(key.right.text);
+    }
+    if (left == right) return "on=" + name_list(left);
+    return "left_on=" + name_list(left) + ", right_on=" + name_list(right);
+}
+
+std::string_view how_word(Unmatched unmatched) {
+    switch (unmatched) {
+        case Unmatched::This:
+            return "left";
+        case Unmatched::None:
+            return "inner";
+        case Unmatched::Both:
+            return "full";
+    }
+    return "left";
+}
+
+std::string column(std::string_view name) {
+    return "pl.col(" + py_string(name) + ")";
+}
+
+// One stacked column: its name and the text of each pattern piece in it, `{value}` included.
+struct StackedName {
+    std::string name;
+    std::vector<std::string> pieces;
+};
+
+std::vector<StackedName> stacked_names(const NamePattern& pattern, const LengthenPlan& plan) {
+    const auto value_piece = std::find_if(pattern.pieces.begin(), pattern.pieces.end(),
+                                          [](const PatternPiece& piece) { return piece.is_value; });
+    std::vector<StackedName> stacked;
+    for (const LengthenGroup& group : plan.groups) {
+        for (std::size_t v = 0; v < group.sources.size(); ++v) {
+            std::vector<std::string> pieces = group.name_pieces;
+            if (value_piece != pattern.pieces.end()) {
+                pieces.insert(pieces.begin() + (value_piece - pattern.pieces.begin()),
+                              plan.value_columns.at(v));
+            }
+            stacked.push_back(StackedName{group.sources[v], std::move(pieces)});
+        }
+    }
+    return stacked;
+}
+
+std::vector<std::string> split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t found; (found = text.find(separator, start)) != std::string::npos;
+         start = found + separator.size()) {
+        parts.push_back(text.substr(start, found - start));
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// Whether cutting every stacked name at each separator gives its pieces: the pattern has one
+// separator between all its pieces and no text around them, and no piece holds the separator.
+bool cut_at_separator(const NamePattern& pattern, const std::vector<StackedName>& stacked) {
+    const std::vector<std::string>& literals = pattern.literals;
+    if (pattern.pieces.size() < 2 || !literals.front().empty() || !literals.back().empty()) {
+        return false;
+    }
+    const std::string& separator = literals[1];
+    if (separator.empty() ||
+        std::any_of(literals.begin() + 1, literals.end() - 1,
+                    [&](const std::string& each) { return each != separator; })) {
+        return false;
+    }
+    return std::all_of(stacked.begin(), stacked.end(), [&](const StackedName& each) {
+        return split(each.name, separator) == each.pieces;
+    });
+}
+
+// The pattern's pieces as columns cut from the stacked names: at the separator where that cuts
+// every name right, else by looking each name up in what the checker found its pieces to be.
+std::string piece_columns(const NamePattern& pattern, const std::vector<StackedName>& stacked) {
+    const bool at_separator = cut_at_separator(pattern, stacked);
+    std::vector<std::string> pieces;
+    for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
+        const PatternPiece& piece = pattern.pieces[i];
+        std::string cut = column(kName);
+        if (at_separator) {
+            cut += ".str.split(" + py_string(pattern.literals[1]) + ").list.get(" +
+                   std::to_string(i) + ")";
+        } else {
+            std::vector<std::string> pairs;
+            for (const StackedName& each : stacked) {
+                pairs.push_back(py_string(each.name) + ": " + py_string(each.pieces.at(i)));
+            }
+            cut += ".replace_strict({" + joined(pairs, ", ") + "})";
+        }
+        pieces.push_back(cut + ".alias(" + py_string(piece.is_value ? kValue : piece.name) + ")");
+    }
+    return "with_columns(" + joined(pieces, ", ") + ")";
+}
+
+std::string unpivot_call(const std::vector<std::string>& index, const std::vector<StackedName>& on,
+                         std::string_view variable, std::string_view value) {
+    std::vector<std::string> stacked;
+    for (const StackedName& each : on) stacked.push_back(each.name);
+    return "unpivot(index=" + name_list(index) + ", on=" + name_list(stacked) +
+           ", variable_name=" + py_string(variable) + ", value_name=" + py_string(value) + ")";
+}
+
+// The aggregate a widen's pivot makes one cell with, when two rows want it.
+std::string pivot_aggregate(const Call& call) {
+    if (call.function == "unique_count") return "pl.element().n_unique()";
+    if (call.function == "join_rows") {
+        return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1)).text +
+               ")";
+    }
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"total", "sum"},    {"average", "mean"}, {"median", "median"},
+        {"smallest", "min"}, {"largest", "max"},  {"standard_deviation", "std"},
+        {"first", "first"},  {"last", "last"},
+    };
+    for (const auto& [function, word] : kWords) {
+        if (function == call.function) return py_string(word);
+    }
+    unreachable("`" + call.function + "` reached the polars backend without a spelling");
+}
+
+}  // namespace
+
+Calls matching_calls(const Matching& matching, bool negated) {
+    return {"join(" + matching.table.text + ", " + key_part(matching.keys) + ", how=\"" +
+            (negated ? "anti" : "semi") + "\")"};
+}
+
+Calls join_calls(const Join& join) {
+    return {"join(" + join.table.text + ", " + key_part(join.keys) + ", how=\"" +
+            std::string(how_word(join.unmatched)) + "\"" +
+            (join.unmatched == Unmatched::Both ? ", coalesce=True" : "") + ")"};
+}
+
+Calls add_rows_calls(const PolarsStep& at, const AddRows& add_rows) {
+    // polars stacks by position: the other table's columns are put in this table's order first.
+    return {"vstack(" + add_rows.table.text + ".select(" + name_list(names_of(at.table)) + "))"};
+}
+
+Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combinations) {
+    const std::vector<std::string> by = names_of(combinations.by);
+    std::string grid;
+    std::vector<std::string> keys = by;
+    for (const ColumnName& crossed : combinations.columns.names) {
+        std::vector<std::string> present = by;
+        present.push_back(crossed.text);
+        const std::string part = "d.select(" + name_list(present) + ").drop_nulls().unique()";
+        if (grid.empty()) {
+            grid = part;
+        } else if (by.empty()) {
+            grid += ".join(" + part + ", how=\"cross\")";
+        } else {
+            grid += ".join(" + part + ", on=" + name_list(by) + ", how=\"inner\")";
+        }
+        keys.push_back(crossed.text);
+    }
+    Calls calls{"pipe(lambda d: d.join(" + grid + ", on=" + name_list(keys) +
+                ", how=\"full\", coalesce=True))"};
+    // A full join keeps no order: the sort in force is said again.
+    if (at.sort != nullptr) calls.push_back(sort_call(*at.sort));
+    return calls;
+}
+
+Calls lengthen_calls(const Lengthen& lengthen) {
+    if (!lengthen.plan) unreachable("the checker resolves every lengthen");
+    const LengthenPlan& plan = *lengthen.plan;
+    const NamePattern pattern =
+        lengthen.name ? *lengthen.name
+                      : NamePattern{{"", ""}, {PatternPiece{"name", false}}, true, Span{}};
+    const std::vector<StackedName> stacked = stacked_names(pattern, plan);
+    const bool one_column_of_names = pattern.pieces.size() == 1 && !pattern.pieces[0].is_value &&
+                                     pattern.literals.front().empty() &&
+                                     pattern.literals.back().empty();
+    if (one_column_of_names) {
+        return {
+            unpivot_call(plan.kept, stacked, plan.name_columns.at(0), plan.value_columns.at(0))};
+    }
+    std::vector<std::string> outgoing = plan.kept;
+    outgoing.insert(outgoing.end(), plan.name_columns.begin(), plan.name_columns.end());
+    outgoing.insert(outgoing.end(), plan.value_columns.begin(), plan.value_columns.end());
+    const std::string in_order = "select(" + name_list(outgoing) + ")";
+    const bool has_value_piece =
+        std::any_of(pattern.pieces.begin(), pattern.pieces.end(),
+                    [](const PatternPiece& piece) { return piece.is_value; });
+    if (!has_value_piece) {
+        return {unpivot_call(plan.kept, stacked, kName, plan.value_columns.at(0)),
+                piece_columns(pattern, stacked), in_order};
+    }
+    // The `{value}` piece names columns again: each row's stacked values are spread back out,
+    // keyed by the row they came from so that rows alike in every kept column stay apart.
+    std::vector<std::string> index{std::string(kRow)};
+    index.insert(index.end(), plan.kept.begin(), plan.kept.end());
+    const std::string unpivot = unpivot_call(index, stacked, kName, kCell);
+    index.insert(index.end(), plan.name_columns.begin(), plan.name_columns.end());
+    return {"with_row_index(" + py_string(kRow) + ")", unpivot, piece_columns(pattern, stacked),
+            "pivot(on=" + py_string(kValue) + ", index=" + name_list(index) +
+                ", values=" + py_string(kCell) + ")",
+            in_order};
+}
+
+Calls widen_calls(const Widen& widen) {
+    if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
+    const WidenPlan& plan = *widen.plan;
+    const NamePattern& pattern = *widen.name;
+    Calls calls;
+
+    // The new columns' names: one column's values as they are, or the pattern spelled out with
+    // its literal text around each row's pieces.
+    std::string on;
+    const bool one_column_of_names = pattern.pieces.size() == 1 &&
+                                     pattern.literals.front().empty() &&
+                                     pattern.literals.back().empty();
+    if (one_column_of_names) {
+        on = py_string(plan.name_columns.at(0));
+    } else {
+        std::vector<std::string> parts;
+        for (std::size_t i = 0; i < pattern.literals.size(); ++i) {
+            if (!pattern.literals[i].empty()) {
+                parts.push_back("pl.lit(" + py_string(pattern.literals[i]) + ")");
+            }
+            if (i < plan.name_columns.size()) parts.push_back(column(plan.name_columns[i]));
+        }
+        calls.push_back("with_columns(pl.concat_str([" + joined(parts, ", ") + "]).alias(" +
+                        py_string(kName) + "))");
+        on = py_string(kName);
+    }
+
+    // The cells: a column, or one aggregate of a column (the backend's check refuses the rest).
+    const Value& cell = *widen.value;
+    std::string values;
+    std::string aggregate = py_string("first");
+    if (const auto* bare = std::get_if<Column>(&cell.node)) {
+        values = bare->name.text;
+    } else if (const auto* call = std::get_if<Call>(&cell.node);
+               call != nullptr && !call->arguments.empty() &&
+               std::holds_alternative<Column>(call->arguments[0].node)) {
+        values = std::get<Column>(call->arguments[0].node).name.text;
+        aggregate = pivot_aggregate(*call);
+    } else {
+        unreachable(
+            "the polars check lets a widen cell through only as a column or one aggregate of one");
+    }
+    calls.push_back("pivot(on=" + on + ", index=" + name_list(plan.identifying) +
+                    ", values=" + py_string(values) + ", aggregate_function=" + aggregate + ")");
+
+    if (!widen.giving.empty()) {
+        // The columns it was said to make, in the order said; only these are filled.
+        const std::vector<std::string> giving = names_of(widen.giving);
+        std::vector<std::string> outgoing = plan.identifying;
+        outgoing.insert(outgoing.end(), giving.begin(), giving.end());
+        calls.push_back("select(" + name_list(outgoing) + ")");
+        if (widen.missing) {
+            calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
+                            polars_filler(*widen.missing) + "))");
+        }
+    }
+    return calls;
+}
+
+}  // namespace brell::polars

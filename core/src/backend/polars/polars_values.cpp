@@ -1,0 +1,383 @@
+#include "backend/polars/polars_values.hpp"
+
+#include <array>
+
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+#include "parse/vocabulary.hpp"
+#include "plan/decimal_text.hpp"
+
+namespace brell::polars {
+namespace {
+
+// Each function as one template over its arguments in order. The holes say how an argument is
+// written: "{r}" as an expression a method can follow; "{}" as it is; "{e}" where polars reads a
+// plain string as a column name, so a text goes in `pl.lit(...)`; "{e...}" every argument left,
+// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0.
+struct Spelling {
+    std::string_view function;
+    std::string_view polars;
+};
+constexpr std::array<Spelling, 34> kSpellings = {{
+    {"total", "{r}.sum()"},
+    {"average", "{r}.mean()"},
+    {"median", "{r}.median()"},
+    {"smallest", "{r}.min()"},
+    {"largest", "{r}.max()"},
+    {"standard_deviation", "{r}.std()"},
+    {"first", "{r}.first()"},
+    {"last", "{r}.last()"},
+    {"unique_count", "{r}.n_unique()"},
+    {"row_count", "pl.len()"},
+    {"join_rows", "{r}.drop_nulls().str.join({})"},
+    {"first_present", "pl.coalesce([{e...}])"},
+    {"join_text", "pl.concat_str([{e...}])"},
+    {"lower", "{r}.str.to_lowercase()"},
+    {"upper", "{r}.str.to_uppercase()"},
+    {"to_number", "{r}.cast(pl.Float64)"},
+    {"to_text", "{r}.cast(pl.String)"},
+    {"to_date", "{r}.str.to_datetime(time_unit=\"us\").dt.date()"},
+    {"round_below", "{r}.floor().cast(pl.Int64)"},
+    {"round_above", "{r}.ceil().cast(pl.Int64)"},
+    {"trim", "{r}.str.strip_chars()"},
+    {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
+    // A text with fewer pieces gives a missing value, as in the other targets, not an error.
+    {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},
+    {"characters", "{r}.str.len_chars()"},
+    {"between", "{r}.is_between({e}, {e})"},
+    {"year", "{r}.dt.year()"},
+    {"month", "{r}.dt.month()"},
+    {"day", "{r}.dt.day()"},
+    {"weekday", "{r}.dt.weekday()"},
+    {"hour", "{r}.dt.hour()"},
+    {"running_total", "{r}.cum_sum()"},
+    {"previous", "{r}.shift({})"},
+    {"following", "{r}.shift(-{})"},
+    {"latest", "{r}.forward_fill()"},
+}};
+
+// The aggregates a `rolling(...)` may hold, and polars' moving form of each.
+constexpr std::array<Spelling, 6> kRollingSpellings = {{
+    {"total", "rolling_sum"},
+    {"average", "rolling_mean"},
+    {"median", "rolling_median"},
+    {"smallest", "rolling_min"},
+    {"largest", "rolling_max"},
+    {"standard_deviation", "rolling_std"},
+}};
+
+std::string_view compare_symbol(CompareOperator op) {
+    switch (op) {
+        case CompareOperator::Is:
+            return "==";
+        case CompareOperator::IsNot:
+            return "!=";
+        case CompareOperator::Less:
+            return "<";
+        case CompareOperator::LessOrEqual:
+            return "<=";
+        case CompareOperator::Greater:
+            return ">";
+        case CompareOperator::GreaterOrEqual:
+            return ">=";
+    }
+    return "==";
+}
+
+std::string_view arithmetic_symbol(ArithmeticOperator op) {
+    switch (op) {
+        case ArithmeticOperator::Plus:
+            return "+";
+        case ArithmeticOperator::Minus:
+            return "-";
+        case ArithmeticOperator::Times:
+            return "*";
+        case ArithmeticOperator::DividedBy:
+            return "/";
+    }
+    return "+";
+}
+
+std::string_view text_test_method(TextTestOperator op) {
+    switch (op) {
+        case TextTestOperator::Starts:
+            return "str.starts_with";
+        case TextTestOperator::Ends:
+            return "str.ends_with";
+        case TextTestOperator::Contains:
+            return "str.contains";
+    }
+    return "str.contains";
+}
+
+std::string literal_in_expression(const std::string& text) {
+    return "pl.lit(" + text + ")";
+}
+
+std::int64_t written_whole(const Value& value) {
+    const auto* whole = std::get_if<Whole>(&value.node);
+    if (whole == nullptr) unreachable("the checker admits only a written whole number");
+    return whole->number;
+}
+
+class ValueWriter {
+  public:
+    explicit ValueWriter(const std::vector<std::string>& over) : over_(over) {}
+
+    PolarsValue write(const Value& value) const;
+
+    // The value with a method to follow: a literal becomes an expression, and a `~` is
+    // parenthesised so that the method does not bind inside it.
+    std::string receiver(const Value& value) const {
+        const PolarsValue written = write(value);
+        if (!written.expression) return literal_in_expression(written.text);
+        if (written.text.starts_with("~")) return "(" + written.text + ")";
+        return written.text;
+    }
+
+  private:
+    // The value where polars reads a plain string as the name of a column.
+    std::string expression_argument(const Value& value) const {
+        const PolarsValue written = write(value);
+        return std::holds_alternative<Text>(value.node) ? literal_in_expression(written.text)
+                                                        : written.text;
+    }
+    PolarsValue binary(const Value& left, std::string_view symbol, const Value& right) const;
+    PolarsValue call(const Call& node) const;
+    std::string fill(std::string_view spelling, const std::vector<const Value*>& arguments) const;
+    PolarsValue ranking(const Ranking& node) const;
+    PolarsValue rolling(const Rolling& node) const;
+    PolarsValue when(const When& node) const;
+    PolarsValue look_up(const LookUp& node) const;
+    // An aggregate or window worked out per group of an `add ... by`.
+    PolarsValue grouped(std::string text) const {
+        if (!over_.empty()) text += ".over(" + name_list(over_) + ")";
+        return {std::move(text), true};
+    }
+
+    const std::vector<std::string>& over_;
+};
+
+PolarsValue ValueWriter::write(const Value& value) const {
+    const auto literal = [](std::string text) { return PolarsValue{std::move(text), false}; };
+    const auto expression = [](std::string text) { return PolarsValue{std::move(text), true}; };
+    return std::visit(
+        Overloaded{
+            [&](const Column& node) {
+                return expression("pl.col(" + py_string(node.name.text) + ")");
+            },
+            [&](const Text& node) { return literal(py_string(node.text)); },
+            [&](const Whole& node) { return literal(std::to_string(node.number)); },
+            [&](const Decimal& node) { return literal(positional_decimal(node.number)); },
+            [&](const Truth& node) { return literal(node.yes ? "True" : "False"); },
+            [&](const Missing&) { return literal("None"); },
+            [&](const Arithmetic& node) {
+                return binary(*node.left, arithmetic_symbol(node.op), *node.right);
+            },
+            [&](const Compare& node) {
+                return binary(*node.left, compare_symbol(node.op), *node.right);
+            },
+            [&](const Logic& node) {
+                return binary(*node.left, node.op == LogicOperator::And ? "&" : "|", *node.right);
+            },
+            [&](const Not& node) {
+                // Python's `~` on a plain True is -2: the operand is made an expression first.
+                const PolarsValue operand = write(*node.operand);
+                return expression("~" + (operand.expression ? operand.text
+                                                            : literal_in_expression(operand.text)));
+            },
+            [&](const InSet& node) {
+                std::vector<std::string> items;
+                for (const Value& item : node.items) items.push_back(write(item).text);
+                return expression(std::string(node.negated ? "~" : "") + receiver(*node.operand) +
+                                  ".is_in([" + joined(items, ", ") + "])");
+            },
+            [&](const IsMissing& node) {
+                return expression(receiver(*node.operand) +
+                                  (node.negated ? ".is_not_null()" : ".is_null()"));
+            },
+            [&](const Call& node) { return call(node); },
+            [&](const TextTest& node) {
+                return expression(
+                    receiver(*node.left) + "." + std::string(text_test_method(node.op)) + "(" +
+                    write(*node.right).text +
+                    (node.op == TextTestOperator::Contains ? ", literal=True)" : ")"));
+            },
+            [](const OverColumns&) -> PolarsValue {
+                unreachable("`any` and `every` reach the writers rewritten into plain questions");
+            },
+            [](const KindWord&) -> PolarsValue {
+                unreachable("`kind` stands only in a column chooser");
+            },
+            [](const ValueWord&) -> PolarsValue {
+                unreachable("`value` reaches the writers replaced by its column");
+            },
+            [](const NameWord&) -> PolarsValue {
+                unreachable("`name` stands only in a column chooser");
+            },
+            [&](const Ranking& node) { return ranking(node); },
+            [&](const When& node) { return when(node); },
+            [&](const LookUp& node) { return look_up(node); },
+            [&](const Rolling& node) { return rolling(node); },
+            [](const Matching&) -> PolarsValue {
+                unreachable("`matching` stands only as the whole question of `keep`");
+            },
+        },
+        value.node);
+}
+
+PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol,
+                                const Value& right) const {
+    PolarsValue written_left = write(left);
+    PolarsValue written_right = write(right);
+    if (!written_left.expression && !written_right.expression) {
+        // Python would work `None + 1` out itself, and fail: polars is given the missing value.
+        if (std::holds_alternative<Missing>(left.node)) {
+            written_left = {literal_in_expression(written_left.text), true};
+        }
+        if (std::holds_alternative<Missing>(right.node)) {
+            written_right = {literal_in_expression(written_right.text), true};
+        }
+    }
+    return {"(" + written_left.text + " " + std::string(symbol) + " " + written_right.text + ")",
+            written_left.expression || written_right.expression};
+}
+
+std::string ValueWriter::fill(std::string_view spelling,
+                              const std::vector<const Value*>& arguments) const {
+    std::string filled;
+    std::size_t next = 0;
+    const auto argument = [&]() -> const Value& {
+        if (next >= arguments.size()) unreachable("the checker admits each call's arity");
+        return *arguments[next++];
+    };
+    while (!spelling.empty()) {
+        if (spelling.starts_with("{r}")) {
+            filled += receiver(argument());
+            spelling.remove_prefix(3);
+        } else if (spelling.starts_with("{}")) {
+            filled += write(argument()).text;
+            spelling.remove_prefix(2);
+        } else if (spelling.starts_with("{e}")) {
+            filled += expression_argument(argument());
+            spelling.remove_prefix(3);
+        } else if (spelling.starts_with("{e...}")) {
+            std::vector<std::string> rest;
+            while (next < arguments.size()) rest.push_back(expression_argument(argument()));
+            filled += joined(rest, ", ");
+            spelling.remove_prefix(6);
+        } else if (spelling.starts_with("{-1}")) {
+            const Value& position = argument();
+            filled += std::holds_alternative<Whole>(position.node)
+                          ? std::to_string(std::get<Whole>(position.node).number - 1)
+                          : write(position).text + " - 1";
+            spelling.remove_prefix(4);
+        } else {
+            filled += spelling.front();
+            spelling.remove_prefix(1);
+        }
+    }
+    return filled;
+}
+
+PolarsValue ValueWriter::call(const Call& node) const {
+    // `remainder` is an operator in polars, so that two literals stay one literal.
+    if (node.function == "remainder" && node.arguments.size() == 2) {
+        return binary(node.arguments[0], "%", node.arguments[1]);
+    }
+    const FunctionEntry* entry = find_function(node.function);
+    const Spelling* spelling = nullptr;
+    for (const Spelling& each : kSpellings) {
+        if (each.function == node.function) spelling = &each;
+    }
+    if (entry == nullptr || spelling == nullptr) {
+        unreachable("`" + node.function + "` reached the polars backend without a spelling");
+    }
+    std::vector<const Value*> arguments;
+    for (const Value& argument : node.arguments) arguments.push_back(&argument);
+    if (node.function == "previous" || node.function == "following") {
+        // How far to look: one row unless written.
+        static const Value kOneRow{Span{}, Whole{1}};
+        if (arguments.size() == 1) arguments.push_back(&kOneRow);
+        written_whole(*arguments.at(1));
+    }
+    const std::string text = fill(spelling->polars, arguments);
+    if (entry->kind == FunctionKind::Scalar) return {text, true};
+    return grouped(text);
+}
+
+PolarsValue ValueWriter::ranking(const Ranking& node) const {
+    if (!node.column) return grouped("pl.int_range(1, pl.len() + 1)");
+    return grouped("pl.col(" + py_string(node.column->text) + ").rank(\"min\"" +
+                   (node.descending ? ", descending=True" : "") + ")");
+}
+
+PolarsValue ValueWriter::rolling(const Rolling& node) const {
+    const std::int64_t rows = written_whole(*node.size);
+    for (const Spelling& spelling : kRollingSpellings) {
+        if (spelling.function != node.function) continue;
+        if (node.arguments.size() != 1) unreachable("the checker admits each call's arity");
+        return grouped(receiver(node.arguments[0]) + "." + std::string(spelling.polars) + "(" +
+                       std::to_string(rows) + ")");
+    }
+    unreachable("`" + node.function + "` reached the polars backend inside `rolling`");
+}
+
+PolarsValue ValueWriter::when(const When& node) const {
+    std::vector<std::string> branches;
+    for (const WhenBranch& branch : node.branches) {
+        branches.push_back("when(" + write(*branch.question).text + ").then(" +
+                           expression_argument(*branch.answer) + ")");
+    }
+    std::string text = "pl." + joined(branches, ".");
+    if (node.otherwise) text += ".otherwise(" + expression_argument(**node.otherwise) + ")";
+    return {text, true};
+}
+
+PolarsValue ValueWriter::look_up(const LookUp& node) const {
+    std::vector<std::string> pairs;
+    for (const LookUpPair& pair : node.pairs) {
+        pairs.push_back(write(*pair.from).text + ": " + write(*pair.to).text);
+    }
+    return {receiver(*node.subject) + ".replace_strict({" + joined(pairs, ", ") +
+                "}, default=" + write(*node.otherwise).text + ")",
+            true};
+}
+
+}  // namespace
+
+PolarsValue polars_value(const Value& value, const std::vector<std::string>& over) {
+    return ValueWriter(over).write(value);
+}
+
+std::string polars_expression(const Value& value, const std::vector<std::string>& over) {
+    const PolarsValue written = polars_value(value, over);
+    return written.expression ? written.text : literal_in_expression(written.text);
+}
+
+std::string polars_receiver(const Value& value, const std::vector<std::string>& over) {
+    return ValueWriter(over).receiver(value);
+}
+
+std::string polars_filler(const Value& value) {
+    if (std::holds_alternative<Missing>(value.node)) return literal_in_expression("None");
+    return polars_value(value).text;
+}
+
+std::string name_list(const std::vector<std::string>& names) {
+    std::vector<std::string> names_in_quotes;
+    for (const std::string& name : names) names_in_quotes.push_back(py_string(name));
+    return "[" + joined(names_in_quotes, ", ") + "]";
+}
+
+std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
+    std::string text;
+    for (const std::string& part : parts) {
+        if (!text.empty()) text += separator;
+        text += part;
+    }
+    return text;
+}
+
+}  // namespace brell::polars

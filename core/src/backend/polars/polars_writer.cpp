@@ -1,0 +1,181 @@
+#include "backend/polars/polars_writer.hpp"
+
+#include <algorithm>
+
+#include "backend/polars/polars_values.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell::polars {
+namespace {
+
+// `[name] as value` items as `value.alias("name")`.
+std::vector<std::string> aliased(const std::vector<NamedValue>& items,
+                                 const std::vector<std::string>& over) {
+    std::vector<std::string> written;
+    for (const NamedValue& item : items) {
+        written.push_back(polars_receiver(item.value, over) + ".alias(" +
+                          py_string(item.name.text) + ")");
+    }
+    return written;
+}
+
+Calls keep_calls(const Keep& keep) {
+    const Value* condition = &keep.condition;
+    bool negated = false;
+    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+        if (std::holds_alternative<Matching>(inverted->operand->node)) {
+            condition = &*inverted->operand;
+            negated = true;
+        }
+    }
+    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+        return matching_calls(*matching, negated);
+    }
+    return {"filter(" + polars_expression(keep.condition) + ")"};
+}
+
+Calls pick_calls(const Pick& pick) {
+    return {(pick.all_but ? "drop(" : "select(") + name_list(names_of(pick.columns)) + ")"};
+}
+
+Calls add_calls(const PolarsStep& at, const Add& add) {
+    Calls calls{"with_columns(" + joined(aliased(add.items, names_of(add.by)), ", ") + ")"};
+    // After values worked out along the rows, the sort in force is said again.
+    const bool has_window =
+        std::any_of(add.items.begin(), add.items.end(),
+                    [](const NamedValue& item) { return holds_window(item.value); });
+    if (has_window && at.sort != nullptr) calls.push_back(sort_call(*at.sort));
+    return calls;
+}
+
+Calls summarize_calls(const Summarize& summarize) {
+    const std::string items = joined(aliased(summarize.items, {}), ", ");
+    if (summarize.by.empty()) return {"select(" + items + ")"};
+    const std::string by = name_list(names_of(summarize.by));
+    return {"group_by(" + by + ").agg(" + items + ")", "sort(" + by + ", nulls_last=True)"};
+}
+
+Calls take_calls(const PolarsStep& at, const Take& take) {
+    const std::string count = std::to_string(take.count);
+    const std::string end = take.last ? "tail" : "head";
+    if (take.with_ties) {
+        if (at.sort == nullptr) unreachable("ties are only reached after a sort");
+        // The rows level with the last one taken rank no further than it, counted from the end
+        // the take reads.
+        const SortKey& key = at.sort->keys.at(0);
+        std::string place = "pl.col(" + py_string(key.column.text) + ").rank(method=\"min\", " +
+                            "descending=" + (key.descending != take.last ? "True" : "False") + ")";
+        if (!take.by.empty()) place += ".over(" + name_list(names_of(take.by)) + ")";
+        return {"filter(" + place + " <= " + count + ")", sort_call(*at.sort)};
+    }
+    if (take.by.empty()) return {end + "(" + count + ")"};
+    // A grouped head puts the group's columns first: the table's order is said again.
+    Calls calls{"group_by(" + name_list(names_of(take.by)) + ")." + end + "(" + count + ")",
+                "select(" + name_list(names_of(at.table)) + ")"};
+    if (at.sort != nullptr) calls.push_back(sort_call(*at.sort));
+    return calls;
+}
+
+Calls rename_calls(const Rename& rename) {
+    // polars renames every pair at once; the sentence renames them one after another, so a name
+    // is followed from the table's column through every pair that renames it again.
+    std::vector<std::pair<std::string, std::string>> renamed;  // original name, name now
+    for (const NamedValue& pair : rename.pairs) {
+        const auto* old_column = std::get_if<Column>(&pair.value.node);
+        if (old_column == nullptr) unreachable("the checker admits only a plain column");
+        const std::string& old_name = old_column->name.text;
+        const auto earlier = std::find_if(renamed.begin(), renamed.end(), [&](const auto& entry) {
+            return entry.second == old_name;
+        });
+        if (earlier != renamed.end()) {
+            earlier->second = pair.name.text;
+        } else {
+            renamed.emplace_back(old_name, pair.name.text);
+        }
+    }
+    std::vector<std::string> entries;
+    for (const auto& [original, now] : renamed) {
+        if (original != now) entries.push_back(py_string(original) + ": " + py_string(now));
+    }
+    return {"rename({" + joined(entries, ", ") + "})"};
+}
+
+Calls drop_missing_calls(const DropMissing& drop) {
+    if (drop.columns.empty()) return {"drop_nulls()"};
+    return {"drop_nulls(" + name_list(names_of(drop.columns)) + ")"};
+}
+
+Calls fill_missing_calls(const FillMissing& fill) {
+    std::vector<std::string> items;
+    for (const NamedValue& item : fill.items) {
+        items.push_back("pl.col(" + py_string(item.name.text) + ").fill_null(" +
+                        polars_filler(item.value) + ")");
+    }
+    return {"with_columns(" + joined(items, ", ") + ")"};
+}
+
+Calls step_calls(const PolarsStep& at) {
+    return std::visit(
+        Overloaded{
+            [&](const Keep& node) { return keep_calls(node); },
+            [&](const Pick& node) { return pick_calls(node); },
+            [&](const Add& node) { return add_calls(at, node); },
+            [&](const Summarize& node) { return summarize_calls(node); },
+            [&](const Sort& node) { return Calls{sort_call(node)}; },
+            [&](const Take& node) { return take_calls(at, node); },
+            [&](const AddRows& node) { return add_rows_calls(at, node); },
+            [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
+            [&](const DropDuplicates&) { return Calls{"unique(maintain_order=True)"}; },
+            [&](const Rename& node) { return rename_calls(node); },
+            [&](const DropMissing& node) { return drop_missing_calls(node); },
+            [&](const FillMissing& node) { return fill_missing_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(node); },
+            [&](const Widen& node) { return widen_calls(node); },
+            [&](const Join& node) { return join_calls(node); },
+        },
+        at.step.node);
+}
+
+}  // namespace
+
+std::vector<std::string> names_of(const ColumnList& list) {
+    std::vector<std::string> names;
+    for (const ColumnName& name : list.names) names.push_back(name.text);
+    return names;
+}
+
+std::vector<std::string> names_of(const std::vector<TableColumn>& table) {
+    std::vector<std::string> names;
+    for (const TableColumn& column : table) names.push_back(column.name);
+    return names;
+}
+
+std::string sort_call(const Sort& sort) {
+    std::vector<std::string> keys;
+    std::vector<std::string> descending;
+    for (const SortKey& key : sort.keys) {
+        keys.push_back(key.column.text);
+        descending.push_back(key.descending ? "True" : "False");
+    }
+    std::string call = "sort(" + name_list(keys);
+    if (std::any_of(sort.keys.begin(), sort.keys.end(),
+                    [](const SortKey& key) { return key.descending; })) {
+        call += ", descending=[" + joined(descending, ", ") + "]";
+    }
+    return call + ", nulls_last=" + (sort.missing_first ? "False" : "True") + ")";
+}
+
+std::string write_polars(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
+    Calls calls;
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
+        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+    }
+    if (calls.empty()) return checked.source;
+    return "(" + checked.source + "\n    ." + joined(calls, "\n    .") + ")";
+}
+
+}  // namespace brell::polars

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "backend/polars/polars_backend.hpp"
+#include "backend/polars/polars_values.hpp"
+#include "check/checker.hpp"
+#include "parse/parse.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell {
+namespace {
+
+const std::vector<TableColumn> kColumns = {{"s", ColumnType::Text},
+                                           {"k", ColumnType::Text},
+                                           {"x", ColumnType::Number},
+                                           {"d", ColumnType::Date},
+                                           {"ts", ColumnType::Timestamp}};
+
+Result<CheckedPipeline> check_text(const std::string& text) {
+    auto pipeline = parse(text);
+    EXPECT_TRUE(pipeline.ok()) << text;
+    if (!pipeline.ok()) return pipeline.error();
+    const std::string source = pipeline->source.text;
+    return check(std::move(*pipeline), described_tables({}, kColumns, source));
+}
+
+// The program polars writes for a sentence the checker and the backend accept.
+std::string polars_program(const std::string& text) {
+    auto checked = check_text(text);
+    if (!checked.ok()) {
+        ADD_FAILURE() << text << ": " << checked.error().message;
+        return "";
+    }
+    const auto backend = make_polars_backend();
+    if (const Verdict refusal = backend->check(*checked)) {
+        ADD_FAILURE() << text << ": " << refusal->message;
+        return "";
+    }
+    return backend->write(*checked, checked->columns_before);
+}
+
+// The backend's refusal of a sentence the checker accepts, or nothing.
+Verdict polars_refusal(const std::string& text) {
+    auto checked = check_text(text);
+    if (!checked.ok()) {
+        ADD_FAILURE() << text << ": " << checked.error().message;
+        return std::nullopt;
+    }
+    return make_polars_backend()->check(*checked);
+}
+
+// Every function of the vocabulary, called once, and the polars method it must come out as.
+const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
+    {"total", {"total([x])", "pl.col(\"x\").sum()"}},
+    {"average", {"average([x])", "pl.col(\"x\").mean()"}},
+    {"median", {"median([x])", "pl.col(\"x\").median()"}},
+    {"smallest", {"smallest([x])", "pl.col(\"x\").min()"}},
+    {"largest", {"largest([x])", "pl.col(\"x\").max()"}},
+    {"standard_deviation", {"standard_deviation([x])", "pl.col(\"x\").std()"}},
+    {"first", {"first([s])", "pl.col(\"s\").first()"}},
+    {"last", {"last([s])", "pl.col(\"s\").last()"}},
+    {"unique_count", {"unique_count([s])", "pl.col(\"s\").n_unique()"}},
+    {"row_count", {"row_count()", "pl.len()"}},
+    {"join_rows", {"join_rows([s], \"+\")", "pl.col(\"s\").drop_nulls().str.join(\"+\")"}},
+    {"rank", {"rank([x])", "pl.col(\"x\").rank(\"min\")"}},
+    {"row_number", {"row_number()", "pl.int_range(1, pl.len() + 1)"}},
+    {"first_present", {"first_present([s], \"z\")", "pl.coalesce([pl.col(\"s\"), pl.lit(\"z\")])"}},
+    {"join_text", {"join_text([s], [s])", "pl.concat_str([pl.col(\"s\"), pl.col(\"s\")])"}},
+    {"lower", {"lower([s])", "pl.col(\"s\").str.to_lowercase()"}},
+    {"upper", {"upper([s])", "pl.col(\"s\").str.to_uppercase()"}},
+    {"to_number", {"to_number([s])", "pl.col(\"s\").cast(pl.Float64)"}},
+    {"to_text", {"to_text([x])", "pl.col(\"x\").cast(pl.String)"}},
+    {"to_date", {"to_date([s])", "pl.col(\"s\").str.to_datetime(time_unit=\"us\").dt.date()"}},
+    {"round_below", {"round_below([x])", "pl.col(\"x\").floor().cast(pl.Int64)"}},
+    {"round_above", {"round_above([x])", "pl.col(\"x\").ceil().cast(pl.Int64)"}},
+    {"trim", {"trim([s])", "pl.col(\"s\").str.strip_chars()"}},
+    {"replace_text",
+     {"replace_text([s], \"a\", \"b\")",
+      "pl.col(\"s\").str.replace_all(\"a\", \"b\", literal=True)"}},
+    {"split_text",
+     {"split_text([s], \",\", 3)", "pl.col(\"s\").str.split(\",\").list.get(2, null_on_oob=True)"}},
+    {"characters", {"characters([s])", "pl.col(\"s\").str.len_chars()"}},
+    {"between", {"between([x], 1, 2)", "pl.col(\"x\").is_between(1, 2)"}},
+    {"remainder", {"remainder([x], 2)", "(pl.col(\"x\") % 2)"}},
+    {"year", {"year([d])", "pl.col(\"d\").dt.year()"}},
+    {"month", {"month([d])", "pl.col(\"d\").dt.month()"}},
+    {"day", {"day([d])", "pl.col(\"d\").dt.day()"}},
+    {"weekday", {"weekday([d])", "pl.col(\"d\").dt.weekday()"}},
+    {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour()"}},
+    {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum()"}},
+    {"previous", {"previous([x], 4)", "pl.col(\"x\").shift(4)"}},
+    {"following", {"following([x], 4)", "pl.col(\"x\").shift(-4)"}},
+    {"rolling", {"rolling(median([x]), 4)", "pl.col(\"x\").rolling_median(4)"}},
+    {"latest", {"latest([s])", "pl.col(\"s\").forward_fill()"}},
+};
+
+TEST(PolarsWriter, EveryFunctionOfTheVocabularyHasItsSpelling) {
+    for (const FunctionEntry& function : functions()) {
+        const auto sample = kCalls.find(std::string(function.name));
+        ASSERT_NE(sample, kCalls.end()) << "no polars case for `" << function.name << "`";
+        const auto& [call, spelling] = sample->second;
+        const std::string program = polars_program("t then sort [d] then add [out] as " + call);
+        EXPECT_NE(program.find(".with_columns(" + spelling + ".alias(\"out\"))"), std::string::npos)
+            << call << " came out as:\n"
+            << program;
+        // Grouped by `add ... by`, what spans or walks the rows does so per group.
+        const std::string grouped =
+            polars_program("t then sort [d] then add [out] as " + call + " by [s]");
+        const bool per_group = function.kind != FunctionKind::Scalar;
+        EXPECT_EQ(grouped.find(spelling + ".over([\"s\"]).alias(\"out\")") != std::string::npos,
+                  per_group)
+            << call << " by [s] came out as:\n"
+            << grouped;
+    }
+}
+
+TEST(PolarsWriter, WidenCellsTakeTheirPivotAggregateFromTheCall) {
+    struct Cell {
+        std::string value;
+        std::string column;
+        std::string aggregate;
+    };
+    const std::vector<Cell> cells = {
+        {"[x]", "x", "\"first\""},
+        {"total([x])", "x", "\"sum\""},
+        {"average([x])", "x", "\"mean\""},
+        {"median([x])", "x", "\"median\""},
+        {"smallest([x])", "x", "\"min\""},
+        {"largest([x])", "x", "\"max\""},
+        {"standard_deviation([x])", "x", "\"std\""},
+        {"first([k])", "k", "\"first\""},
+        {"last([k])", "k", "\"last\""},
+        {"unique_count([k])", "k", "pl.element().n_unique()"},
+        {"join_rows([k], \", \")", "k", "pl.element().drop_nulls().str.join(\", \")"},
+    };
+    for (const Cell& cell : cells) {
+        const std::string program = polars_program("t then widen name [s], value " + cell.value);
+        EXPECT_NE(program.find("values=\"" + cell.column +
+                               "\", aggregate_function=" + cell.aggregate + ")"),
+                  std::string::npos)
+            << cell.value << " came out as:\n"
+            << program;
+    }
+}
+
+TEST(PolarsCheck, RefusesEveryPythonKeywordThatCanNameATable) {
+    // Python's keywords; the ones the language keeps for itself (`and`, `in`, `with`, ...) never
+    // reach the check as a table's name.
+    const std::vector<std::string> keywords = {
+        "False", "None",     "True",  "and",    "as",   "assert", "async",  "await",    "break",
+        "class", "continue", "def",   "del",    "elif", "else",   "except", "finally",  "for",
+        "from",  "global",   "if",    "import", "in",   "is",     "lambda", "nonlocal", "not",
+        "or",    "pass",     "raise", "return", "try",  "while",  "with",   "yield"};
+    int refused = 0;
+    for (const std::string& keyword : keywords) {
+        if (is_reserved_word(keyword)) continue;
+        const Verdict refusal = polars_refusal(keyword + " then take 1");
+        ASSERT_TRUE(refusal.has_value()) << keyword;
+        EXPECT_NE(refusal->message.find("`" + keyword + "` is one of Python's own words"),
+                  std::string::npos)
+            << refusal->message;
+        ASSERT_TRUE(refusal->span.has_value());
+        EXPECT_EQ(refusal->span->start, 0u);
+        EXPECT_EQ(refusal->span->length, keyword.size());
+        ++refused;
+    }
+    EXPECT_GE(refused, 25);
+    for (const std::string name : {"classes", "from_2024", "Class", "_if", "none"}) {
+        EXPECT_FALSE(polars_refusal(name + " then take 1").has_value()) << name;
+    }
+}
+
+TEST(PolarsCheck, LetsThroughOnlyCellsReadFromOneColumn) {
+    for (const std::string cell : {"[x]", "total([x])", "join_rows([s], \"-\")"}) {
+        EXPECT_FALSE(polars_refusal("t then widen name [s], value " + cell + " by [d]")) << cell;
+    }
+    for (const std::string cell :
+         {"[x] * 2", "total([x] * 2)", "row_count()", "1", "lower([s])", "first(upper([s]))"}) {
+        const std::string sentence = "t then widen name [s], value " + cell + " by [d]";
+        const Verdict refusal = polars_refusal(sentence);
+        ASSERT_TRUE(refusal.has_value()) << cell;
+        ASSERT_TRUE(refusal->span.has_value());
+        EXPECT_EQ(sentence.substr(refusal->span->start, refusal->span->length), cell);
+    }
+}
+
+// A value that holds no column and no function stays a Python literal, which must never be
+// called on or stand alone; anything else is a polars expression.
+TEST(PolarsValues, LiteralsStayLiteralsUntilPolarsIsNeeded) {
+    const auto value_of = [](const std::string& text) {
+        auto checked = check_text("t then sort [d] then add [out] as " + text);
+        EXPECT_TRUE(checked.ok()) << text;
+        if (!checked.ok()) return polars::PolarsValue{};
+        return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value);
+    };
+    for (const std::string literal : {"1", "\"a\"", "2.5", "yes", "missing", "(1 + 2) * 3", "1 < 2",
+                                      "yes and no", "remainder(7, 2)"}) {
+        EXPECT_FALSE(value_of(literal).expression) << literal;
+    }
+    for (const std::string expression :
+         {"[x]", "[x] + 1", "1 + [x]", "not yes", "missing + 1", "upper(\"a\")", "1 in {1, 2}",
+          "when(yes, 1)", "look_up(1, 1, 2, otherwise 3)", "row_number()", "row_count()"}) {
+        EXPECT_TRUE(value_of(expression).expression) << expression;
+    }
+}
+
+}  // namespace
+}  // namespace brell
