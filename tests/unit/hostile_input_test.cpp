@@ -143,10 +143,13 @@ TEST(HostileInput, LongNamesAndTextsInBothDrawings) {
 
 TEST(HostileInput, NulAndControlCharactersInTextsAndNames) {
     std::string controls;
-    for (char c = 0; c < 0x20; ++c) controls += c;
+    for (char c = 1; c < 0x20; ++c) controls += c;
     controls += '\x7f';
     expect_every_job_whole({"--columns", "a:text", "--columns", "p=a:text"},
                            "t then keep where [a] is \"" + controls + "\"", 0);
+    // No target can hold a NUL in a text, so none may stand in the sentence.
+    expect_every_job_whole({"--columns", "a:text"},
+                           std::string("t then keep where [a] is \"x\0y\"", 30), 2, 2);
     // A line feed or comma ends a `--columns` entry; the rest of the controls can be in a name.
     std::string column_name = "c";
     for (char c = 1; c < 0x20; ++c) {

@@ -20,6 +20,12 @@ std::string phrase(ColumnType type) {
     return std::string(type_phrase(type));
 }
 
+std::set<std::string> column_name_set(const Columns& columns) {
+    std::set<std::string> names;
+    for (const TableColumn& column : columns) names.insert(column.name);
+    return names;
+}
+
 // A pattern naming one column, as `[x]` does.
 NamePattern single_column(const std::string& name, Span span) {
     return NamePattern{{"", ""}, {PatternPiece{name, false}}, true, span};
@@ -290,6 +296,13 @@ Outgoing check_widen(Widen& step, const StepContext& context) {
             return Diagnostic::illegal(
                 "`missing` fills one cell at a time, so it cannot be a value that spans a group",
                 step.missing->span);
+        }
+        // An empty cell has no row behind it, so there is no column to read the filler from.
+        if (auto read = made_here(*step.missing, column_name_set(columns))) {
+            return Diagnostic::illegal(
+                "`missing` fills a cell that no row arrived for, so there is no row to read `[" +
+                    read->text + "]` from. Write the filler out: `missing 0`",
+                read->span);
         }
         if (step.giving.empty()) {
             return Diagnostic::illegal(

@@ -348,6 +348,13 @@ class Lexer {
 }  // namespace
 
 Result<std::vector<Token>> lex(std::string_view text) {
+    // No text or name of any language this writes can hold a NUL, so none may stand anywhere.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+        return Diagnostic::illegal(
+            "the character U+0000 (NUL) cannot stand in a sentence: no text and no name can hold "
+            "it. Remove it",
+            Span{nul, 1});
+    }
     return Lexer(text).run();
 }
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "backend/dplyr/dplyr_backend.hpp"
 #include "backend/polars/polars_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
@@ -118,7 +119,7 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     std::vector<std::unique_ptr<Backend>> backends;
     backends.push_back(std::make_unique<SqlBackend>());
     backends.push_back(std::make_unique<SparkBackend>());
-    backends.push_back(std::make_unique<UnbuiltBackend>("dplyr"));
+    backends.push_back(make_dplyr_backend());
     backends.push_back(std::make_unique<UnbuiltBackend>("pandas"));
     backends.push_back(make_polars_backend());
     backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));

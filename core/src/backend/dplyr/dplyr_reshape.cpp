@@ -1,0 +1,196 @@
+// The steps that change the table's shape: add_combinations with tidyr's `complete`, lengthen
+// with `pivot_longer` and widen with `pivot_wider`. The checker has resolved each of them, so
+// nothing here matches a name pattern again.
+
+#include <algorithm>
+#include <set>
+
+#include "backend/dplyr/dplyr_writer.hpp"
+#include "backend/dplyr/r_text.hpp"
+#include "backend/dplyr/r_values.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell {
+namespace {
+
+bool has_outer_literal(const NamePattern& pattern) {
+    return !pattern.literals.front().empty() || !pattern.literals.back().empty();
+}
+
+// The one text between every two pieces of a pattern with nothing before its first piece or
+// after its last, or nothing when there is no such text.
+std::optional<std::string> shared_separator(const NamePattern& pattern) {
+    if (pattern.pieces.size() < 2 || has_outer_literal(pattern)) return std::nullopt;
+    const std::string& separator = pattern.literals[1];
+    for (std::size_t i = 1; i + 1 < pattern.literals.size(); ++i) {
+        if (pattern.literals[i] != separator) return std::nullopt;
+    }
+    return separator;
+}
+
+std::size_t occurrences(std::string_view text, std::string_view part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string_view::npos;
+         at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
+// A regular expression taking a name apart as the pattern does: each piece is the shortest
+// text before the literal that follows it, so the first occurrence of a literal ends a piece.
+std::string names_pattern(const NamePattern& pattern) {
+    std::string expression = "^" + regex_escaped(pattern.literals.front());
+    for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
+        expression += "(.+?)" + regex_escaped(pattern.literals[i + 1]);
+    }
+    return expression + "$";
+}
+
+// `names_to` and how the names are taken apart: `names_sep` splits on every occurrence of its
+// text, so it is used only when the pattern has no outer literals and no piece of a stacked name
+// holds the separator; otherwise `names_pattern`, which keeps every literal.
+std::vector<std::string> name_arguments(const Lengthen& lengthen,
+                                        const std::vector<std::string>& stacked) {
+    if (!lengthen.name || lengthen.name->bracketed) {
+        return {"names_to = " +
+                r_text(lengthen.name ? lengthen.name->pieces.front().name : "name")};
+    }
+    const NamePattern& pattern = *lengthen.name;
+    std::vector<std::string> names_to;
+    for (const PatternPiece& piece : pattern.pieces) {
+        names_to.push_back(r_text(piece.is_value ? ".value" : piece.name));
+    }
+    std::vector<std::string> arguments{
+        "names_to = " +
+        (names_to.size() == 1 ? names_to.front() : "c(" + r_joined(names_to, ", ") + ")")};
+    const std::optional<std::string> separator = shared_separator(pattern);
+    const bool splits_cleanly =
+        separator && std::all_of(stacked.begin(), stacked.end(), [&](const std::string& name) {
+            return occurrences(name, *separator) + 1 == pattern.pieces.size();
+        });
+    if (splits_cleanly) {
+        arguments.push_back("names_sep = " + r_text(regex_escaped(*separator)));
+    } else if (pattern.pieces.size() > 1 || has_outer_literal(pattern)) {
+        arguments.push_back("names_pattern = " + r_text(names_pattern(pattern)));
+    }
+    return arguments;
+}
+
+// `names_glue` writes the new names with the pattern's literals and its pieces in braces; a
+// piece is R code there, so a name that is not bare goes in backticks.
+std::string names_glue(const NamePattern& pattern) {
+    std::string glue = pattern.literals.front();
+    for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
+        glue += "{" + r_name(pattern.pieces[i].name) + "}" + pattern.literals[i + 1];
+    }
+    return glue;
+}
+
+std::vector<std::string> cell_arguments(const Value& cell) {
+    if (const auto* column = std::get_if<Column>(&cell.node)) {
+        return {"values_from = " + r_name(column->name.text)};
+    }
+    const auto* call = std::get_if<Call>(&cell.node);
+    const FunctionEntry* entry = call != nullptr ? find_function(call->function) : nullptr;
+    const Column* column = call != nullptr && !call->arguments.empty()
+                               ? std::get_if<Column>(&call->arguments.front().node)
+                               : nullptr;
+    const std::optional<std::string> function =
+        column != nullptr && entry != nullptr && entry->kind == FunctionKind::Aggregate
+            ? cell_function(*call)
+            : std::nullopt;
+    if (!function) {
+        unreachable("the dplyr backend takes a cell from a column, or one aggregate of one");
+    }
+    return {"values_from = " + r_name(column->name.text), "values_fn = " + *function};
+}
+
+}  // namespace
+
+std::vector<std::string> add_combinations_calls(const AddCombinations& combinations,
+                                                const std::vector<TableColumn>& table) {
+    const std::vector<std::string> crossed = names_of(combinations.columns);
+    const std::vector<std::string> by = names_of(combinations.by);
+    const std::string complete = "complete(" + r_names(crossed) + ")";
+    std::vector<std::string> calls{complete};
+    if (!by.empty()) calls = {"group_by(" + r_names(by) + ")", complete, "ungroup()"};
+
+    // `complete` puts the group columns first, then the crossed ones, then the rest; the step
+    // keeps the table's order, so the columns are put back when that moved them.
+    std::vector<std::string> completed_order = by;
+    completed_order.insert(completed_order.end(), crossed.begin(), crossed.end());
+    std::vector<std::string> table_order;
+    for (const TableColumn& column : table) {
+        table_order.push_back(column.name);
+        const bool placed = std::find(completed_order.begin(), completed_order.end(),
+                                      column.name) != completed_order.end();
+        if (!placed) completed_order.push_back(column.name);
+    }
+    if (completed_order != table_order) calls.push_back("relocate(" + r_names(table_order) + ")");
+    return calls;
+}
+
+std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColumn>& table) {
+    if (!lengthen.plan) unreachable("the checker resolves every lengthen");
+    const LengthenPlan& plan = *lengthen.plan;
+    const std::set<std::string> kept(plan.kept.begin(), plan.kept.end());
+    std::vector<std::string> stacked;
+    for (const TableColumn& column : table) {
+        if (kept.count(column.name) == 0) stacked.push_back(column.name);
+    }
+
+    std::vector<std::string> arguments;
+    if (lengthen.all_but) {
+        arguments.push_back("cols = !c(" + r_names(names_of(lengthen.columns)) + ")");
+    } else if (lengthen.chooser) {
+        arguments.push_back("cols = c(" + r_names(stacked) + ")");
+    } else {
+        std::vector<std::string> listed;
+        for (const std::string& name : names_of(lengthen.columns)) {
+            const bool again = std::find(listed.begin(), listed.end(), name) != listed.end();
+            if (!again) listed.push_back(name);
+        }
+        arguments.push_back("cols = c(" + r_names(listed) + ")");
+    }
+    for (std::string& argument : name_arguments(lengthen, stacked)) {
+        arguments.push_back(std::move(argument));
+    }
+    // With a `{value}` piece the value columns are named by the pattern, and there is no one
+    // column for `values_to` to name.
+    const bool has_value_piece =
+        lengthen.name && std::any_of(lengthen.name->pieces.begin(), lengthen.name->pieces.end(),
+                                     [](const PatternPiece& piece) { return piece.is_value; });
+    if (!has_value_piece) arguments.push_back("values_to = " + r_text(plan.value_columns.front()));
+    return "pivot_longer(" + r_joined(arguments, ", ") + ")";
+}
+
+std::vector<std::string> widen_calls(const Widen& widen) {
+    if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
+    const NamePattern& pattern = *widen.name;
+    std::vector<std::string> arguments;
+    if (!widen.by.empty()) arguments.push_back("id_cols = " + r_list(names_of(widen.by)));
+    arguments.push_back("names_from = " + r_list(widen.plan->name_columns));
+    const bool has_literal =
+        std::any_of(pattern.literals.begin(), pattern.literals.end(),
+                    [](const std::string& literal) { return !literal.empty(); });
+    if (const std::optional<std::string> separator = shared_separator(pattern)) {
+        arguments.push_back("names_sep = " + r_text(*separator));
+    } else if (has_literal) {
+        arguments.push_back("names_glue = " + r_text(names_glue(pattern)));
+    }
+    for (std::string& argument : cell_arguments(*widen.value)) {
+        arguments.push_back(std::move(argument));
+    }
+    if (widen.missing) arguments.push_back("values_fill = " + write_r_value(*widen.missing));
+    std::vector<std::string> calls{"pivot_wider(" + r_joined(arguments, ", ") + ")"};
+    // `pivot_wider` makes its columns in the order their names first appear in the data; a
+    // `giving` list says the order, so the columns are moved into it.
+    if (widen.giving.names.size() > 1) {
+        calls.push_back("relocate(" + r_names(names_of(widen.giving)) + ", .after = last_col())");
+    }
+    return calls;
+}
+
+}  // namespace brell

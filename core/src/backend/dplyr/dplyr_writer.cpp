@@ -1,0 +1,210 @@
+// The walk over the steps: one dplyr call per step (a few for a grouped `add_combinations` and
+// the steps whose columns dplyr would otherwise put in another order), joined into one pipe chain.
+
+#include "backend/dplyr/dplyr_writer.hpp"
+
+#include <algorithm>
+
+#include "backend/dplyr/r_text.hpp"
+#include "backend/dplyr/r_values.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+
+namespace brell {
+namespace {
+
+// Join keys as `join_by` reads them: this table's column, then the other's.
+std::string key_pairs(const std::vector<KeyPair>& keys) {
+    std::vector<std::string> pairs;
+    for (const KeyPair& key : keys) {
+        pairs.push_back(r_name(key.left.text) + " == " + r_name(key.right.text));
+    }
+    return "join_by(" + r_joined(pairs, ", ") + ")";
+}
+
+std::string keep_call(const Keep& keep) {
+    const Value* condition = &keep.condition;
+    std::string join = "semi_join";
+    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+        if (std::holds_alternative<Matching>(inverted->operand->node)) {
+            condition = &*inverted->operand;
+            join = "anti_join";
+        }
+    }
+    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+        return join + "(" + r_name(matching->table.text) + ", by = " + key_pairs(matching->keys) +
+               ")";
+    }
+    return "filter(" + write_r_value(keep.condition) + ")";
+}
+
+// The items of `mutate` or `summarise`, and `.by` when the step groups.
+std::string items_call(std::string_view verb, const std::vector<NamedValue>& items,
+                       const ColumnList& by) {
+    std::vector<std::string> arguments;
+    for (const NamedValue& item : items) {
+        arguments.push_back(r_named(item.name.text) + write_r_value(item.value));
+    }
+    if (!by.empty()) arguments.push_back(".by = " + r_list(names_of(by)));
+    return std::string(verb) + "(" + r_joined(arguments, ", ") + ")";
+}
+
+std::string sort_call(const Sort& sort) {
+    std::vector<std::string> keys;
+    for (const SortKey& key : sort.keys) {
+        const std::string column = r_name(key.column.text);
+        if (sort.missing_first) keys.push_back("!is.na(" + column + ")");
+        keys.push_back(key.descending ? "desc(" + column + ")" : column);
+    }
+    return "arrange(" + r_joined(keys, ", ") + ")";
+}
+
+// `take ... with ties` keeps the rows level with the last one taken in the sort's order. The
+// first key's direction picks `slice_min` or `slice_max`; further keys, each turned to run the
+// same way as the first, go with it in a tibble, so that rows are level only on all of them.
+std::string ties_call(const Take& take, const Sort& sort) {
+    const bool descending = sort.keys.front().descending;
+    std::vector<std::string> keys;
+    for (const SortKey& key : sort.keys) {
+        const std::string column = r_name(key.column.text);
+        keys.push_back(key.descending == descending ? column : "desc(" + column + ")");
+    }
+    const std::string order =
+        keys.size() == 1 ? keys.front() : "tibble(" + r_joined(keys, ", ") + ")";
+    std::string call = std::string(descending == take.last ? "slice_min" : "slice_max") +
+                       "(order_by = " + order + ", n = " + std::to_string(take.count) +
+                       ", with_ties = TRUE";
+    if (!take.by.empty()) call += ", by = " + r_list(names_of(take.by));
+    return call + ")";
+}
+
+std::string take_call(const Take& take, const Sort* sort) {
+    const std::string count = std::to_string(take.count);
+    if (take.with_ties) {
+        if (sort == nullptr) unreachable("ties are only reached after a sort");
+        return ties_call(take, *sort);
+    }
+    if (!take.by.empty()) {
+        return std::string(take.last ? "slice_tail" : "slice_head") + "(n = " + count +
+               ", by = c(" + r_names(names_of(take.by)) + "))";
+    }
+    return std::string(take.last ? "tail" : "head") + "(" + count + ")";
+}
+
+// Renames apply one after another, while `rename` renames all at once; a pair that renames a
+// column an earlier pair made is folded into that pair, so each column is renamed once.
+std::string rename_call(const Rename& rename) {
+    struct Renaming {
+        std::string old_name;
+        std::string new_name;
+    };
+    std::vector<Renaming> renamings;
+    for (const NamedValue& pair : rename.pairs) {
+        const auto* old_column = std::get_if<Column>(&pair.value.node);
+        if (old_column == nullptr) unreachable("`rename` reaches the writers naming columns");
+        const auto earlier = std::find_if(
+            renamings.begin(), renamings.end(),
+            [&](const Renaming& renaming) { return renaming.new_name == old_column->name.text; });
+        if (earlier != renamings.end()) {
+            earlier->new_name = pair.name.text;
+        } else {
+            renamings.push_back(Renaming{old_column->name.text, pair.name.text});
+        }
+    }
+    std::vector<std::string> pairs;
+    for (const Renaming& renaming : renamings) {
+        if (renaming.new_name == renaming.old_name) continue;
+        pairs.push_back(r_named(renaming.new_name) + r_name(renaming.old_name));
+    }
+    return "rename(" + r_joined(pairs, ", ") + ")";
+}
+
+bool reads_column(const Value& value, const std::string& name) {
+    if (const auto* column = std::get_if<Column>(&value.node)) return column->name.text == name;
+    const std::vector<const Value*> parts = children(value);
+    return std::any_of(parts.begin(), parts.end(),
+                       [&](const Value* part) { return reads_column(*part, name); });
+}
+
+// `mutate` works its items out one after another, each seeing the columns the items before it
+// made, while every filler reads the table as it arrives. So an item whose filler reads a column
+// that another item fills is written before that item. (Two fillers that each read the other's
+// column cannot both come first; they keep the order they were written in.)
+std::string fill_missing_call(const FillMissing& fill_step) {
+    std::vector<const NamedValue*> remaining;
+    for (const NamedValue& item : fill_step.items) remaining.push_back(&item);
+    std::vector<std::string> arguments;
+    while (!remaining.empty()) {
+        auto next = std::find_if(remaining.begin(), remaining.end(), [&](const NamedValue* item) {
+            return std::none_of(remaining.begin(), remaining.end(), [&](const NamedValue* other) {
+                return other != item && reads_column(other->value, item->name.text);
+            });
+        });
+        if (next == remaining.end()) next = remaining.begin();
+        const std::string column = r_name((*next)->name.text);
+        arguments.push_back(r_named((*next)->name.text) + "coalesce(" + column + ", " +
+                            write_r_value((*next)->value) + ")");
+        remaining.erase(next);
+    }
+    return "mutate(" + r_joined(arguments, ", ") + ")";
+}
+
+std::string join_call(const Join& join) {
+    const std::string_view word = join.unmatched == Unmatched::This   ? "left_join"
+                                  : join.unmatched == Unmatched::None ? "inner_join"
+                                                                      : "full_join";
+    return std::string(word) + "(" + r_name(join.table.text) + ", by = " + key_pairs(join.keys) +
+           ")";
+}
+
+std::vector<std::string> step_calls(const Step& step, const std::vector<TableColumn>& table,
+                                    const Sort* sort) {
+    using Calls = std::vector<std::string>;
+    return std::visit(
+        Overloaded{
+            [](const Keep& node) { return Calls{keep_call(node)}; },
+            [](const Pick& node) {
+                const std::string names = r_names(names_of(node.columns));
+                return Calls{node.all_but ? "select(!c(" + names + "))" : "select(" + names + ")"};
+            },
+            [](const Add& node) { return Calls{items_call("mutate", node.items, node.by)}; },
+            [](const Summarize& node) {
+                return Calls{items_call("summarise", node.items, node.by)};
+            },
+            [](const Sort& node) { return Calls{sort_call(node)}; },
+            [&](const Take& node) { return Calls{take_call(node, sort)}; },
+            [](const AddRows& node) { return Calls{"bind_rows(" + r_name(node.table.text) + ")"}; },
+            [&](const AddCombinations& node) { return add_combinations_calls(node, table); },
+            [](const DropDuplicates&) { return Calls{"distinct()"}; },
+            [](const Rename& node) { return Calls{rename_call(node)}; },
+            [](const DropMissing& node) {
+                return Calls{"drop_na(" + r_names(names_of(node.columns)) + ")"};
+            },
+            [](const FillMissing& node) { return Calls{fill_missing_call(node)}; },
+            [&](const Lengthen& node) { return Calls{lengthen_call(node, table)}; },
+            [](const Widen& node) { return widen_calls(node); },
+            [](const Join& node) { return Calls{join_call(node)}; },
+        },
+        step.node);
+}
+
+}  // namespace
+
+std::vector<std::string> names_of(const ColumnList& list) {
+    std::vector<std::string> names;
+    for (const ColumnName& name : list.names) names.push_back(name.text);
+    return names;
+}
+
+std::string write_dplyr(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
+    std::string program = r_name(checked.source);
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        for (const std::string& call :
+             step_calls(checked.steps[i], *tables.at(i), sort_in_force(checked, i))) {
+            program += " |>\n  " + call;
+        }
+    }
+    return program;
+}
+
+}  // namespace brell

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "backend/dplyr/dplyr_backend.hpp"
+#include "backend/dplyr/r_text.hpp"
+#include "backend/dplyr/r_values.hpp"
+#include "check/checker.hpp"
+#include "parse/parse.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell {
+namespace {
+
+const std::vector<TableColumn> kColumns = {
+    {"a", ColumnType::Number}, {"b", ColumnType::Text},           {"id", ColumnType::Number},
+    {"q", ColumnType::Text},   {"q1_x_2023", ColumnType::Number}, {"q2_2024", ColumnType::Number}};
+
+Result<CheckedPipeline> check_text(const std::string& text) {
+    auto pipeline = parse(text);
+    EXPECT_TRUE(pipeline.ok()) << text;
+    if (!pipeline.ok()) return pipeline.error();
+    const std::string source = pipeline->source.text;
+    return check(std::move(*pipeline), described_tables({}, kColumns, source));
+}
+
+// The program dplyr's backend writes for a sentence the checker and the backend accept.
+std::string dplyr_program(const std::string& text) {
+    auto checked = check_text(text);
+    if (!checked.ok()) {
+        ADD_FAILURE() << text << ": " << checked.error().message;
+        return "";
+    }
+    const auto backend = make_dplyr_backend();
+    if (const Verdict refusal = backend->check(*checked)) {
+        ADD_FAILURE() << text << ": " << refusal->message;
+        return "";
+    }
+    return backend->write(*checked, checked->columns_before);
+}
+
+// The backend's refusal of a sentence the checker accepts, or nothing.
+Verdict dplyr_refusal(const std::string& text) {
+    auto checked = check_text(text);
+    if (!checked.ok()) {
+        ADD_FAILURE() << text << ": " << checked.error().message;
+        return std::nullopt;
+    }
+    return make_dplyr_backend()->check(*checked);
+}
+
+TEST(DplyrWriter, WritesOnePipeChainWithoutATrailingLineBreak) {
+    EXPECT_EQ(make_dplyr_backend()->name(), "dplyr");
+    EXPECT_EQ(dplyr_program("sales then keep where [b] is \"West\" then take 10"),
+              "sales |>\n  filter((b == \"West\")) |>\n  head(10)");
+    EXPECT_EQ(dplyr_program("t then add_combinations [b, q] by [id]"),
+              "t |>\n  group_by(id) |>\n  complete(b, q) |>\n  ungroup() |>\n"
+              "  relocate(a, b, id, q, q1_x_2023, q2_2024)");
+}
+
+TEST(DplyrWriter, EveryFunctionOfTheVocabularyHasAnRSpelling) {
+    for (const FunctionEntry& entry : functions()) {
+        if (entry.rule == ArgumentRule::OwnSyntax) continue;  // rank, row_number, rolling
+        Call call{std::string(entry.name), Span{}, {}};
+        for (std::size_t i = 0; i < entry.arity.least; ++i) {
+            call.arguments.push_back(Value{Span{}, Column{ColumnName{"x", Span{}}}});
+        }
+        const std::string written = write_r_value(Value{Span{}, call});
+        if (entry.arity.least > 0) {
+            EXPECT_NE(written.find('x'), std::string::npos) << entry.name;
+        }
+        // An aggregate of a column has a function to sum a widened cell up with.
+        if (entry.kind == FunctionKind::Aggregate && entry.arity.least > 0) {
+            EXPECT_TRUE(cell_function(call)) << entry.name;
+        }
+    }
+}
+
+TEST(DplyrWriter, DecimalsTakeAnExponentFrom1e16UpAndBelow1eMinus4) {
+    EXPECT_EQ(r_decimal(2.0), "2.0");
+    EXPECT_EQ(r_decimal(0.0), "0.0");
+    EXPECT_EQ(r_decimal(0.1), "0.1");
+    EXPECT_EQ(r_decimal(9999999999999998.0), "9999999999999998.0");
+    EXPECT_EQ(r_decimal(1e16), "1e16");
+    EXPECT_EQ(r_decimal(2.5e21), "2.5e21");
+    EXPECT_EQ(r_decimal(0.0001), "0.0001");
+    EXPECT_EQ(r_decimal(0.000099), "9.9e-5");
+    EXPECT_EQ(r_decimal(5e-324), "5e-324");
+    EXPECT_EQ(r_decimal(1.7976931348623157e308), "1.7976931348623157e308");
+}
+
+TEST(DplyrWriter, NamesAreBareOnlyWhenRReadsThemAsOneSymbol) {
+    EXPECT_EQ(r_name("q1.total"), "q1.total");
+    EXPECT_EQ(r_name("région"), "région");
+    EXPECT_EQ(r_name("T"), "T");
+    for (const char* reserved : {"if", "function", "TRUE", "NA_character_", "Inf", "in"}) {
+        EXPECT_EQ(r_name(reserved), "`" + std::string(reserved) + "`");
+    }
+    EXPECT_EQ(r_name("_t"), "`_t`");
+    EXPECT_EQ(r_name(".5x"), "`.5x`");
+    EXPECT_EQ(r_name("a b"), "`a b`");
+    EXPECT_EQ(r_name("a\\b`c"), "`a\\\\b\\`c`");
+    EXPECT_EQ(r_named(".by"), "`.by` := ");
+    EXPECT_EQ(r_named("by"), "by = ");
+    EXPECT_EQ(r_text("say \"hi\" \\ bye"), "\"say \\\"hi\\\" \\\\ bye\"");
+}
+
+TEST(DplyrWriter, TiesTakeTheSliceThatRunsTheSortsWay) {
+    const auto ties = [](const std::string& sort, const std::string& take) {
+        const std::string program = dplyr_program("t then sort " + sort + " then " + take);
+        return program.substr(program.rfind("  ") + 2);
+    };
+    EXPECT_EQ(ties("[a]", "take 3 with ties"), "slice_min(order_by = a, n = 3, with_ties = TRUE)");
+    EXPECT_EQ(ties("[a]", "take_last 3 with ties"),
+              "slice_max(order_by = a, n = 3, with_ties = TRUE)");
+    EXPECT_EQ(ties("[a] descending", "take 3 with ties"),
+              "slice_max(order_by = a, n = 3, with_ties = TRUE)");
+    EXPECT_EQ(ties("[a] descending", "take_last 3 by [b] with ties"),
+              "slice_min(order_by = a, n = 3, with_ties = TRUE, by = b)");
+    EXPECT_EQ(ties("[a] descending, [b], [id] descending", "take 1 with ties"),
+              "slice_max(order_by = tibble(a, desc(b), id), n = 1, with_ties = TRUE)");
+}
+
+TEST(DplyrWriter, NamesSepOnlyWhereSplittingGivesThePiecesBack) {
+    EXPECT_EQ(dplyr_program("t then lengthen [q1_x_2023, q2_2024] as name \"{question}_{year}\""),
+              "t |>\n  pivot_longer(cols = c(q1_x_2023, q2_2024), names_to = c(\"question\", "
+              "\"year\"), names_pattern = \"^(.+?)_(.+?)$\", values_to = \"value\")");
+    EXPECT_EQ(dplyr_program("t then lengthen [q2_2024] as name \"{question}_{year}\""),
+              "t |>\n  pivot_longer(cols = c(q2_2024), names_to = c(\"question\", \"year\"), "
+              "names_sep = \"_\", values_to = \"value\")");
+}
+
+TEST(DplyrBackend, RefusesACellThatIsNotAColumnOrOneAggregateOfOne) {
+    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value [a] by [id]"));
+    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value average([a]) by [id]"));
+    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value join_rows([b], \",\") by [id]"));
+
+    const std::string worked_out = "t then widen name [q], value [a] * 2 by [id]";
+    const Verdict refusal = dplyr_refusal(worked_out);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->kind, DiagnosticKind::Illegal);
+    ASSERT_TRUE(refusal->span);
+    EXPECT_EQ(worked_out.substr(refusal->span->start, refusal->span->length), "[a] * 2");
+    EXPECT_NE(refusal->message.find("value [cell]`"), std::string::npos);
+
+    const Verdict total = dplyr_refusal("t then widen name [q], value total([a] * 2) by [id]");
+    ASSERT_TRUE(total);
+    EXPECT_NE(total->message.find("value total([cell])`"), std::string::npos);
+
+    const Verdict count = dplyr_refusal("t then widen name [q], value row_count() by [id]");
+    ASSERT_TRUE(count);
+    EXPECT_NE(count->message.find("`row_count()` reads none"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace brell
