@@ -47,14 +47,37 @@ bool is_bare_name(std::string_view name) {
 
 }  // namespace
 
+// The characters of a name or text between R's quotes: the quote and the backslash escaped, and
+// every control character written as an escape, since R's reader would turn a raw carriage
+// return into a line feed (and the name into another name).
+static std::string r_quoted(std::string_view text, char quote) {
+    std::string quoted(1, quote);
+    for (char character : text) {
+        const auto byte = static_cast<unsigned char>(character);
+        if (character == '\\' || character == quote) {
+            quoted += '\\';
+            quoted += character;
+        } else if (character == '\n') {
+            quoted += "\\n";
+        } else if (character == '\r') {
+            quoted += "\\r";
+        } else if (character == '\t') {
+            quoted += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            quoted += "\\x";
+            quoted += kHex[byte >> 4];
+            quoted += kHex[byte & 0xF];
+        } else {
+            quoted += character;
+        }
+    }
+    return quoted + quote;
+}
+
 std::string r_name(std::string_view name) {
     if (is_bare_name(name)) return std::string(name);
-    std::string quoted = "`";
-    for (char character : name) {
-        if (character == '\\' || character == '`') quoted += '\\';
-        quoted += character;
-    }
-    return quoted + "`";
+    return r_quoted(name, '`');
 }
 
 std::string r_named(std::string_view name) {
@@ -64,12 +87,7 @@ std::string r_named(std::string_view name) {
 }
 
 std::string r_text(std::string_view text) {
-    std::string quoted = "\"";
-    for (char character : text) {
-        if (character == '\\' || character == '"') quoted += '\\';
-        quoted += character;
-    }
-    return quoted + "\"";
+    return r_quoted(text, '"');
 }
 
 std::string r_decimal(double number) {
