@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "backend/dplyr/dplyr_backend.hpp"
+#include "backend/pandas/pandas_backend.hpp"
 #include "backend/polars/polars_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
@@ -120,7 +121,7 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     backends.push_back(std::make_unique<SqlBackend>());
     backends.push_back(std::make_unique<SparkBackend>());
     backends.push_back(make_dplyr_backend());
-    backends.push_back(std::make_unique<UnbuiltBackend>("pandas"));
+    backends.push_back(make_pandas_backend());
     backends.push_back(make_polars_backend());
     backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));
     backends.push_back(std::make_unique<CanonicalBackend>());

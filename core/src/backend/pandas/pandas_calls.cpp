@@ -1,0 +1,322 @@
+// Function calls as pandas: the scalar functions, the aggregates (over the whole table or, in
+// `add ... by`, over each group) and the values worked out along the rows.
+
+#include <algorithm>
+#include <array>
+
+#include "backend/pandas/pandas_text.hpp"
+#include "backend/pandas/pandas_values.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell::pandas {
+namespace {
+
+// A scalar function as one pattern over its arguments, `{0}` the first. When `receiver` is set
+// the first argument has Series methods called on it, and the answer is a Series.
+struct ScalarSpelling {
+    std::string_view function;
+    std::string_view pattern;
+    bool receiver;
+};
+constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
+    {"upper", "{0}.str.upper()", true},
+    {"lower", "{0}.str.lower()", true},
+    {"trim", "{0}.str.strip()", true},
+    {"characters", "{0}.str.len()", true},
+    {"to_number", "pd.to_numeric({0})", false},
+    {"to_text", "{0}.astype(\"string\")", true},
+    {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
+    {"round_below", "np.floor({0}).astype(\"Int64\")", true},
+    {"round_above", "np.ceil({0}).astype(\"Int64\")", true},
+    {"between", "{0}.between({1}, {2})", true},
+    {"remainder", "({0} % {1})", false},
+    {"year", "{0}.dt.year", true},
+    {"month", "{0}.dt.month", true},
+    {"day", "{0}.dt.day", true},
+    {"hour", "{0}.dt.hour", true},
+    {"weekday", "({0}.dt.dayofweek + 1)", true},
+}};
+
+// An aggregate: its word for the group methods (`agg`, `transform`), and its pattern as a value
+// over a whole column, `{0}` the column. `join_rows` is written apart: it carries its separator.
+struct AggregateSpelling {
+    std::string_view function;
+    std::string_view word;
+    std::string_view as_value;
+};
+constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
+    {"total", "sum", "{0}.sum()"},
+    {"average", "mean", "{0}.mean()"},
+    {"median", "median", "{0}.median()"},
+    {"smallest", "min", "{0}.min()"},
+    {"largest", "max", "{0}.max()"},
+    {"standard_deviation", "std", "{0}.std()"},
+    {"first", "first", "{0}.iloc[0]"},
+    {"last", "last", "{0}.iloc[-1]"},
+    {"unique_count", "nunique", "{0}.nunique()"},
+    {"row_count", "size", "len(d)"},
+}};
+
+// The aggregates a `rolling(...)` may hold.
+constexpr std::array<std::string_view, 6> kRollingAggregates = {
+    "total", "average", "median", "smallest", "largest", "standard_deviation"};
+
+// Fills each `{0}`, `{1}`, ... of the pattern with that argument.
+std::string fill(std::string_view pattern, const std::vector<std::string>& arguments) {
+    std::string filled;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}') {
+            filled += arguments.at(static_cast<std::size_t>(pattern[i + 1] - '0'));
+            i += 2;
+        } else {
+            filled += pattern[i];
+        }
+    }
+    return filled;
+}
+
+const AggregateSpelling* find_aggregate(std::string_view function) {
+    const auto found = std::find_if(
+        kAggregateSpellings.begin(), kAggregateSpellings.end(),
+        [&](const AggregateSpelling& spelling) { return spelling.function == function; });
+    return found == kAggregateSpellings.end() ? nullptr : &*found;
+}
+
+// The separator of `join_rows`, quoted: the written text, or nothing between the values.
+std::string join_rows_separator(const Call& call) {
+    const auto* separator =
+        call.arguments.size() > 1 ? std::get_if<Text>(&call.arguments[1].node) : nullptr;
+    return py_string(separator != nullptr ? separator->text : "");
+}
+
+}  // namespace
+
+std::string aggregation_word(const Call& call) {
+    if (call.function == "join_rows") {
+        return "lambda s: " + join_rows_separator(call) + ".join(s.dropna())";
+    }
+    const AggregateSpelling* spelling = find_aggregate(call.function);
+    if (spelling == nullptr) unreachable("every aggregate has a transform word");
+    return py_string(spelling->word);
+}
+
+Spelled PandasValues::call(const Call& node) const {
+    const FunctionEntry* entry = find_function(node.function);
+    if (entry == nullptr) {
+        unreachable("`" + node.function + "` reached the pandas backend without a spelling");
+    }
+    switch (entry->kind) {
+        case FunctionKind::Aggregate:
+            return aggregate(node);
+        case FunctionKind::Window:
+            return window(node);
+        case FunctionKind::Scalar:
+            return scalar_call(node);
+    }
+    unreachable("`" + node.function + "` reached the pandas backend without a spelling");
+}
+
+Spelled PandasValues::scalar_call(const Call& node) const {
+    const std::string& name = node.function;
+    if (name == "replace_text") return replace_text(node);
+    if (name == "split_text") return split_text(node);
+    if (name == "join_text") return join_text(node);
+    if (name == "first_present") return first_present(node);
+    const auto spelling =
+        std::find_if(kScalarSpellings.begin(), kScalarSpellings.end(),
+                     [&](const ScalarSpelling& each) { return each.function == name; });
+    if (spelling == kScalarSpellings.end()) {
+        unreachable("`" + name + "` reached the pandas backend without a spelling");
+    }
+    std::vector<std::string> arguments;
+    Shape shape = Shape::Constant;
+    for (std::size_t i = 0; i < node.arguments.size(); ++i) {
+        const Spelled argument = write(node.arguments[i]);
+        if (i == 0 && spelling->receiver) {
+            arguments.push_back(series_of(argument));
+            shape = Shape::Series;
+        } else {
+            arguments.push_back(argument.text);
+            shape = combined(shape, argument.shape);
+        }
+    }
+    return {fill(spelling->pattern, arguments), shape};
+}
+
+Spelled PandasValues::row_by_row(
+    const std::vector<RowInput>& inputs,
+    const std::function<std::string(const std::vector<std::string>&)>& expression,
+    std::string_view when_missing, std::string_view dtype) const {
+    std::vector<std::string> names;
+    std::vector<std::string> checks;
+    std::vector<std::string> variables;
+    std::vector<std::string> columns;
+    for (const RowInput& input : inputs) {
+        const bool written = input.text ? std::holds_alternative<Text>(input.value->node)
+                                        : std::holds_alternative<Whole>(input.value->node);
+        if (written) {
+            names.push_back(write(*input.value).text);
+            continue;
+        }
+        names.push_back(input.name);
+        variables.push_back(input.name);
+        columns.push_back(series_of(write(*input.value)));
+        checks.push_back(input.text ? "isinstance(" + input.name + ", str)"
+                                    : "pd.notna(" + input.name + ")");
+    }
+    const std::string source =
+        columns.size() == 1 ? columns[0] : "zip(" + joined(columns, ", ") + ")";
+    return {"pd.Series([" + expression(names) + " if " + joined(checks, " and ") + " else " +
+                std::string(when_missing) + " for " + joined(variables, ", ") + " in " + source +
+                "], index=d.index, dtype=\"" + std::string(dtype) + "\")",
+            Shape::Series};
+}
+
+Spelled PandasValues::replace_text(const Call& node) const {
+    const Value& look_for = node.arguments.at(1);
+    const Value& put_there = node.arguments.at(2);
+    if (std::holds_alternative<Text>(look_for.node) &&
+        std::holds_alternative<Text>(put_there.node)) {
+        return {series_of(write(node.arguments[0])) + ".str.replace(" + write(look_for).text +
+                    ", " + write(put_there).text + ", regex=False)",
+                Shape::Series};
+    }
+    return row_by_row(
+        {{"s", &node.arguments[0]}, {"a", &look_for}, {"b", &put_there}},
+        [](const std::vector<std::string>& names) {
+            return names[0] + ".replace(" + names[1] + ", " + names[2] + ")";
+        },
+        "None", "object");
+}
+
+Spelled PandasValues::split_text(const Call& node) const {
+    const Value& separator = node.arguments.at(1);
+    const Value& piece = node.arguments.at(2);
+    const auto* position = std::get_if<Whole>(&piece.node);
+    if (std::holds_alternative<Text>(separator.node) && position != nullptr) {
+        return {series_of(write(node.arguments[0])) + ".str.split(" + write(separator).text +
+                    ", regex=False).str[" + std::to_string(position->number - 1) + "]",
+                Shape::Series};
+    }
+    // The pieces count from 1, and a piece past the last one is missing.
+    const auto expression = [&](const std::vector<std::string>& names) {
+        const std::string pieces = names[0] + ".split(" + names[1] + ")";
+        if (position != nullptr) {
+            return "(" + pieces + "[" + std::to_string(position->number - 1) + "] if " + names[2] +
+                   " <= len(" + pieces + ") else None)";
+        }
+        return "(" + pieces + "[int(" + names[2] + ") - 1] if 1 <= " + names[2] + " <= len(" +
+               pieces + ") else None)";
+    };
+    return row_by_row({{"s", &node.arguments[0]}, {"p", &separator}, {"n", &piece, false}},
+                      expression, "None", "object");
+}
+
+Spelled PandasValues::join_text(const Call& node) const {
+    std::vector<std::string> parts;
+    Shape shape = Shape::Constant;
+    for (const Value& argument : node.arguments) {
+        const Spelled part = write(argument);
+        parts.push_back(part.text);
+        shape = combined(shape, part.shape);
+    }
+    return {"(" + joined(parts, " + ") + ")", shape};
+}
+
+Spelled PandasValues::first_present(const Call& node) const {
+    std::string chain = series_of(write(node.arguments.at(0)));
+    for (std::size_t i = 1; i < node.arguments.size(); ++i) {
+        // `fillna(None)` is refused by pandas, and a missing value fills nothing anyway.
+        if (std::holds_alternative<Missing>(node.arguments[i].node)) continue;
+        const Spelled filler = write(node.arguments[i]);
+        chain +=
+            ".fillna(" + (filler.shape == Shape::Array ? series_of(filler) : filler.text) + ")";
+    }
+    return {chain, Shape::Series};
+}
+
+Spelled PandasValues::aggregate(const Call& node) const {
+    if (!group_by_.empty()) {
+        // Each group's answer, on every row of the group. The pandas check refuses a grouped
+        // aggregate of anything but a column of its own.
+        std::string column = group_by_.front();
+        if (node.function != "row_count") {
+            if (node.arguments.empty() || !is_bare_column(node.arguments.front())) {
+                unreachable("refused before rendering");
+            }
+            column = bare_column_name(node.arguments.front());
+        }
+        return {groups() + "[" + py_string(column) + "].transform(" + aggregation_word(node) + ")",
+                Shape::Series};
+    }
+    if (node.function == "row_count") return {"len(d)", Shape::Constant};
+    const std::string column = series_of(write(node.arguments.at(0)));
+    if (node.function == "join_rows") {
+        return {join_rows_separator(node) + ".join(" + column + ".dropna())", Shape::Constant};
+    }
+    const AggregateSpelling* spelling = find_aggregate(node.function);
+    if (spelling == nullptr) {
+        unreachable("`" + node.function + "` reached the pandas backend without a spelling");
+    }
+    return {fill(spelling->as_value, {column}), Shape::Constant};
+}
+
+Spelled PandasValues::window(const Call& node) const {
+    const std::string& name = node.function;
+    std::string operation;
+    if (name == "running_total") {
+        // A missing value adds nothing: the total so far carries on over it.
+        operation = "cumsum().ffill()";
+    } else if (name == "latest") {
+        operation = "ffill()";
+    } else if (name == "previous" || name == "following") {
+        std::int64_t distance = 1;
+        if (node.arguments.size() > 1) {
+            const auto* written = std::get_if<Whole>(&node.arguments[1].node);
+            if (written == nullptr) unreachable("the checker admits only a written whole number");
+            distance = written->number;
+        }
+        operation = "shift(" + std::to_string(name == "previous" ? distance : -distance) + ")";
+    } else {
+        unreachable("`" + name + "` reached the pandas backend without a spelling");
+    }
+    const Value& argument = node.arguments.at(0);
+    if (group_by_.empty()) {
+        return {series_of(write(argument)) + "." + operation, Shape::Series};
+    }
+    // Within each group: a column by name, a worked-out value grouped by the same columns.
+    std::string grouped;
+    if (is_bare_column(argument)) {
+        grouped = groups() + "[" + py_string(bare_column_name(argument)) + "]";
+    } else {
+        std::vector<std::string> keys;
+        for (const std::string& column : group_by_) keys.push_back(frame_column(column));
+        grouped =
+            series_of(write(argument)) + ".groupby([" + joined(keys, ", ") + "], dropna=False)";
+    }
+    if (name == "running_total") {
+        return {grouped + ".transform(lambda s: s." + operation + ")", Shape::Series};
+    }
+    return {grouped + "." + operation, Shape::Series};
+}
+
+Spelled PandasValues::rolling(const Rolling& node) const {
+    const auto* size = std::get_if<Whole>(&node.size->node);
+    if (size == nullptr) unreachable("the checker admits only a written whole number");
+    if (std::find(kRollingAggregates.begin(), kRollingAggregates.end(), node.function) ==
+        kRollingAggregates.end()) {
+        unreachable("`" + node.function + "` reached the pandas backend inside `rolling`");
+    }
+    const std::string& column = bare_column_name(node.arguments.at(0));
+    // The window answers only when it holds as many present values as it has rows, as
+    // `rolling` does by default.
+    const std::string aggregate = "rolling(" + std::to_string(size->number) + ")." +
+                                  std::string(find_aggregate(node.function)->word) + "()";
+    if (group_by_.empty()) return {frame_column(column) + "." + aggregate, Shape::Series};
+    return {groups() + "[" + py_string(column) + "].transform(lambda s: s." + aggregate + ")",
+            Shape::Series};
+}
+
+}  // namespace brell::pandas

@@ -1,0 +1,205 @@
+// The calls of the steps that bring in another table or change the table's shape: keep ...
+// matching(...), join, add_rows, add_combinations, lengthen and widen.
+
+#include <algorithm>
+
+#include "backend/pandas/pandas_text.hpp"
+#include "backend/pandas/pandas_values.hpp"
+#include "backend/pandas/pandas_writer.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell::pandas {
+namespace {
+
+std::string how_word(Unmatched unmatched) {
+    switch (unmatched) {
+        case Unmatched::This:
+            return "left";
+        case Unmatched::None:
+            return "inner";
+        case Unmatched::Both:
+            return "outer";
+    }
+    unreachable("every way of joining has a word");
+}
+
+// A lengthen that stacks columns under their own names into one name and one value column,
+// which is what `melt` makes.
+bool stacks_plain_names(const LengthenPlan& plan) {
+    return plan.name_columns.size() == 1 && plan.value_columns.size() == 1 &&
+           std::all_of(plan.groups.begin(), plan.groups.end(), [](const LengthenGroup& group) {
+               return group.name_pieces.at(0) == group.sources.at(0);
+           });
+}
+
+// The column a widen reads its new names from, when the names are that column's texts as they
+// stand; none when they are built from pieces and literal text.
+std::optional<std::string> plain_name_column(const PandasStep& at, const NamePattern& pattern,
+                                             const WidenPlan& plan) {
+    const bool has_literal =
+        std::any_of(pattern.literals.begin(), pattern.literals.end(),
+                    [](const std::string& literal) { return !literal.empty(); });
+    if (has_literal || plan.name_columns.size() != 1) return std::nullopt;
+    const auto column =
+        std::find_if(at.table.begin(), at.table.end(),
+                     [&](const TableColumn& each) { return each.name == plan.name_columns[0]; });
+    if (column == at.table.end()) unreachable("the checker looked up every column a widen reads");
+    if (column->type != ColumnType::Text && column->type != ColumnType::Opaque) return std::nullopt;
+    return plan.name_columns[0];
+}
+
+constexpr std::string_view kBuiltName = "__name";
+
+}  // namespace
+
+std::vector<std::string> matching_calls(const Matching& matching, bool negated) {
+    if (matching.keys.empty()) unreachable("the checker writes in every key of `matching`");
+    const std::string& other = matching.table.text;
+    const std::string negation = negated ? "~" : "";
+    // A missing key matches nothing: the other table's missing keys are left out, since `isin`
+    // would find a missing value among them.
+    if (matching.keys.size() == 1) {
+        const KeyPair& key = matching.keys.front();
+        return {"loc[lambda d: " + negation + frame_column(key.left.text) + ".isin(" + other + "[" +
+                py_string(key.right.text) + "].dropna())]"};
+    }
+    std::vector<std::string> left;
+    std::vector<std::string> right;
+    for (const KeyPair& key : matching.keys) {
+        left.push_back(key.left.text);
+        right.push_back(key.right.text);
+    }
+    return {"loc[lambda d: " + negation + "pd.MultiIndex.from_frame(d[" + name_list(left) +
+            "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "].dropna()))]"};
+}
+
+std::vector<std::string> join_calls(const Join& join) {
+    std::vector<std::string> keys;
+    std::vector<std::string> renamed;
+    for (const KeyPair& key : join.keys) {
+        keys.push_back(key.left.text);
+        if (key.left.text != key.right.text) {
+            renamed.push_back(py_string(key.right.text) + ": " + py_string(key.left.text));
+        }
+    }
+    // The other table's keys take this table's names, so that the result keeps each key once,
+    // under this table's name, as it does when both sides share it.
+    std::string other = join.table.text;
+    if (!renamed.empty()) other += ".rename(columns={" + joined(renamed, ", ") + "})";
+    // `merge` pairs a missing key with a missing key, where a missing key matches nothing: the
+    // other table's rows with one could only match that way, so they are left out. With
+    // `unmatched "both"` they belong in the result, on rows of their own, and are kept.
+    if (join.unmatched != Unmatched::Both) other += ".dropna(subset=" + name_list(keys) + ")";
+    return {"merge(" + other + ", on=" + name_list(keys) + ", how=\"" + how_word(join.unmatched) +
+            "\")"};
+}
+
+std::vector<std::string> add_rows_calls(const AddRows& add_rows) {
+    return {"pipe(lambda d: pd.concat([d, " + add_rows.table.text + "], ignore_index=True))"};
+}
+
+std::vector<std::string> add_combinations_calls(const AddCombinations& combinations) {
+    const std::vector<std::string> by = names_of(combinations.by);
+    std::string grid;
+    for (const ColumnName& column : combinations.columns.names) {
+        std::vector<std::string> selected = by;
+        selected.push_back(column.text);
+        const std::string present = "d[" + name_list(selected) + "].dropna().drop_duplicates()";
+        if (grid.empty()) {
+            grid = present;
+        } else if (by.empty()) {
+            grid += ".merge(" + present + ", how=\"cross\")";
+        } else {
+            grid += ".merge(" + present + ", on=" + name_list(by) + ", how=\"inner\")";
+        }
+    }
+    std::vector<std::string> keys = by;
+    for (const ColumnName& column : combinations.columns.names) keys.push_back(column.text);
+    return {"pipe(lambda d: d.merge(" + grid + ", on=" + name_list(keys) + ", how=\"outer\"))"};
+}
+
+std::vector<std::string> lengthen_calls(const Lengthen& lengthen) {
+    if (!lengthen.plan) unreachable("the checker resolves every lengthen");
+    const LengthenPlan& plan = *lengthen.plan;
+    if (stacks_plain_names(plan)) {
+        std::vector<std::string> stacked;
+        for (const LengthenGroup& group : plan.groups) stacked.push_back(group.sources[0]);
+        return {"melt(id_vars=" + name_list(plan.kept) + ", value_vars=" + name_list(stacked) +
+                ", var_name=" + py_string(plan.name_columns[0]) +
+                ", value_name=" + py_string(plan.value_columns[0]) + ")"};
+    }
+    // A pattern splits each old name into pieces, literal text aside, and `{value}` spreads one
+    // row over several value columns: each group of rows is the kept columns with its pieces
+    // and values written in, as the checker took the names apart, and the groups are stacked.
+    std::vector<std::string> groups;
+    for (const LengthenGroup& group : plan.groups) {
+        std::vector<std::string> columns;
+        for (std::size_t n = 0; n < plan.name_columns.size(); ++n) {
+            columns.push_back(
+                keyword_argument(plan.name_columns[n], py_string(group.name_pieces.at(n))));
+        }
+        for (std::size_t v = 0; v < plan.value_columns.size(); ++v) {
+            columns.push_back(
+                keyword_argument(plan.value_columns[v], frame_column(group.sources.at(v))));
+        }
+        groups.push_back("d[" + name_list(plan.kept) + "].assign(" + joined(columns, ", ") + ")");
+    }
+    return {"pipe(lambda d: pd.concat([" + joined(groups, ", ") + "], ignore_index=True))"};
+}
+
+std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
+    if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
+    const WidenPlan& plan = *widen.plan;
+    std::vector<std::string> calls;
+
+    // The column the new names are read from: one of the table's own, or one built from the
+    // pattern's pieces and literal text.
+    std::string names;
+    if (const auto plain = plain_name_column(at, *widen.name, plan)) {
+        names = *plain;
+    } else {
+        names = kBuiltName;
+        std::vector<std::string> parts;
+        for (std::size_t i = 0; i <= plan.name_columns.size(); ++i) {
+            const std::string& literal = widen.name->literals.at(i);
+            if (!literal.empty()) parts.push_back(py_string(literal));
+            if (i < plan.name_columns.size()) {
+                parts.push_back(frame_column(plan.name_columns[i]) + ".astype(\"string\")");
+            }
+        }
+        calls.push_back("assign(" +
+                        keyword_argument(kBuiltName, "lambda d: " + joined(parts, " + ")) + ")");
+    }
+
+    // A cell is a column's value, or one aggregate of a column when two rows want it.
+    const Value& value = *widen.value;
+    std::string column;
+    std::string word = py_string("first");
+    if (is_bare_column(value)) {
+        column = bare_column_name(value);
+    } else if (const auto* call = std::get_if<Call>(&value.node);
+               call != nullptr && !call->arguments.empty() && is_bare_column(call->arguments[0])) {
+        column = bare_column_name(call->arguments[0]);
+        word = aggregation_word(*call);
+    } else {
+        unreachable("refused before rendering");
+    }
+
+    // Grouping keeps the rows whose keys are missing, and every row with a cell, as the pivot
+    // of the query does; `unstack` lays the names out as columns.
+    std::vector<std::string> keys = plan.identifying;
+    keys.push_back(names);
+    calls.push_back("groupby(" + name_list(keys) + ", dropna=False)[" + py_string(column) +
+                    "].agg(" + word + ")");
+    calls.push_back("unstack(" + py_string(names) + ")");
+    if (!widen.giving.empty())
+        calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
+    if (widen.missing) calls.push_back("fillna(" + PandasValues().write(*widen.missing).text + ")");
+    calls.push_back("reset_index()");
+    calls.push_back("rename_axis(columns=None)");
+    return calls;
+}
+
+}  // namespace brell::pandas

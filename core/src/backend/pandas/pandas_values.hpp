@@ -1,0 +1,93 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parse/syntax_tree.hpp"
+
+namespace brell::pandas {
+
+// What a written value is when pandas works it out inside `lambda d: ...`: a Series on the
+// frame's rows, a NumPy array of one entry per row, or one plain value for every row.
+enum class Shape { Series, Array, Constant };
+
+struct Spelled {
+    std::string text;
+    Shape shape = Shape::Series;
+};
+
+// What a value made of two others is: a Series if either is one, else an array if either is
+// one, else one plain value.
+Shape combined(Shape left, Shape right);
+
+// The value as a Series on the frame's rows, so that Series methods can be called on it: an
+// array or a plain value is put into one with the frame's index.
+std::string series_of(const Spelled& value);
+
+// Whether the value is a column written by itself, `[x]`.
+bool is_bare_column(const Value& value);
+
+// The column a bare column value names.
+const std::string& bare_column_name(const Value& value);
+
+// An aggregate's word for `agg`, `transform` and the other group methods: `"sum"`, `"size"`,
+// or, for `join_rows`, a lambda over the group's values.
+std::string aggregation_word(const Call& call);
+
+// One input of a value worked out row by row: its name inside the comprehension, the value, and
+// whether it must be text (else a number) for the row to have an answer.
+struct RowInput {
+    std::string name;
+    const Value* value;
+    bool text = true;
+};
+
+// Writes values as pandas expressions over the frame `d`.
+class PandasValues {
+  public:
+    // `group_by` holds the `by` columns of an `add ... by`: there every aggregate and every value
+    // worked out along the rows is each group's. Elsewhere it is empty.
+    explicit PandasValues(std::vector<std::string> group_by = {})
+        : group_by_(std::move(group_by)) {}
+
+    Spelled write(const Value& value) const;
+
+  private:
+    Spelled compare(const Compare& node) const;
+    Spelled in_set(const InSet& node) const;
+    Spelled text_test(const TextTest& node) const;
+    Spelled ranking(const Ranking& node) const;
+    // The answer of the first question that holds on each row, else the `otherwise` value.
+    Spelled choice(const std::vector<Spelled>& questions, const std::vector<Spelled>& answers,
+                   const Value* otherwise) const;
+    Spelled when(const When& node) const;
+    Spelled look_up(const LookUp& node) const;
+
+    // Calls, in pandas_calls.cpp.
+    Spelled call(const Call& node) const;
+    Spelled scalar_call(const Call& node) const;
+    Spelled aggregate(const Call& node) const;
+    Spelled window(const Call& node) const;
+    Spelled rolling(const Rolling& node) const;
+    Spelled replace_text(const Call& node) const;
+    Spelled split_text(const Call& node) const;
+    Spelled join_text(const Call& node) const;
+    Spelled first_present(const Call& node) const;
+
+    // A value worked out one row at a time, for the text methods that take only written texts:
+    // `expression` is given each input's name, or its written value when it is written out. A
+    // row with a missing input gets `when_missing`.
+    Spelled row_by_row(
+        const std::vector<RowInput>& inputs,
+        const std::function<std::string(const std::vector<std::string>&)>& expression,
+        std::string_view when_missing, std::string_view dtype) const;
+
+    // `d.groupby([...], dropna=False)`, over this value's groups.
+    std::string groups() const;
+
+    std::vector<std::string> group_by_;
+};
+
+}  // namespace brell::pandas

@@ -1,0 +1,244 @@
+#include "backend/pandas/pandas_writer.hpp"
+
+#include <algorithm>
+
+#include "backend/pandas/pandas_text.hpp"
+#include "backend/pandas/pandas_values.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell::pandas {
+namespace {
+
+std::string groupby_call(const std::vector<std::string>& by, bool as_index) {
+    return "groupby(" + name_list(by) + (as_index ? "" : ", as_index=False") + ", dropna=False)";
+}
+
+std::vector<std::string> keep_calls(const Keep& keep) {
+    const Value* condition = &keep.condition;
+    bool negated = false;
+    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+        if (std::holds_alternative<Matching>(inverted->operand->node)) {
+            condition = &*inverted->operand;
+            negated = true;
+        }
+    }
+    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+        return matching_calls(*matching, negated);
+    }
+    const Spelled test = PandasValues().write(keep.condition);
+    const std::string rows = test.shape == Shape::Constant ? series_of(test) : test.text;
+    return {"loc[lambda d: " + rows + "]"};
+}
+
+std::vector<std::string> pick_calls(const Pick& pick) {
+    const std::string listed = name_list(names_of(pick.columns));
+    if (pick.all_but) return {"drop(columns=" + listed + ")"};
+    return {"loc[:, " + listed + "]"};
+}
+
+std::vector<std::string> add_calls(const Add& add) {
+    const PandasValues values(names_of(add.by));
+    std::vector<std::string> arguments;
+    for (const NamedValue& item : add.items) {
+        arguments.push_back(
+            keyword_argument(item.name.text, "lambda d: " + values.write(item.value).text));
+    }
+    return {"assign(" + joined(arguments, ", ") + ")"};
+}
+
+// A group's answer that `agg` can take by name: one aggregate of one column, or the row count.
+bool named_aggregate(const Value& value) {
+    const auto* call = std::get_if<Call>(&value.node);
+    if (call == nullptr) return false;
+    const FunctionEntry* entry = find_function(call->function);
+    if (entry == nullptr || entry->kind != FunctionKind::Aggregate) return false;
+    return call->function == "row_count" ||
+           (!call->arguments.empty() && is_bare_column(call->arguments.front()));
+}
+
+// The column whose rows `agg` counts for a row count: one that is not a group column, as the
+// group columns are the groups' keys rather than their values, or else the first group column.
+std::string counted_column(const std::vector<std::string>& by,
+                           const std::vector<TableColumn>& table) {
+    for (const TableColumn& column : table) {
+        if (std::find(by.begin(), by.end(), column.name) == by.end()) return column.name;
+    }
+    return by.front();
+}
+
+std::vector<std::string> summarize_calls(const Summarize& summarize,
+                                         const std::vector<TableColumn>& table) {
+    const std::vector<std::string> by = names_of(summarize.by);
+    const PandasValues values;
+    if (by.empty()) {
+        std::vector<std::string> columns;
+        for (const NamedValue& item : summarize.items) {
+            columns.push_back(py_string(item.name.text) + ": [" + values.write(item.value).text +
+                              "]");
+        }
+        return {"pipe(lambda d: pd.DataFrame({" + joined(columns, ", ") + "}))"};
+    }
+    const bool by_name =
+        std::all_of(summarize.items.begin(), summarize.items.end(),
+                    [](const NamedValue& item) { return named_aggregate(item.value); });
+    if (by_name) {
+        std::vector<std::string> arguments;
+        for (const NamedValue& item : summarize.items) {
+            const Call& call = std::get<Call>(item.value.node);
+            // The row count has no column of its own; any column counts the group's rows.
+            const std::string column = call.function == "row_count"
+                                           ? counted_column(by, table)
+                                           : bare_column_name(call.arguments.front());
+            arguments.push_back(keyword_argument(
+                item.name.text, "(" + py_string(column) + ", " + aggregation_word(call) + ")"));
+        }
+        return {groupby_call(by, false) + ".agg(" + joined(arguments, ", ") + ")",
+                "sort_values(" + name_list(by) + ")"};
+    }
+    // An answer worked out of a whole group (an aggregate of a worked-out value, or several
+    // aggregates in one value) is written over each group's own rows.
+    std::vector<std::string> answers;
+    for (const NamedValue& item : summarize.items) {
+        answers.push_back(py_string(item.name.text) + ": " + values.write(item.value).text);
+    }
+    return {groupby_call(by, true) + ".apply(lambda d: pd.Series({" + joined(answers, ", ") + "}))",
+            "reset_index()", "infer_objects()", "sort_values(" + name_list(by) + ")"};
+}
+
+// The first `count` rows in the order of the sort in force, with every row level with the last
+// one taken.
+std::vector<std::string> take_with_ties_calls(const Take& take, const Sort& sort) {
+    const std::vector<std::string> by = names_of(take.by);
+    const std::string count = std::to_string(take.count);
+    const SortKey& first = sort.keys.front();
+    if (sort.keys.size() == 1) {
+        const std::string ranked = by.empty() ? frame_column(first.column.text)
+                                              : "d.groupby(" + name_list(by) + ", dropna=False)[" +
+                                                    py_string(first.column.text) + "]";
+        // The rank runs the way the take reads the rows, with the missing values where the
+        // sort put them (at the other end for `take_last`).
+        const bool ascending = first.descending == take.last;
+        const bool missing_ranked_first = sort.missing_first != take.last;
+        return {"loc[lambda d: " + ranked + ".rank(method=\"min\", ascending=" +
+                    (ascending ? "True" : "False") + ", na_option=\"" +
+                    (missing_ranked_first ? "top" : "bottom") + "\") <= " + count + "]",
+                sort_call(sort)};
+    }
+    // Several keys tie only when all of them do. The rows stand in the sort's order, so a row's
+    // place with ties is the first place among the rows level with it.
+    std::string places;
+    if (by.empty()) {
+        places = "pd.Series(" +
+                 std::string(take.last ? "np.arange(len(d), 0, -1)" : "np.arange(1, len(d) + 1)") +
+                 ", index=d.index)";
+    } else {
+        places = "(d.groupby(" + name_list(by) + ", dropna=False).cumcount(" +
+                 (take.last ? "ascending=False" : "") + ") + 1)";
+    }
+    std::vector<std::string> level;
+    for (const std::string& name : by) level.push_back(frame_column(name));
+    for (const SortKey& key : sort.keys) level.push_back(frame_column(key.column.text));
+    return {"loc[lambda d: " + places + ".groupby([" + joined(level, ", ") +
+            "], dropna=False).transform(\"min\") <= " + count + "]"};
+}
+
+std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
+    const std::string word = take.last ? "tail" : "head";
+    const std::string count = std::to_string(take.count);
+    if (take.with_ties) {
+        if (sort == nullptr) unreachable("ties are only reached after a sort");
+        return take_with_ties_calls(take, *sort);
+    }
+    if (take.by.empty()) return {word + "(" + count + ")"};
+    std::vector<std::string> calls = {groupby_call(names_of(take.by), false) + "." + word + "(" +
+                                      count + ")"};
+    if (sort != nullptr) calls.push_back(sort_call(*sort));
+    return calls;
+}
+
+std::vector<std::string> rename_calls(const Rename& rename, const std::vector<TableColumn>& table) {
+    std::vector<std::string> pairs;
+    for (const TableColumn& column : table) {
+        // Renames apply one after another, so a column's name is followed through every pair.
+        std::string name = column.name;
+        for (const NamedValue& pair : rename.pairs) {
+            if (std::get<Column>(pair.value.node).name.text == name) name = pair.name.text;
+        }
+        if (name != column.name) pairs.push_back(py_string(column.name) + ": " + py_string(name));
+    }
+    return {"rename(columns={" + joined(pairs, ", ") + "})"};
+}
+
+std::vector<std::string> fill_missing_calls(const FillMissing& fill) {
+    const PandasValues values;
+    std::vector<std::string> arguments;
+    for (const NamedValue& item : fill.items) {
+        std::string filled = frame_column(item.name.text);
+        // pandas refuses to fill with None, and filling with a missing value changes nothing.
+        if (!std::holds_alternative<Missing>(item.value.node)) {
+            const Spelled filler = values.write(item.value);
+            filled +=
+                ".fillna(" + (filler.shape == Shape::Array ? series_of(filler) : filler.text) + ")";
+        }
+        arguments.push_back(keyword_argument(item.name.text, "lambda d: " + filled));
+    }
+    return {"assign(" + joined(arguments, ", ") + ")"};
+}
+
+std::vector<std::string> step_calls(const PandasStep& at) {
+    return std::visit(
+        Overloaded{
+            [&](const Keep& node) { return keep_calls(node); },
+            [&](const Pick& node) { return pick_calls(node); },
+            [&](const Add& node) { return add_calls(node); },
+            [&](const Summarize& node) { return summarize_calls(node, at.table); },
+            [&](const Sort& node) { return std::vector<std::string>{sort_call(node)}; },
+            [&](const Take& node) { return take_calls(node, at.sort); },
+            [&](const AddRows& node) { return add_rows_calls(node); },
+            [&](const AddCombinations& node) { return add_combinations_calls(node); },
+            [&](const DropDuplicates&) { return std::vector<std::string>{"drop_duplicates()"}; },
+            [&](const Rename& node) { return rename_calls(node, at.table); },
+            [&](const DropMissing& node) {
+                if (node.columns.empty()) return std::vector<std::string>{"dropna()"};
+                return std::vector<std::string>{
+                    "dropna(subset=" + name_list(names_of(node.columns)) + ")"};
+            },
+            [&](const FillMissing& node) { return fill_missing_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(node); },
+            [&](const Widen& node) { return widen_calls(at, node); },
+            [&](const Join& node) { return join_calls(node); },
+        },
+        at.step.node);
+}
+
+}  // namespace
+
+std::string sort_call(const Sort& sort) {
+    std::vector<std::string> names;
+    std::vector<std::string> directions;
+    bool any_descending = false;
+    for (const SortKey& key : sort.keys) {
+        names.push_back(key.column.text);
+        directions.push_back(key.descending ? "False" : "True");
+        any_descending = any_descending || key.descending;
+    }
+    std::string arguments = name_list(names);
+    if (any_descending) arguments += ", ascending=[" + joined(directions, ", ") + "]";
+    if (sort.missing_first) arguments += ", na_position=\"first\"";
+    return "sort_values(" + arguments + ")";
+}
+
+std::string write_pandas(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
+    if (checked.steps.empty()) return checked.source;
+    std::vector<std::string> calls;
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
+        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+    }
+    return "(" + checked.source + "\n    ." + joined(calls, "\n    .") + ")";
+}
+
+}  // namespace brell::pandas

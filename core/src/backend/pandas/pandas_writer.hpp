@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "check/checked_pipeline.hpp"
+
+namespace brell::pandas {
+
+// The pipeline as one pandas expression: the source table, then one chained method call (or a
+// few) per step, each on its own line.
+std::string write_pandas(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables);
+
+// What one step's calls are written from: the step, the table it receives and the sort in force.
+struct PandasStep {
+    const Step& step;
+    const std::vector<TableColumn>& table;
+    const Sort* sort;
+};
+
+// `sort_values(...)` for a sort step; take writes it again after it.
+std::string sort_call(const Sort& sort);
+
+// The calls of the steps that bring in another table or change the table's shape.
+std::vector<std::string> matching_calls(const Matching& matching, bool negated);
+std::vector<std::string> join_calls(const Join& join);
+std::vector<std::string> add_rows_calls(const AddRows& add_rows);
+std::vector<std::string> add_combinations_calls(const AddCombinations& combinations);
+std::vector<std::string> lengthen_calls(const Lengthen& lengthen);
+std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen);
+
+}  // namespace brell::pandas
