@@ -125,7 +125,7 @@ class ValueWriter {
     std::string ranking(const Ranking& node) const;
     std::string call(const Call& node) const;
     std::string rolling(const Rolling& node) const;
-    std::string windowed(const std::string& function) const;
+    std::string windowed(const std::string& function, bool reads_order = false) const;
 
     const SqlDialect& dialect_;
     const ValueContext& context_;
@@ -245,9 +245,19 @@ std::string ValueWriter::ranking(const Ranking& node) const {
 }
 
 // An aggregate of an add step, worked out over its partition.
-std::string ValueWriter::windowed(const std::string& function) const {
-    if (context_.partition.empty()) return function + " OVER ()";
-    return function + " OVER (PARTITION BY " + quoted_names(dialect_, context_.partition) + ")";
+std::string ValueWriter::windowed(const std::string& function, bool reads_order) const {
+    std::string window;
+    if (!context_.partition.empty()) {
+        window = "PARTITION BY " + quoted_names(dialect_, context_.partition);
+    }
+    // An answer that depends on the order of the rows (first, last, the rows joined) reads them
+    // in the sort in force, over the whole group; without one the engine's order is arbitrary.
+    if (reads_order && context_.sort != nullptr) {
+        window += std::string(window.empty() ? "" : " ") + "ORDER BY " +
+                  write_keys(dialect_, *context_.sort) +
+                  " ROWS BETWEEN UNBOUNDED PRECEDING AND UNBOUNDED FOLLOWING";
+    }
+    return function + " OVER (" + window + ")";
 }
 
 std::string ValueWriter::call(const Call& node) const {
@@ -272,12 +282,12 @@ std::string ValueWriter::call(const Call& node) const {
         }
         const std::string sql =
             fill_value_and_separator(dialect_.string_agg, arguments[0], separator);
-        return windowed_aggregate ? windowed(sql) : sql;
+        return windowed_aggregate ? windowed(sql, true) : sql;
     }
     if (entry->kind == FunctionKind::Aggregate) {
         const std::string sql =
             write_aggregate(dialect_, node, arguments.empty() ? "" : arguments[0]);
-        return windowed_aggregate ? windowed(sql) : sql;
+        return windowed_aggregate ? windowed(sql, name == "first" || name == "last") : sql;
     }
     if (name == "first_present") return "coalesce(" + joined(arguments, ", ") + ")";
     if (name == "join_text") return "(" + joined(arguments, " || ") + ")";

@@ -77,9 +77,12 @@ std::string add_body(const SqlStep& at, const Add& add) {
     for (const NamedValue& item : add.items) {
         if (!replaces(item)) append(item_sql(item));
     }
+    // Window functions, and the aggregates an add works out over windows, may hand the rows back
+    // in another order: the sort in force puts them back.
     const bool has_window =
-        std::any_of(add.items.begin(), add.items.end(),
-                    [](const NamedValue& item) { return holds_window(item.value); });
+        std::any_of(add.items.begin(), add.items.end(), [](const NamedValue& item) {
+            return holds_window(item.value) || holds_aggregate(item.value);
+        });
     // When the add gives a sort key new values, the rows keep the order of the values they had.
     const bool rewrites_key =
         at.sort != nullptr &&
