@@ -7,9 +7,9 @@
 namespace brell {
 namespace {
 
-NamePattern pattern_of(const std::string& spec) {
-    auto pipeline = parse("t then lengthen [a] as name " + spec);
-    EXPECT_TRUE(pipeline.ok()) << spec;
+NamePattern pattern_of(const std::string& written) {
+    auto pipeline = parse("t then lengthen [a] as name " + written);
+    EXPECT_TRUE(pipeline.ok()) << written;
     return *std::get<Lengthen>(pipeline->steps.at(0).node).name;
 }
 

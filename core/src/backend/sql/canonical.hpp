@@ -16,7 +16,7 @@ std::string canonical_step(const Step& step);
 // A column list in one pair of brackets: `[region, revenue]`.
 std::string canonical_column_list(const std::vector<ColumnName>& names);
 
-// A name specification: `[x]` for a single piece with no literal text, else the quoted pattern.
+// How a name pattern is written: `[x]` for a single piece with no literal text, else quoted.
 std::string canonical_name_spec(const NamePattern& pattern);
 
 // The whole sentence: the source name, then each step on its own line as "  then {step}".
