@@ -3,6 +3,7 @@
 #include "backend/dplyr/dplyr_backend.hpp"
 #include "backend/pandas/pandas_backend.hpp"
 #include "backend/polars/polars_backend.hpp"
+#include "backend/pyspark/pyspark_backend.hpp"
 #include "backend/sql/backend.hpp"
 #include "backend/sql/canonical.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -123,7 +124,7 @@ std::vector<std::unique_ptr<Backend>> all_backends() {
     backends.push_back(make_dplyr_backend());
     backends.push_back(make_pandas_backend());
     backends.push_back(make_polars_backend());
-    backends.push_back(std::make_unique<UnbuiltBackend>("pyspark"));
+    backends.push_back(make_pyspark_backend());
     backends.push_back(std::make_unique<CanonicalBackend>());
     return backends;
 }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <memory>
+
+#include "backend/sql/backend.hpp"
+
+namespace brell {
+
+// `--as pyspark`: the pipeline as one PySpark DataFrame expression in Python.
+std::unique_ptr<Backend> make_pyspark_backend();
+
+}  // namespace brell

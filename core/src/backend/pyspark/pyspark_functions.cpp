@@ -1,0 +1,168 @@
+// The PySpark spelling of every function of the language, as one table, and of `rolling(...)`.
+
+#include <array>
+#include <limits>
+#include <span>
+
+#include "backend/pyspark/pyspark_values.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/vocabulary.hpp"
+
+namespace brell::pyspark {
+namespace {
+
+constexpr std::size_t kEveryArgument = std::numeric_limits<std::size_t>::max();
+
+// How one function is written. The holes of `python`: "{}" takes the next argument (inside
+// parentheses when it is inverted and a method is called on it), "{*}" all the arguments left,
+// joined by ", ", and "{window}" the window of the context (partition and sort keys in force).
+// An argument is written as a column (a literal inside `F.lit(...)`, since PySpark reads a plain
+// string as a column's name) unless its position is `first_plain` or later: those are the ones
+// PySpark takes as plain Python values. `over` is how an aggregate is written in an add step,
+// worked out over the step's partition ("{partition}"); left empty, it is `python` followed by
+// ".over({partition})".
+struct Spelling {
+    std::string_view function;
+    std::string_view python;
+    std::size_t first_plain = kEveryArgument;
+    std::string_view over = "";
+};
+
+constexpr std::array<Spelling, 35> kSpellings = {{
+    {"total", "F.sum({})"},
+    {"average", "F.avg({})"},
+    {"median", "F.median({})"},
+    {"smallest", "F.min({})"},
+    {"largest", "F.max({})"},
+    {"standard_deviation", "F.stddev({})"},
+    {"first", "F.first({})"},
+    {"last", "F.last({})"},
+    // Spark has no distinct aggregate over a window: the set of values is counted instead.
+    {"unique_count", "F.countDistinct({})", kEveryArgument,
+     "F.size(F.collect_set({}).over({partition}))"},
+    {"row_count", "F.count(F.lit(1))"},
+    // The list is the aggregate; joining it is not, so the window goes on the list.
+    {"join_rows", "F.array_join(F.collect_list({}), {})", 1,
+     "F.array_join(F.collect_list({}).over({partition}), {})"},
+    {"first_present", "F.coalesce({*})"},
+    {"join_text", "F.concat({*})"},
+    {"lower", "F.lower({})"},
+    {"upper", "F.upper({})"},
+    {"to_number", "{}.cast(\"double\")"},
+    {"to_text", "{}.cast(\"string\")"},
+    {"to_date", "{}.cast(\"date\")"},
+    {"round_below", "F.floor({})"},
+    {"round_above", "F.ceil({})"},
+    {"trim", "F.trim({})"},
+    {"replace_text", "F.replace({}, {}, {})"},
+    {"split_text", "F.split_part({}, {}, {})"},
+    {"characters", "F.length({})"},
+    {"between", "{}.between({}, {})", 1},
+    {"remainder", "F.pmod({}, {})"},
+    {"year", "F.year({})"},
+    {"month", "F.month({})"},
+    {"day", "F.dayofmonth({})"},
+    {"weekday", "(F.weekday({}) + 1)"},
+    {"hour", "F.hour({})"},
+    {"previous", "F.lag({*}).over({window})", 1},
+    {"following", "F.lead({*}).over({window})", 1},
+    {"running_total",
+     "F.sum({}).over({window}.rowsBetween(Window.unboundedPreceding, Window.currentRow))"},
+    {"latest",
+     "F.last({}, ignorenulls=True).over({window}.rowsBetween(Window.unboundedPreceding, "
+     "Window.currentRow))"},
+}};
+
+// The aggregates a `rolling(...)` may hold.
+constexpr std::array<Spelling, 6> kRollingSpellings = {{
+    {"total", "F.sum({})"},
+    {"average", "F.avg({})"},
+    {"median", "F.percentile({}, 0.5)"},
+    {"smallest", "F.min({})"},
+    {"largest", "F.max({})"},
+    {"standard_deviation", "F.stddev({})"},
+}};
+
+const Spelling* find_spelling(std::span<const Spelling> spellings, std::string_view function) {
+    for (const Spelling& spelling : spellings) {
+        if (spelling.function == function) return &spelling;
+    }
+    return nullptr;
+}
+
+// The template with its holes filled: `columns` holds the arguments written as columns, `plain`
+// the same arguments written as plain values.
+std::string fill(std::string_view python, const Spelling& spelling,
+                 const std::vector<std::string>& columns, const std::vector<std::string>& plain,
+                 const ValueContext& context) {
+    const auto argument = [&](std::size_t index) {
+        return index >= spelling.first_plain ? plain.at(index) : columns.at(index);
+    };
+    std::string filled;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < python.size(); ++i) {
+        const std::string_view rest = python.substr(i);
+        if (rest.starts_with("{}.")) {
+            filled += as_receiver(argument(next++));
+            i += 1;
+        } else if (rest.starts_with("{}")) {
+            filled += argument(next++);
+            i += 1;
+        } else if (rest.starts_with("{*}")) {
+            for (std::size_t first = next; next < columns.size(); ++next) {
+                filled += (next == first ? "" : ", ") + argument(next);
+            }
+            i += 2;
+        } else if (rest.starts_with("{window}")) {
+            filled += window_of(context);
+            i += 7;
+        } else if (rest.starts_with("{partition}")) {
+            filled += partition_window(context);
+            i += 10;
+        } else {
+            filled += python[i];
+        }
+    }
+    return filled;
+}
+
+}  // namespace
+
+std::string write_call(const Call& call, const ValueContext& context) {
+    const FunctionEntry* entry = find_function(call.function);
+    const Spelling* spelling = find_spelling(kSpellings, call.function);
+    if (entry == nullptr || spelling == nullptr) {
+        unreachable("`" + call.function + "` reached the PySpark backend without a spelling");
+    }
+    std::vector<std::string> columns;
+    std::vector<std::string> plain;
+    for (const Value& argument : call.arguments) {
+        // Arguments are values of one row: the checker admits no aggregate or window inside.
+        columns.push_back(write_column(argument, {}));
+        plain.push_back(write_value(argument, {}));
+    }
+    if (context.windowed && entry->kind == FunctionKind::Aggregate) {
+        if (!spelling->over.empty())
+            return fill(spelling->over, *spelling, columns, plain, context);
+        return fill(spelling->python, *spelling, columns, plain, context) + ".over(" +
+               partition_window(context) + ")";
+    }
+    return fill(spelling->python, *spelling, columns, plain, context);
+}
+
+std::string write_rolling(const Rolling& rolling, const ValueContext& context) {
+    const auto* size = std::get_if<Whole>(&rolling.size->node);
+    if (size == nullptr) unreachable("the checker admits only a written whole number");
+    const Spelling* spelling = find_spelling(kRollingSpellings, rolling.function);
+    if (spelling == nullptr) {
+        unreachable("`" + rolling.function + "` reached the PySpark backend inside `rolling`");
+    }
+    const std::string value = write_column(rolling.arguments.at(0), {});
+    const std::string aggregate = fill(spelling->python, *spelling, {value}, {value}, context);
+    const std::string frame = window_of(context) + ".rowsBetween(-" +
+                              std::to_string(size->number - 1) + ", Window.currentRow)";
+    return "F.when(F.count(" + value + ").over(" + frame + ") == " + std::to_string(size->number) +
+           ", " + aggregate + ".over(" + frame + "))";
+}
+
+}  // namespace brell::pyspark

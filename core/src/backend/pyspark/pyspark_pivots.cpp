@@ -1,0 +1,223 @@
+// The calls of lengthen (`unpivot`, then the pieces of each name cut out) and widen (`pivot`).
+// Both read the checker's resolution of the step, so no name pattern is matched again here.
+
+#include <algorithm>
+
+#include "backend/pyspark/pyspark_text.hpp"
+#include "backend/pyspark/pyspark_values.hpp"
+#include "backend/pyspark/pyspark_writer.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell::pyspark {
+namespace {
+
+// Helper columns: the whole name of a stacked or widened column, the cell a lengthen carries to
+// its `{value}` pivot, the text of the `{value}` piece, and the row a stacked value came from.
+constexpr std::string_view kName = "__name";
+constexpr std::string_view kCell = "__cell";
+constexpr std::string_view kValue = "__value";
+constexpr std::string_view kRow = "__row";
+
+// One stacked column and the text of each piece of its name, in pattern order.
+struct StackedName {
+    std::string column;
+    std::vector<std::string> pieces;
+};
+
+bool without_literals(const NamePattern& pattern) {
+    return std::all_of(pattern.literals.begin(), pattern.literals.end(),
+                       [](const std::string& literal) { return literal.empty(); });
+}
+
+std::optional<std::size_t> value_piece(const NamePattern& pattern) {
+    for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
+        if (pattern.pieces[i].is_value) return i;
+    }
+    return std::nullopt;
+}
+
+std::vector<StackedName> stacked_names(const LengthenPlan& plan,
+                                       std::optional<std::size_t> value_index) {
+    std::vector<StackedName> stacked;
+    for (const LengthenGroup& group : plan.groups) {
+        for (std::size_t v = 0; v < group.sources.size(); ++v) {
+            std::vector<std::string> pieces = group.name_pieces;
+            if (value_index) {
+                pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(*value_index),
+                              plan.value_columns.at(v));
+            }
+            stacked.push_back(StackedName{group.sources[v], std::move(pieces)});
+        }
+    }
+    return stacked;
+}
+
+// Whether `F.split_part` on the one separator between the pieces gives every piece exactly: no
+// literal text before the first piece or after the last, one separator between each two, and
+// no piece that holds it.
+bool splits_cleanly(const NamePattern& pattern, const std::vector<StackedName>& stacked) {
+    const std::vector<std::string>& literals = pattern.literals;
+    if (pattern.pieces.size() < 2 || !literals.front().empty() || !literals.back().empty()) {
+        return false;
+    }
+    const std::string& separator = literals[1];
+    for (std::size_t i = 1; i + 1 < literals.size(); ++i) {
+        if (literals[i].empty() || literals[i] != separator) return false;
+    }
+    return std::none_of(stacked.begin(), stacked.end(), [&](const StackedName& name) {
+        return std::any_of(name.pieces.begin(), name.pieces.end(), [&](const std::string& piece) {
+            return piece.find(separator) != std::string::npos;
+        });
+    });
+}
+
+// The text of piece `index`, worked out from the whole name held in the helper column.
+std::string piece_of_name(const NamePattern& pattern, std::size_t index,
+                          const std::vector<StackedName>& stacked) {
+    const std::string whole = "F.col(" + py_string(kName) + ")";
+    if (pattern.pieces.size() == 1 && without_literals(pattern)) return whole;
+    if (splits_cleanly(pattern, stacked)) {
+        return "F.split_part(" + whole + ", F.lit(" + py_string(pattern.literals[1]) + "), F.lit(" +
+               std::to_string(index + 1) + "))";
+    }
+    // Otherwise each text is given by the names that hold it, as the checker took them apart.
+    std::vector<std::string> texts;
+    for (const StackedName& name : stacked) {
+        if (std::find(texts.begin(), texts.end(), name.pieces[index]) == texts.end()) {
+            texts.push_back(name.pieces[index]);
+        }
+    }
+    std::string chain = "F";
+    for (const std::string& text : texts) {
+        std::vector<std::string> holders;
+        for (const StackedName& name : stacked) {
+            if (name.pieces[index] == text) holders.push_back(name.column);
+        }
+        chain +=
+            ".when(" + whole + ".isin(" + python_names(holders) + "), " + py_string(text) + ")";
+    }
+    return chain;
+}
+
+std::string unpivot_call(const std::vector<std::string>& ids,
+                         const std::vector<StackedName>& stacked, std::string_view name_column,
+                         std::string_view value_column) {
+    std::vector<std::string> values;
+    for (const StackedName& name : stacked) values.push_back(name.column);
+    return "unpivot(ids=" + python_list(ids) + ", values=" + python_list(values) +
+           ", variableColumnName=" + py_string(name_column) +
+           ", valueColumnName=" + py_string(value_column) + ")";
+}
+
+}  // namespace
+
+Calls lengthen_calls(const Lengthen& lengthen) {
+    if (!lengthen.plan) unreachable("the checker resolves every lengthen");
+    const LengthenPlan& plan = *lengthen.plan;
+    const NamePattern pattern =
+        lengthen.name
+            ? *lengthen.name
+            : NamePattern{{"", ""}, {PatternPiece{plan.name_columns.at(0), false}}, true, Span{}};
+    const std::optional<std::size_t> value_index = value_piece(pattern);
+    const std::vector<StackedName> stacked = stacked_names(plan, value_index);
+
+    std::vector<std::string> order = plan.kept;
+    order.insert(order.end(), plan.name_columns.begin(), plan.name_columns.end());
+    order.insert(order.end(), plan.value_columns.begin(), plan.value_columns.end());
+    const std::string ordered = "orderBy(" + ascending_keys(order) + ")";
+
+    // A plain name column holds each stacked column's name as it is.
+    if (!value_index && pattern.pieces.size() == 1 && without_literals(pattern)) {
+        return {unpivot_call(plan.kept, stacked, plan.name_columns.at(0), plan.value_columns.at(0)),
+                ordered};
+    }
+
+    Calls calls;
+    std::vector<std::string> ids = plan.kept;
+    if (value_index) {
+        // The `{value}` pivot gathers each row's values back into one row, so each row is told
+        // apart first, even from a row equal to it.
+        calls.push_back("withColumn(" + py_string(kRow) + ", F.monotonically_increasing_id())");
+        ids.insert(ids.begin(), std::string(kRow));
+    }
+    const std::string cell(value_index ? kCell : plan.value_columns.at(0));
+    calls.push_back(unpivot_call(ids, stacked, kName, cell));
+    for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
+        const std::string made(pattern.pieces[i].is_value ? kValue : pattern.pieces[i].name);
+        calls.push_back("withColumn(" + py_string(made) + ", " +
+                        piece_of_name(pattern, i, stacked) + ")");
+    }
+    calls.push_back("drop(" + py_string(kName) + ")");
+    if (value_index) {
+        std::vector<std::string> rows = ids;
+        rows.insert(rows.end(), plan.name_columns.begin(), plan.name_columns.end());
+        calls.push_back("groupBy(" + python_names(rows) + ").pivot(" + py_string(kValue) + ", " +
+                        python_list(plan.value_columns) + ").agg(F.first(F.col(" +
+                        py_string(kCell) + ")))");
+        calls.push_back("drop(" + py_string(kRow) + ")");
+    } else {
+        // The pieces were made after the value column; they go before it.
+        std::vector<std::string> made = plan.kept;
+        made.push_back(cell);
+        made.insert(made.end(), plan.name_columns.begin(), plan.name_columns.end());
+        std::vector<std::string> wanted = plan.kept;
+        wanted.insert(wanted.end(), plan.name_columns.begin(), plan.name_columns.end());
+        wanted.push_back(cell);
+        for (std::string& call : in_order(made, wanted)) calls.push_back(call);
+    }
+    calls.push_back(ordered);
+    return calls;
+}
+
+Calls widen_calls(const Widen& widen) {
+    if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
+    const WidenPlan& plan = *widen.plan;
+    const NamePattern& pattern = *widen.name;
+    Calls calls;
+
+    // PySpark pivots on a column's name, so a name spelt from several columns, or with literal
+    // text around it, is made a column first.
+    std::string pivot_column = plan.name_columns.at(0);
+    if (plan.name_columns.size() > 1 || !without_literals(pattern)) {
+        std::vector<std::string> parts;
+        for (std::size_t i = 0; i < pattern.literals.size(); ++i) {
+            if (!pattern.literals[i].empty()) {
+                parts.push_back("F.lit(" + py_string(pattern.literals[i]) + ")");
+            }
+            if (i < plan.name_columns.size()) {
+                parts.push_back("F.col(" + py_string(plan.name_columns[i]) + ")");
+            }
+        }
+        pivot_column = kName;
+        calls.push_back("withColumn(" + py_string(kName) + ", F.concat(" + comma_joined(parts) +
+                        "))");
+    }
+
+    const Value& value = *widen.value;
+    const std::string cell = holds_aggregate(value) ? write_column(value, {})
+                                                    : "F.first(" + write_column(value, {}) + ")";
+    const std::vector<std::string> giving = names_of(widen.giving);
+    const std::string values = giving.empty() ? "" : ", " + python_list(giving);
+    calls.push_back("groupBy(" + python_names(plan.identifying) + ").pivot(" +
+                    py_string(pivot_column) + values + ").agg(" + cell + ")");
+
+    if (widen.missing) {
+        const Value& filler = *widen.missing;
+        if (is_python_literal(filler) && !std::holds_alternative<Missing>(filler.node)) {
+            calls.push_back("na.fill(" + write_value(filler, {}) +
+                            ", subset=" + python_list(giving) + ")");
+        } else {
+            // `na.fill` takes only a plain value; any other filler is worked out per column.
+            for (const std::string& name : giving) {
+                calls.push_back("withColumn(" + py_string(name) + ", F.coalesce(F.col(" +
+                                py_string(name) + "), " + write_column(filler, {}) + "))");
+            }
+        }
+    }
+    calls.push_back("orderBy(" + ascending_keys(plan.identifying) + ")");
+    return calls;
+}
+
+}  // namespace brell::pyspark

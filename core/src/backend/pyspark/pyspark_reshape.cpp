@@ -1,0 +1,101 @@
+// The calls of the steps that bring in another table: keep ... matching(...), join, add_rows,
+// and add_combinations, which joins the table to the grid of its own values.
+
+#include <algorithm>
+
+#include "backend/pyspark/pyspark_text.hpp"
+#include "backend/pyspark/pyspark_writer.hpp"
+#include "backend/python_text.hpp"
+
+namespace brell::pyspark {
+namespace {
+
+// The other table, with every right key that is named differently renamed to its left name, so
+// that both sides share the key names the join is on.
+std::string right_side(const TableName& table, const std::vector<KeyPair>& keys) {
+    std::string right = spark_table(table.text);
+    for (const KeyPair& key : keys) {
+        if (key.left.text == key.right.text) continue;
+        right += ".withColumnRenamed(" + py_string(key.right.text) + ", " +
+                 py_string(key.left.text) + ")";
+    }
+    return right;
+}
+
+std::vector<std::string> left_names(const std::vector<KeyPair>& keys) {
+    std::vector<std::string> names;
+    for (const KeyPair& key : keys) {
+        if (std::find(names.begin(), names.end(), key.left.text) == names.end()) {
+            names.push_back(key.left.text);
+        }
+    }
+    return names;
+}
+
+std::string join_call(const std::string& right, const std::vector<std::string>& on,
+                      std::string_view how) {
+    return "join(" + right + ", on=" + python_list(on) + ", how=\"" + std::string(how) + "\")";
+}
+
+// The columns as a join on names leaves them: the names joined on first, then the rest in the
+// order wanted.
+std::vector<std::string> keys_first(const std::vector<std::string>& on,
+                                    const std::vector<std::string>& wanted) {
+    std::vector<std::string> columns = on;
+    for (const std::string& name : wanted) {
+        if (std::find(on.begin(), on.end(), name) == on.end()) columns.push_back(name);
+    }
+    return columns;
+}
+
+}  // namespace
+
+Calls matching_calls(const StepAt& at, const Matching& matching, bool negated) {
+    const std::vector<std::string> on = left_names(matching.keys);
+    Calls calls{
+        join_call(right_side(matching.table, matching.keys), on, negated ? "anti" : "semi")};
+    const std::vector<std::string> wanted = names_of(at.table);
+    for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
+    return calls;
+}
+
+Calls join_calls(const StepAt& at, const Join& join) {
+    const std::string_view how = join.unmatched == Unmatched::This   ? "left"
+                                 : join.unmatched == Unmatched::None ? "inner"
+                                                                     : "outer";
+    const std::vector<std::string> on = left_names(join.keys);
+    Calls calls{join_call(right_side(join.table, join.keys), on, how)};
+    const std::vector<std::string> wanted = names_of(at.outgoing);
+    for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
+    return calls;
+}
+
+Calls add_rows_calls(const AddRows& add_rows) {
+    return {"unionByName(" + spark_table(add_rows.table.text) + ")"};
+}
+
+Calls add_combinations_calls(const StepAt& at, const AddCombinations& combinations) {
+    const std::vector<std::string> by = names_of(combinations.by);
+    const std::vector<std::string> crossed = names_of(combinations.columns);
+    std::string grid;
+    for (const std::string& column : crossed) {
+        std::vector<std::string> selected = by;
+        selected.push_back(column);
+        const std::string part = "d.select(" + python_names(selected) + ").dropna().distinct()";
+        if (grid.empty()) {
+            grid = part;
+        } else if (by.empty()) {
+            grid += ".crossJoin(" + part + ")";
+        } else {
+            grid += "." + join_call(part, by, "inner");
+        }
+    }
+    std::vector<std::string> on = crossed;
+    on.insert(on.end(), by.begin(), by.end());
+    Calls calls{"transform(lambda d: d." + join_call(grid, on, "full") + ")"};
+    const std::vector<std::string> wanted = names_of(at.table);
+    for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
+    return calls;
+}
+
+}  // namespace brell::pyspark

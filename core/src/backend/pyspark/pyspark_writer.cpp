@@ -1,0 +1,155 @@
+#include "backend/pyspark/pyspark_writer.hpp"
+
+#include "backend/pyspark/pyspark_text.hpp"
+#include "backend/pyspark/pyspark_values.hpp"
+#include "backend/python_text.hpp"
+#include "diagnostic/unreachable.hpp"
+#include "parse/overloaded.hpp"
+
+namespace brell {
+namespace pyspark {
+namespace {
+
+// The helper column that numbers the rows of a take with ties or by groups.
+constexpr std::string_view kPlace = "__place";
+
+Calls keep_calls(const StepAt& at, const Keep& keep) {
+    const Value* condition = &keep.condition;
+    bool negated = false;
+    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
+        if (std::holds_alternative<Matching>(inverted->operand->node)) {
+            condition = &*inverted->operand;
+            negated = true;
+        }
+    }
+    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
+        return matching_calls(at, *matching, negated);
+    }
+    return {"filter(" + write_column(keep.condition, {}) + ")"};
+}
+
+Calls pick_calls(const Pick& pick) {
+    return {std::string(pick.all_but ? "drop" : "select") + "(" +
+            python_names(names_of(pick.columns)) + ")"};
+}
+
+Calls add_calls(const StepAt& at, const Add& add) {
+    const ValueContext context{at.sort, names_of(add.by), true};
+    Calls calls;
+    for (const NamedValue& item : add.items) {
+        calls.push_back("withColumn(" + py_string(item.name.text) + ", " +
+                        write_column(item.value, context) + ")");
+    }
+    return calls;
+}
+
+Calls summarize_calls(const Summarize& summarize) {
+    std::vector<std::string> aggregates;
+    for (const NamedValue& item : summarize.items) {
+        aggregates.push_back(write_receiver(item.value, {}) + ".alias(" +
+                             py_string(item.name.text) + ")");
+    }
+    if (summarize.by.empty()) return {"agg(" + comma_joined(aggregates) + ")"};
+    const std::vector<std::string> by = names_of(summarize.by);
+    return {"groupBy(" + python_names(by) + ").agg(" + comma_joined(aggregates) + ")",
+            "orderBy(" + ascending_keys(by) + ")"};
+}
+
+Calls take_calls(const StepAt& at, const Take& take) {
+    const std::string count = std::to_string(take.count);
+    if (!take.with_ties && take.by.empty() && !take.last) return {"limit(" + count + ")"};
+    if (at.sort == nullptr) {
+        unreachable(take.with_ties     ? "ties are only reached after a sort"
+                    : !take.by.empty() ? "a grouped take is only reached after a sort"
+                                       : "take_last is only reached after a sort");
+    }
+    const std::string outer = "orderBy(" + order_keys(*at.sort) + ")";
+    const std::string inner = order_keys(take.last ? reversed(*at.sort) : *at.sort);
+    if (!take.with_ties && take.by.empty())
+        return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
+    const std::string place = py_string(kPlace);
+    const std::string window =
+        "Window.partitionBy(" + python_names(names_of(take.by)) + ").orderBy(" + inner + ")";
+    return {"withColumn(" + place + ", " + (take.with_ties ? "F.rank()" : "F.row_number()") +
+                ".over(" + window + "))",
+            "filter(F.col(" + place + ") <= " + count + ")", "drop(" + place + ")", outer};
+}
+
+Calls drop_duplicates_calls(const StepAt& at) {
+    return {"dropDuplicates()", "orderBy(" + ascending_keys(names_of(at.table)) + ")"};
+}
+
+Calls rename_calls(const Rename& rename) {
+    Calls calls;
+    for (const NamedValue& pair : rename.pairs) {
+        const std::string& old_name = std::get<Column>(pair.value.node).name.text;
+        calls.push_back("withColumnRenamed(" + py_string(old_name) + ", " +
+                        py_string(pair.name.text) + ")");
+    }
+    return calls;
+}
+
+Calls drop_missing_calls(const DropMissing& drop) {
+    if (drop.columns.empty()) return {"dropna()"};
+    return {"dropna(subset=" + python_list(names_of(drop.columns)) + ")"};
+}
+
+Calls fill_missing_calls(const FillMissing& fill) {
+    Calls calls;
+    for (const NamedValue& item : fill.items) {
+        const std::string name = py_string(item.name.text);
+        calls.push_back("withColumn(" + name + ", F.coalesce(F.col(" + name + "), " +
+                        write_column(item.value, {}) + "))");
+    }
+    return calls;
+}
+
+Calls step_calls(const StepAt& at) {
+    return std::visit(
+        Overloaded{
+            [&](const Keep& node) { return keep_calls(at, node); },
+            [&](const Pick& node) { return pick_calls(node); },
+            [&](const Add& node) { return add_calls(at, node); },
+            [&](const Summarize& node) { return summarize_calls(node); },
+            [&](const Sort& node) { return Calls{"orderBy(" + order_keys(node) + ")"}; },
+            [&](const Take& node) { return take_calls(at, node); },
+            [&](const AddRows& node) { return add_rows_calls(node); },
+            [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
+            [&](const DropDuplicates&) { return drop_duplicates_calls(at); },
+            [&](const Rename& node) { return rename_calls(node); },
+            [&](const DropMissing& node) { return drop_missing_calls(node); },
+            [&](const FillMissing& node) { return fill_missing_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(node); },
+            [&](const Widen& node) { return widen_calls(node); },
+            [&](const Join& node) { return join_calls(at, node); },
+        },
+        at.step.node);
+}
+
+}  // namespace
+
+Calls in_order(const std::vector<std::string>& left_in, const std::vector<std::string>& wanted) {
+    if (left_in == wanted) return {};
+    return {"select(" + python_names(wanted) + ")"};
+}
+
+}  // namespace pyspark
+
+std::string write_pyspark(const CheckedPipeline& checked,
+                          const std::vector<SharedColumns>& tables) {
+    using namespace pyspark;
+    const std::string source = spark_table(checked.source);
+    Calls calls;
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        const std::vector<TableColumn>& outgoing =
+            i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
+        const StepAt at{checked.steps[i], *tables.at(i), outgoing, sort_in_force(checked, i)};
+        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+    }
+    if (calls.empty()) return source;
+    std::string program = "(" + source;
+    for (const std::string& call : calls) program += "\n    ." + call;
+    return program + ")";
+}
+
+}  // namespace brell
