@@ -58,7 +58,8 @@ JobOutcome run_writing(const std::string& pipeline, const std::string& backend_n
     }
     if (Verdict refused = backend->check(*checked)) return refusal(*refused, pipeline);
     std::string notes;
-    for (const Diagnostic& note : checked->notes) notes += render(note, pipeline) + "\n";
+    const SentenceLines lines(pipeline);
+    for (const Diagnostic& note : checked->notes) notes += render(note, lines) + "\n";
     std::string program = backend->write(*checked, checked->columns_before);
     if (program.empty() || program.back() != '\n') program += '\n';
     JobOutcome outcome = success(std::move(program));

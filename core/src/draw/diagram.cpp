@@ -77,7 +77,9 @@ Units width_of(std::string_view text, Units unit) {
 // XML forbids or no viewer shows) written as U+FFFD.
 std::string escaped(std::string_view text) {
     std::string out;
-    for (const Character& character : decode_utf8(text)) {
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Character character = decode_character(text, offset);
+        offset += character.length;
         const char32_t c = character.value;
         if (c == '"') {
             out += "&quot;";

@@ -36,7 +36,11 @@ bool is_wide(char32_t character) {
 
 std::size_t display_width(std::string_view text) {
     std::size_t width = 0;
-    for (const Character& character : decode_utf8(text)) width += is_wide(character.value) ? 2 : 1;
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Character character = decode_character(text, offset);
+        width += is_wide(character.value) ? 2 : 1;
+        offset += character.length;
+    }
     return width;
 }
 

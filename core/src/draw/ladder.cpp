@@ -1,6 +1,7 @@
 #include "draw/ladder.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "backend/sql/canonical.hpp"
 #include "check/checker.hpp"
@@ -49,6 +50,27 @@ std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
     return text;
+}
+
+// Pairs each note with the step whose span it carries, found through the steps' starting
+// offsets, so that no rung reads through every note.
+std::vector<std::pair<std::size_t, std::size_t>> notes_paired_with_steps(
+    const CheckedPipeline& checked) {
+    std::unordered_map<std::size_t, std::size_t> step_starting_at;
+    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
+        step_starting_at.emplace(checked.steps[i].span.start, i);
+    }
+    std::vector<std::pair<std::size_t, std::size_t>> pairs;
+    for (std::size_t note = 0; note < checked.notes.size(); ++note) {
+        const std::optional<Span>& span = checked.notes[note].span;
+        if (!span) continue;
+        const auto step = step_starting_at.find(span->start);
+        if (step != step_starting_at.end() && checked.steps[step->second].span == *span) {
+            pairs.emplace_back(step->second, note);
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
 }
 
 }  // namespace
@@ -126,6 +148,7 @@ Ladder build_ladder(const Pipeline& pipeline, std::string_view sentence,
         ladder.tables.push_back(
             std::make_shared<const std::vector<TableColumn>>(ladder.checked.columns));
     }
+    ladder.notes_by_step = notes_paired_with_steps(ladder.checked);
     return ladder;
 }
 
@@ -306,9 +329,10 @@ std::string step_words(const Step& step) {
 
 std::vector<const Diagnostic*> step_notes(const Ladder& ladder, std::size_t index) {
     std::vector<const Diagnostic*> notes;
-    const Span step_span = ladder.checked.steps.at(index).span;
-    for (const Diagnostic& note : ladder.checked.notes) {
-        if (note.span && *note.span == step_span) notes.push_back(&note);
+    auto pair = std::lower_bound(ladder.notes_by_step.begin(), ladder.notes_by_step.end(),
+                                 std::pair<std::size_t, std::size_t>{index, 0});
+    for (; pair != ladder.notes_by_step.end() && pair->first == index; ++pair) {
+        notes.push_back(&ladder.checked.notes.at(pair->second));
     }
     return notes;
 }

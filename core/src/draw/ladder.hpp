@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "check/checked_pipeline.hpp"
@@ -34,6 +35,9 @@ struct Ladder {
     // checked.
     std::vector<SharedColumns> tables;
     const std::vector<TableDescription>* described = nullptr;
+    // The checker's notes that belong beside a step (their span is the step's own), as (step
+    // index, note index) pairs in step order.
+    std::vector<std::pair<std::size_t, std::size_t>> notes_by_step;
 };
 
 // Checks the sentence; when it is refused, checks again only the steps before the refused one.

@@ -9,9 +9,11 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Reads one character at `offset`; a byte that does not begin a well-formed sequence (overlong
-// forms, surrogates and values past U+10FFFF included) reads as U+FFFD of one byte.
-Character decode_one(std::string_view text, std::size_t offset) {
+}  // namespace
+
+// A byte that does not begin a well-formed sequence (overlong forms, surrogates and values past
+// U+10FFFF included) reads as U+FFFD of one byte.
+Character decode_character(std::string_view text, std::size_t offset) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(offset);
     if (lead < 0x80) return Character{lead, offset, 1};
@@ -40,13 +42,11 @@ Character decode_one(std::string_view text, std::size_t offset) {
     return Character{value, offset, length};
 }
 
-}  // namespace
-
 std::vector<Character> decode_utf8(std::string_view text) {
     std::vector<Character> characters;
     characters.reserve(text.size());
     for (std::size_t offset = 0; offset < text.size();) {
-        characters.push_back(decode_one(text, offset));
+        characters.push_back(decode_character(text, offset));
         offset += characters.back().length;
     }
     return characters;
@@ -54,7 +54,7 @@ std::vector<Character> decode_utf8(std::string_view text) {
 
 bool is_valid_utf8(std::string_view text) {
     for (std::size_t offset = 0; offset < text.size();) {
-        const Character character = decode_one(text, offset);
+        const Character character = decode_character(text, offset);
         if (character.value == kReplacement && character.length == 1) return false;
         offset += character.length;
     }
@@ -99,7 +99,7 @@ std::u32string lower_case(std::string_view text) {
 std::size_t count_characters(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t offset = 0; offset < text.size(); ++count) {
-        offset += decode_one(text, offset).length;
+        offset += decode_character(text, offset).length;
     }
     return count;
 }
@@ -133,14 +133,16 @@ std::string upper_case_text(std::string_view text) {
 }
 
 std::string_view trim_white_space(std::string_view text) {
-    const std::vector<Character> characters = decode_utf8(text);
-    std::size_t first = 0;
-    std::size_t last = characters.size();
-    while (first < last && is_white_space(characters[first].value)) ++first;
-    while (last > first && is_white_space(characters[last - 1].value)) --last;
-    if (first == last) return text.substr(0, 0);
-    const std::size_t begin = characters[first].offset;
-    const std::size_t end = characters[last - 1].offset + characters[last - 1].length;
+    std::size_t begin = text.size();
+    std::size_t end = 0;
+    for (std::size_t offset = 0; offset < text.size();) {
+        const Character character = decode_character(text, offset);
+        offset += character.length;
+        if (is_white_space(character.value)) continue;
+        if (begin == text.size()) begin = character.offset;
+        end = offset;
+    }
+    if (begin == text.size()) return text.substr(0, 0);
     return text.substr(begin, end - begin);
 }
 

@@ -14,6 +14,10 @@ struct Character {
     std::size_t length = 0;  // its bytes (1 for a byte that is not valid UTF-8)
 };
 
+// The character whose first byte is at `offset` (less than the text's size); a byte that does
+// not start a valid UTF-8 sequence is U+FFFD, one byte long. Walks a text without building a list.
+Character decode_character(std::string_view text, std::size_t offset);
+
 // The characters of a text, in order. A byte that does not start a valid UTF-8 sequence becomes
 // U+FFFD with a length of one byte, so the offsets always cover the text.
 std::vector<Character> decode_utf8(std::string_view text);
