@@ -91,7 +91,7 @@ Outgoing check_step(Step& step, const StepContext& context) {
 // Whether every key column of the sort is still on the table, as it was sorted: a step that
 // takes a key column away, renames it or writes new values into it leaves the rows in an order
 // no column says any more.
-bool keys_still_sorted(const Sort& sort, const Step& step, const Columns& columns) {
+bool keys_still_sorted(const Sort& sort, const Step& step, const ColumnIndex& columns) {
     const auto rewritten = [&](const std::string& name) {
         const auto named = [&](const NamedValue& item) { return item.name.text == name; };
         if (const auto* add = std::get_if<Add>(&step.node)) {
@@ -103,7 +103,7 @@ bool keys_still_sorted(const Sort& sort, const Step& step, const Columns& column
         return false;
     };
     return std::all_of(sort.keys.begin(), sort.keys.end(), [&](const SortKey& key) {
-        return has_column(columns, key.column.text) && !rewritten(key.column.text);
+        return columns.contains(key.column.text) && !rewritten(key.column.text);
     });
 }
 
@@ -123,20 +123,34 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
         }
     }
     std::optional<std::size_t> in_force;
+    // Steps that leave the columns as they were share one list, and so one index of it.
+    std::optional<ColumnIndex> index;
+    SharedColumns indexed;  // the list `index` reads, held so that it outlives the index
+    const auto index_of_current = [&]() -> const ColumnIndex& {
+        if (indexed != current) {
+            index.emplace(*current);
+            indexed = current;
+        }
+        return *index;
+    };
     for (std::size_t i = 0; i < pipeline.steps.size(); ++i) {
         Step& step = pipeline.steps[i];
         checked.columns_before.push_back(current);
         checked.sort_in_force.push_back(in_force);
         BRELL_CHECK(order_refusal(step, in_force.has_value(), i + 1 == pipeline.steps.size()));
-        const StepContext context{checked.columns_before.back(), *checked.columns_before.back(),
-                                  described, step.span, checked.notes};
+        const StepContext context{checked.columns_before.back(),
+                                  *checked.columns_before.back(),
+                                  index_of_current(),
+                                  described,
+                                  step.span,
+                                  checked.notes};
         BRELL_TRY(current, check_step(step, context));
         if (std::holds_alternative<Sort>(step.node)) {
             in_force = i;
         } else if (!order_settled_after(step.node, in_force.has_value())) {
             in_force.reset();
         } else if (in_force && !keys_still_sorted(std::get<Sort>(pipeline.steps[*in_force].node),
-                                                  step, *current)) {
+                                                  step, index_of_current())) {
             in_force.reset();
         }
     }

@@ -5,6 +5,29 @@
 #include "check/suggest.hpp"
 
 namespace brell {
+namespace {
+
+// Below this many columns a scan finds a name sooner than a hash would.
+constexpr std::size_t kScannedColumns = 16;
+
+}  // namespace
+
+ColumnIndex::ColumnIndex(const std::vector<TableColumn>& columns) : columns_(&columns) {
+    if (columns.size() <= kScannedColumns) return;
+    positions_.reserve(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) positions_.emplace(columns[i].name, i);
+}
+
+const TableColumn* ColumnIndex::find(std::string_view name) const {
+    if (positions_.empty()) {
+        for (const TableColumn& column : *columns_) {
+            if (column.name == name) return &column;
+        }
+        return nullptr;
+    }
+    const auto found = positions_.find(name);
+    return found == positions_.end() ? nullptr : &(*columns_)[found->second];
+}
 
 std::string column_names(const std::vector<TableColumn>& columns) {
     std::string names;
@@ -15,16 +38,10 @@ std::string column_names(const std::vector<TableColumn>& columns) {
     return names;
 }
 
-bool has_column(const std::vector<TableColumn>& columns, std::string_view name) {
-    return std::any_of(columns.begin(), columns.end(),
-                       [&](const TableColumn& column) { return column.name == name; });
-}
+namespace {
 
-Result<TableColumn> look_up_column(std::string_view name, Span span,
-                                   const std::vector<TableColumn>& columns) {
-    for (const TableColumn& column : columns) {
-        if (column.name == name) return column;
-    }
+Diagnostic no_column_called(std::string_view name, Span span,
+                            const std::vector<TableColumn>& columns) {
     std::vector<std::string> candidates;
     candidates.reserve(columns.size());
     for (const TableColumn& column : columns) candidates.push_back(column.name);
@@ -34,11 +51,26 @@ Result<TableColumn> look_up_column(std::string_view name, Span span,
                                span);
 }
 
-Result<TableDescription> look_up_table(const TableName& table,
-                                       const std::vector<TableDescription>& described,
-                                       std::string_view opening) {
+}  // namespace
+
+Result<TableColumn> look_up_column(std::string_view name, Span span, const ColumnIndex& index) {
+    if (const TableColumn* found = index.find(name)) return *found;
+    return no_column_called(name, span, index.columns());
+}
+
+Result<TableColumn> look_up_column(std::string_view name, Span span,
+                                   const std::vector<TableColumn>& columns) {
+    for (const TableColumn& column : columns) {
+        if (column.name == name) return column;
+    }
+    return no_column_called(name, span, columns);
+}
+
+Result<const TableDescription*> look_up_table(const TableName& table,
+                                              const std::vector<TableDescription>& described,
+                                              std::string_view opening) {
     for (const TableDescription& description : described) {
-        if (description.name == table.text) return description;
+        if (description.name == table.text) return &description;
     }
     // The last described table is the pipeline's own; the others are the ones named for it.
     std::vector<std::string> candidates;

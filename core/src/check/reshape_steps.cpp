@@ -46,7 +46,7 @@ Result<Columns> stacked_columns(const Lengthen& step, const StepContext& context
         }
         return stacked;
     }
-    BRELL_CHECK(look_up_all(step.columns, columns));
+    BRELL_CHECK(look_up_all(step.columns, context.index));
     std::set<std::string> listed;
     for (const ColumnName& name : step.columns.names) listed.insert(name.text);
     if (step.all_but) {
@@ -57,7 +57,7 @@ Result<Columns> stacked_columns(const Lengthen& step, const StepContext& context
         std::set<std::string> taken;
         for (const ColumnName& name : step.columns.names) {
             if (taken.insert(name.text).second) {
-                stacked.push_back(*look_up_column(name.text, name.span, columns));
+                stacked.push_back(*look_up_column(name.text, name.span, context.index));
             }
         }
     }
@@ -138,19 +138,19 @@ Outgoing check_lengthen(Lengthen& step, const StepContext& context) {
             plan.groups.push_back(LengthenGroup{pieces_of[c], {stacked[c].name}});
         }
     } else {
+        // Value texts and combinations in the order they first appear, each kept once.
         std::vector<std::vector<std::string>> combinations;
+        std::set<std::string> value_texts_seen;
+        std::set<std::vector<std::string>> combinations_seen;
         std::map<std::pair<std::vector<std::string>, std::string>, std::size_t> column_of;
         for (std::size_t c = 0; c < stacked.size(); ++c) {
             std::vector<std::string> others = pieces_of[c];
             const std::string value_text = others[value_index];
             others.erase(others.begin() + static_cast<std::ptrdiff_t>(value_index));
-            if (std::find(plan.value_columns.begin(), plan.value_columns.end(), value_text) ==
-                plan.value_columns.end()) {
+            if (value_texts_seen.insert(value_text).second) {
                 plan.value_columns.push_back(value_text);
             }
-            if (std::find(combinations.begin(), combinations.end(), others) == combinations.end()) {
-                combinations.push_back(others);
-            }
+            if (combinations_seen.insert(others).second) combinations.push_back(others);
             column_of[{others, value_text}] = c;
         }
         value_types.assign(plan.value_columns.size(), ColumnType::Opaque);
@@ -176,9 +176,10 @@ Outgoing check_lengthen(Lengthen& step, const StepContext& context) {
         }
     }
 
+    const std::set<std::string_view> kept(plan.kept.begin(), plan.kept.end());
     std::set<std::string> made;
     const auto make = [&](const std::string& name, ColumnType type) -> Verdict {
-        if (has_column(outgoing, name) && made.count(name) == 0) {
+        if (kept.count(name) > 0 && made.count(name) == 0) {
             return Diagnostic::illegal("the table already has a column called `" + name +
                                            "`, and this would make a second one. Name them: "
                                            "`lengthen ... as name [question], value [answer]`",
@@ -211,22 +212,22 @@ Outgoing check_widen(Widen& step, const StepContext& context) {
             context.step_span);
     };
     if (!step.name) {
-        if (!has_column(columns, "name")) {
+        if (!context.index.contains("name")) {
             return missing_default("the new column names out of `[name]`");
         }
         step.name = single_column("name", context.step_span);
     }
     for (const PatternPiece& piece : step.name->pieces) {
-        BRELL_TRY(TableColumn found, look_up_column(piece.name, step.name->span, columns));
+        BRELL_TRY(TableColumn found, look_up_column(piece.name, step.name->span, context.index));
         (void)found;
     }
     if (!step.value) {
-        if (!has_column(columns, "value")) {
+        if (!context.index.contains("value")) {
             return missing_default("the cells' values out of `[value]`");
         }
         step.value = Value{context.step_span, Column{ColumnName{"value", context.step_span}}};
     }
-    const ValueTypes types(columns);
+    const ValueTypes types(context.index);
     BRELL_TRY(ColumnType cell, types.type(*step.value));
     if (holds_window(*step.value)) {
         return seat_refusal(Seat::CellValue, FunctionKind::Window, "", step.value->span);
@@ -255,7 +256,7 @@ Outgoing check_widen(Widen& step, const StepContext& context) {
     };
     gather(*step.value, gather);
 
-    BRELL_CHECK(look_up_all(step.by, columns));
+    BRELL_CHECK(look_up_all(step.by, context.index));
     WidenPlan plan;
     for (const PatternPiece& piece : step.name->pieces) plan.name_columns.push_back(piece.name);
     if (!step.by.empty()) {
@@ -322,12 +323,13 @@ Outgoing check_widen(Widen& step, const StepContext& context) {
     }
 
     Columns outgoing;
+    const std::set<std::string_view> identifying(plan.identifying.begin(), plan.identifying.end());
     for (const std::string& name : plan.identifying) {
-        outgoing.push_back(*look_up_column(name, context.step_span, columns));
+        outgoing.push_back(*look_up_column(name, context.step_span, context.index));
     }
     std::set<std::string> given;
     for (const ColumnName& name : step.giving.names) {
-        if (has_column(outgoing, name.text) && given.count(name.text) == 0) {
+        if (identifying.count(name.text) > 0 && given.count(name.text) == 0) {
             return Diagnostic::illegal("the table already has a column called `" + name.text +
                                            "`, and this would make a second one",
                                        name.span);

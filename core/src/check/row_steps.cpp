@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "check/chooser.hpp"
 #include "check/lookup.hpp"
@@ -83,7 +84,7 @@ Verdict made_in_same_step(const std::vector<NamedValue>& items, std::string_view
 
 }  // namespace
 
-Verdict look_up_all(const ColumnList& names, const Columns& columns) {
+Verdict look_up_all(const ColumnList& names, const ColumnIndex& columns) {
     for (const ColumnName& name : names.names) {
         auto found = look_up_column(name.text, name.span, columns);
         if (!found) return found.error();
@@ -123,7 +124,7 @@ Outgoing check_keep(Keep& step, const StepContext& context) {
         BRELL_CHECK(check_matching(*membership, context));
         return context.shared;
     }
-    const ValueTypes types(columns);
+    const ValueTypes types(context.index);
     BRELL_TRY(ColumnType condition, types.type(step.condition));
     if (holds_aggregate(step.condition)) {
         return seat_refusal(Seat::Condition, FunctionKind::Aggregate, "", step.condition.span);
@@ -160,7 +161,7 @@ Outgoing check_pick(Pick& step, const StepContext& context) {
         step.all_but = false;
         return changed(std::move(chosen));
     }
-    BRELL_CHECK(look_up_all(step.columns, columns));
+    BRELL_CHECK(look_up_all(step.columns, context.index));
     std::set<std::string> named;
     for (const ColumnName& name : step.columns.names) {
         if (!named.insert(name.text).second) {
@@ -177,7 +178,7 @@ Outgoing check_pick(Pick& step, const StepContext& context) {
         }
     } else {
         for (const ColumnName& name : step.columns.names) {
-            outgoing.push_back(*look_up_column(name.text, name.span, columns));
+            outgoing.push_back(*look_up_column(name.text, name.span, context.index));
         }
     }
     if (outgoing.empty()) {
@@ -192,9 +193,9 @@ Outgoing check_pick(Pick& step, const StepContext& context) {
 Outgoing check_add(Add& step, const StepContext& context) {
     const Columns& columns = context.columns;
     BRELL_CHECK(expand_where(step, columns));
-    BRELL_CHECK(look_up_all(step.by, columns));
+    BRELL_CHECK(look_up_all(step.by, context.index));
     BRELL_CHECK(made_in_same_step(step.items, "add"));
-    const ValueTypes types(columns);
+    const ValueTypes types(context.index);
     std::vector<ColumnType> item_types;
     for (const NamedValue& item : step.items) {
         BRELL_TRY(ColumnType item_type, types.type(item.value));
@@ -209,14 +210,12 @@ Outgoing check_add(Add& step, const StepContext& context) {
         }
     }
     BRELL_CHECK(duplicate_items(step.items));
+    // Item names are distinct, so each either replaces a column in its place or comes new.
     Columns outgoing = columns;
     for (std::size_t i = 0; i < step.items.size(); ++i) {
         const std::string& name = step.items[i].name.text;
-        const auto existing =
-            std::find_if(outgoing.begin(), outgoing.end(),
-                         [&](const TableColumn& column) { return column.name == name; });
-        if (existing != outgoing.end()) {
-            existing->type = item_types[i];
+        if (const TableColumn* existing = context.index.find(name)) {
+            outgoing[static_cast<std::size_t>(existing - columns.data())].type = item_types[i];
         } else {
             outgoing.push_back(TableColumn{name, item_types[i]});
         }
@@ -227,25 +226,25 @@ Outgoing check_add(Add& step, const StepContext& context) {
 Outgoing check_summarize(Summarize& step, const StepContext& context) {
     const Columns& columns = context.columns;
     BRELL_CHECK(expand_where(step, columns));
-    BRELL_CHECK(look_up_all(step.by, columns));
+    BRELL_CHECK(look_up_all(step.by, context.index));
     BRELL_CHECK(duplicate_items(step.items));
     BRELL_CHECK(made_in_same_step(step.items, "summarize"));
     // The group columns come out too, so an answer cannot take one of their names.
+    std::set<std::string_view> group_names;
+    for (const ColumnName& group : step.by.names) group_names.insert(group.text);
     for (const NamedValue& item : step.items) {
-        for (const ColumnName& group : step.by.names) {
-            if (group.text != item.name.text) continue;
-            return Diagnostic::illegal(
-                "`[" + item.name.text +
-                    "]` says which rows go together, and this would make a second column of that "
-                    "name. Give the answer a name of its own: `summarize [" +
-                    item.name.text + "_answer] as ...`",
-                item.name.span);
-        }
+        if (group_names.count(item.name.text) == 0) continue;
+        return Diagnostic::illegal(
+            "`[" + item.name.text +
+                "]` says which rows go together, and this would make a second column of that "
+                "name. Give the answer a name of its own: `summarize [" +
+                item.name.text + "_answer] as ...`",
+            item.name.span);
     }
-    const ValueTypes types(columns);
+    const ValueTypes types(context.index);
     Columns outgoing;
     for (const ColumnName& name : step.by.names) {
-        outgoing.push_back(*look_up_column(name.text, name.span, columns));
+        outgoing.push_back(*look_up_column(name.text, name.span, context.index));
     }
     for (const NamedValue& item : step.items) {
         BRELL_TRY(ColumnType item_type, types.type(item.value));
@@ -265,19 +264,22 @@ Outgoing check_summarize(Summarize& step, const StepContext& context) {
 Outgoing check_sort(const Sort& step, const StepContext& context) {
     for (const SortKey& key : step.keys) {
         BRELL_TRY(TableColumn found,
-                  look_up_column(key.column.text, key.column.span, context.columns));
+                  look_up_column(key.column.text, key.column.span, context.index));
         (void)found;
     }
     return context.shared;
 }
 
 Outgoing check_take(const Take& step, const StepContext& context) {
-    BRELL_CHECK(look_up_all(step.by, context.columns));
+    BRELL_CHECK(look_up_all(step.by, context.index));
     return context.shared;
 }
 
 Outgoing check_rename(const Rename& step, const StepContext& context) {
     Columns outgoing = context.columns;
+    // Where each name stands, kept up to date as the pairs rename one after another.
+    std::unordered_map<std::string, std::size_t> position;
+    for (std::size_t i = 0; i < outgoing.size(); ++i) position.emplace(outgoing[i].name, i);
     for (const NamedValue& pair : step.pairs) {
         const auto* old_column = std::get_if<Column>(&pair.value.node);
         if (old_column == nullptr) {
@@ -288,9 +290,11 @@ Outgoing check_rename(const Rename& step, const StepContext& context) {
                 pair.value.span);
         }
         const std::string& old_name = old_column->name.text;
-        BRELL_TRY(TableColumn found, look_up_column(old_name, pair.value.span, outgoing));
-        (void)found;
-        if (has_column(outgoing, pair.name.text)) {
+        const auto old_position = position.find(old_name);
+        if (old_position == position.end()) {
+            return look_up_column(old_name, pair.value.span, outgoing).error();
+        }
+        if (position.count(pair.name.text) > 0) {
             return Diagnostic::illegal("the table already has a column called `" + pair.name.text +
                                            "`, so renaming `" + old_name +
                                            "` to it would leave two of that name. The new name "
@@ -298,23 +302,24 @@ Outgoing check_rename(const Rename& step, const StepContext& context) {
                                            old_name + "]`",
                                        pair.name.span);
         }
-        for (TableColumn& column : outgoing) {
-            if (column.name == old_name) column.name = pair.name.text;
-        }
+        const std::size_t renamed = old_position->second;
+        position.erase(old_position);
+        position.emplace(pair.name.text, renamed);
+        outgoing[renamed].name = pair.name.text;
     }
     return changed(std::move(outgoing));
 }
 
 Outgoing check_drop_missing(const DropMissing& step, const StepContext& context) {
-    BRELL_CHECK(look_up_all(step.columns, context.columns));
+    BRELL_CHECK(look_up_all(step.columns, context.index));
     return context.shared;
 }
 
 Outgoing check_fill_missing(const FillMissing& step, const StepContext& context) {
-    const ValueTypes types(context.columns);
+    const ValueTypes types(context.index);
     for (const NamedValue& item : step.items) {
         BRELL_TRY(TableColumn column,
-                  look_up_column(item.name.text, item.name.span, context.columns));
+                  look_up_column(item.name.text, item.name.span, context.index));
         BRELL_TRY(ColumnType filler, types.type(item.value));
         if (holds_aggregate(item.value)) {
             return seat_refusal(Seat::Filler, FunctionKind::Aggregate, "", item.value.span);

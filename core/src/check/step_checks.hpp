@@ -5,6 +5,7 @@
 
 #include "check/checked_pipeline.hpp"
 #include "check/column_type.hpp"
+#include "check/lookup.hpp"
 #include "diagnostic/result.hpp"
 #include "parse/syntax_tree.hpp"
 
@@ -16,6 +17,7 @@ using Columns = std::vector<TableColumn>;
 struct StepContext {
     const SharedColumns& shared;  // the table as the step receives it
     const Columns& columns;       // the same table's columns
+    const ColumnIndex& index;     // the same columns by name
     const std::vector<TableDescription>& described;
     Span step_span;
     std::vector<Diagnostic>& notes;
@@ -48,7 +50,7 @@ Outgoing check_lengthen(Lengthen& step, const StepContext& context);
 Outgoing check_widen(Widen& step, const StepContext& context);
 
 // Every column of `names` looked up in the table, in order.
-Verdict look_up_all(const ColumnList& names, const Columns& columns);
+Verdict look_up_all(const ColumnList& names, const ColumnIndex& columns);
 
 // The value with every `value` word replaced by the column of that name.
 Value with_value_as(const Value& template_value, const std::string& column);

@@ -2,6 +2,7 @@
 // and add_combinations.
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "check/lookup.hpp"
@@ -22,26 +23,24 @@ std::string joined(const std::vector<std::string>& names) {
 }
 
 // The column names both tables share, in this table's order.
-std::vector<std::string> shared_names(const Columns& here, const Columns& there) {
+std::vector<std::string> shared_names(const Columns& here, const ColumnIndex& there) {
     std::vector<std::string> shared;
     for (const TableColumn& column : here) {
-        if (has_column(there, column.name)) shared.push_back(column.name);
+        if (there.contains(column.name)) shared.push_back(column.name);
     }
     return shared;
 }
 
 // The keys a join or `matching(...)` names: looked up on both sides, and of types that can meet.
-Verdict check_keys(const std::vector<KeyPair>& keys, const Columns& here,
-                   const TableDescription& other) {
+Verdict check_keys(const std::vector<KeyPair>& keys, const ColumnIndex& here,
+                   const TableDescription& other, const ColumnIndex& there) {
     for (const KeyPair& key : keys) {
         auto left = look_up_column(key.left.text, key.left.span, here);
         if (!left) return left.error();
-        const auto right =
-            std::find_if(other.columns.begin(), other.columns.end(),
-                         [&](const TableColumn& column) { return column.name == key.right.text; });
+        const TableColumn* right = there.find(key.right.text);
         // `by [id]` names one column for both sides; the same words stand for both.
         const bool written_once = key.left.span == key.right.span;
-        if (right == other.columns.end()) {
+        if (right == nullptr) {
             std::vector<std::string> candidates;
             for (const TableColumn& column : other.columns) candidates.push_back(column.name);
             const std::string hint =
@@ -82,11 +81,13 @@ std::vector<KeyPair> inferred_keys(const std::vector<std::string>& shared, Span 
 }  // namespace
 
 Verdict check_matching(Matching& matching, const StepContext& context) {
-    auto other = look_up_table(matching.table, context.described,
+    auto found = look_up_table(matching.table, context.described,
                                "this asks for rows matching a table called");
-    if (!other) return other.error();
+    if (!found) return found.error();
+    const TableDescription& other = **found;
+    const ColumnIndex there(other.columns);
     if (matching.keys.empty()) {
-        const std::vector<std::string> shared = shared_names(context.columns, other->columns);
+        const std::vector<std::string> shared = shared_names(context.columns, there);
         if (shared.empty()) {
             return Diagnostic::illegal(
                 "`matching` needs to know which columns say that two rows correspond, and these "
@@ -95,7 +96,7 @@ Verdict check_matching(Matching& matching, const StepContext& context) {
                 context.step_span);
         }
         matching.keys = inferred_keys(shared, matching.table.span);
-        BRELL_CHECK(check_keys(matching.keys, context.columns, *other));
+        BRELL_CHECK(check_keys(matching.keys, context.index, other, there));
         context.notes.push_back(Diagnostic::assumption(
             "`matching` used " + joined(shared) +
                 ", the column names both tables share. Say it to be sure: `matching(" +
@@ -103,15 +104,17 @@ Verdict check_matching(Matching& matching, const StepContext& context) {
             context.step_span));
         return std::nullopt;
     }
-    return check_keys(matching.keys, context.columns, *other);
+    return check_keys(matching.keys, context.index, other, there);
 }
 
 Outgoing check_join(Join& step, const StepContext& context) {
     const Columns& here = context.columns;
-    BRELL_TRY(TableDescription other,
+    BRELL_TRY(const TableDescription* found,
               look_up_table(step.table, context.described, "this joins a table called"));
+    const TableDescription& other = *found;
+    const ColumnIndex there(other.columns);
     if (step.keys.empty()) {
-        const std::vector<std::string> shared = shared_names(here, other.columns);
+        const std::vector<std::string> shared = shared_names(here, there);
         if (shared.empty()) {
             return Diagnostic::illegal(
                 "`join` needs to know which columns say that two rows correspond, and these tables "
@@ -122,14 +125,14 @@ Outgoing check_join(Join& step, const StepContext& context) {
         }
         step.keys = inferred_keys(shared, step.table.span);
         // Shared names are keys only if the two columns can ever be equal.
-        BRELL_CHECK(check_keys(step.keys, here, other));
+        BRELL_CHECK(check_keys(step.keys, context.index, other, there));
         context.notes.push_back(Diagnostic::assumption(
             "`join` matched on " + joined(shared) +
                 ", the column names both tables share. Say it to be sure: `join " +
                 step.table.text + " by [" + joined(shared) + "]`",
             context.step_span));
     } else {
-        BRELL_CHECK(check_keys(step.keys, here, other));
+        BRELL_CHECK(check_keys(step.keys, context.index, other, there));
     }
     std::set<std::string> left_keys;
     std::set<std::string> right_keys;
@@ -140,7 +143,7 @@ Outgoing check_join(Join& step, const StepContext& context) {
     std::vector<std::string> clashes;
     for (const TableColumn& column : here) {
         if (left_keys.count(column.name) == 0 && right_keys.count(column.name) == 0 &&
-            has_column(other.columns, column.name)) {
+            there.contains(column.name)) {
             clashes.push_back(column.name);
         }
     }
@@ -160,15 +163,17 @@ Outgoing check_join(Join& step, const StepContext& context) {
 
 Outgoing check_add_rows(const AddRows& step, const StepContext& context) {
     const Columns& here = context.columns;
-    BRELL_TRY(TableDescription other,
+    BRELL_TRY(const TableDescription* found,
               look_up_table(step.table, context.described, "this adds rows from a table called"));
+    const TableDescription& other = *found;
+    const ColumnIndex there(other.columns);
     std::vector<std::string> only_here;
     std::vector<std::string> only_there;
     for (const TableColumn& column : here) {
-        if (!has_column(other.columns, column.name)) only_here.push_back(column.name);
+        if (!there.contains(column.name)) only_here.push_back(column.name);
     }
     for (const TableColumn& column : other.columns) {
-        if (!has_column(here, column.name)) only_there.push_back(column.name);
+        if (!context.index.contains(column.name)) only_there.push_back(column.name);
     }
     if (!only_here.empty() || !only_there.empty()) {
         std::vector<std::string> parts;
@@ -187,12 +192,10 @@ Outgoing check_add_rows(const AddRows& step, const StepContext& context) {
                                    context.step_span);
     }
     for (const TableColumn& column : here) {
-        const TableColumn& there = *std::find_if(
-            other.columns.begin(), other.columns.end(),
-            [&](const TableColumn& candidate) { return candidate.name == column.name; });
-        if (!agree(column.type, there.type)) {
+        const TableColumn& stacked_on = *there.find(column.name);
+        if (!agree(column.type, stacked_on.type)) {
             return Diagnostic::illegal("`[" + column.name + "]` is " + phrase(column.type) +
-                                           " here and " + phrase(there.type) + " in `" +
+                                           " here and " + phrase(stacked_on.type) + " in `" +
                                            other.name +
                                            "`, so the two columns cannot be stacked. Convert one "
                                            "of them first, or drop it from both with `pick all_but "
@@ -205,8 +208,8 @@ Outgoing check_add_rows(const AddRows& step, const StepContext& context) {
 }
 
 Outgoing check_add_combinations(const AddCombinations& step, const StepContext& context) {
-    BRELL_CHECK(look_up_all(step.columns, context.columns));
-    BRELL_CHECK(look_up_all(step.by, context.columns));
+    BRELL_CHECK(look_up_all(step.columns, context.index));
+    BRELL_CHECK(look_up_all(step.by, context.index));
     if (step.columns.names.size() < 2) {
         const bool one = step.columns.names.size() == 1;
         const std::string example = one ? "`add_combinations [" + step.columns.names[0].text +
@@ -221,15 +224,17 @@ Outgoing check_add_combinations(const AddCombinations& step, const StepContext& 
                 example,
             step.columns.span);
     }
+    // Each column held fixed, with where `by` first names it.
+    std::map<std::string_view, Span> held_fixed;
+    for (const ColumnName& held : step.by.names) held_fixed.emplace(held.text, held.span);
     for (const ColumnName& crossed : step.columns.names) {
-        for (const ColumnName& held : step.by.names) {
-            if (crossed.text != held.text) continue;
-            return Diagnostic::illegal(
-                "`[" + crossed.text +
-                    "]` is being crossed and held fixed at once, and it can only be one. Take it "
-                    "out of `by` to cross it, or out of the brackets to keep it as the group",
-                held.span);
-        }
+        const auto held = held_fixed.find(crossed.text);
+        if (held == held_fixed.end()) continue;
+        return Diagnostic::illegal(
+            "`[" + crossed.text +
+                "]` is being crossed and held fixed at once, and it can only be one. Take it "
+                "out of `by` to cross it, or out of the brackets to keep it as the group",
+            held->second);
     }
     return context.shared;
 }

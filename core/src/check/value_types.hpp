@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "check/column_type.hpp"
+#include "check/lookup.hpp"
 #include "diagnostic/result.hpp"
 #include "parse/syntax_tree.hpp"
 #include "parse/vocabulary.hpp"
@@ -13,7 +14,7 @@ namespace brell {
 // sub-value at fault) what could never run.
 class ValueTypes {
   public:
-    explicit ValueTypes(const std::vector<TableColumn>& columns) : columns_(columns) {}
+    explicit ValueTypes(const ColumnIndex& columns) : columns_(columns) {}
 
     Result<ColumnType> type(const Value& value) const;
 
@@ -32,7 +33,7 @@ class ValueTypes {
     Result<ColumnType> argument_rule(const FunctionEntry& function, const Call& node,
                                      const std::vector<ColumnType>& types) const;
 
-    const std::vector<TableColumn>& columns_;
+    const ColumnIndex& columns_;
 };
 
 // What a value is in the seat rules: aggregate, window or scalar.

@@ -1,10 +1,12 @@
 #include "draw/ladder.hpp"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "backend/sql/canonical.hpp"
 #include "check/checker.hpp"
+#include "check/lookup.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/unicode.hpp"
 
@@ -40,10 +42,6 @@ const TableDescription* described_table(const Ladder& ladder, const std::string&
         if (table.name == name) return &table;
     }
     return nullptr;
-}
-
-bool contains(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -201,18 +199,17 @@ std::vector<Chip> source_chips(const Ladder& ladder) {
 std::vector<Chip> rung_chips(const Ladder& ladder, std::size_t index) {
     const std::vector<TableColumn>& before = *ladder.tables.at(index);
     const std::vector<TableColumn>& after = *ladder.tables.at(index + 1);
-    std::vector<std::string> keys;
+    std::set<std::string> keys;
     for (const Crossing& crossing : crossings_of(ladder.checked.steps.at(index))) {
-        keys.insert(keys.end(), crossing.pairs.begin(), crossing.pairs.end());
+        keys.insert(crossing.pairs.begin(), crossing.pairs.end());
     }
+    const ColumnIndex before_by_name(before);
     std::vector<Chip> chips;
+    chips.reserve(after.size());
     for (const TableColumn& column : after) {
-        const bool was_there =
-            std::any_of(before.begin(), before.end(),
-                        [&](const TableColumn& old) { return old.name == column.name; });
-        if (!was_there) {
+        if (!before_by_name.contains(column.name)) {
             chips.push_back(Chip{"+" + column.name, Ink::Added, kind_text(column.type)});
-        } else if (contains(keys, column.name)) {
+        } else if (keys.count(column.name) > 0) {
             chips.push_back(Chip{"=" + column.name, Ink::Key, std::nullopt});
         } else {
             chips.push_back(Chip{column.name, Ink::Column, std::nullopt});
@@ -225,11 +222,12 @@ std::vector<Chip> dropped_chips(const Ladder& ladder, std::size_t index) {
     const std::vector<TableColumn>& before = *ladder.tables.at(index);
     const std::vector<TableColumn>& after = *ladder.tables.at(index + 1);
     std::vector<Chip> chips;
+    if (ladder.tables.at(index) == ladder.tables.at(index + 1)) return chips;
+    const ColumnIndex after_by_name(after);
     for (const TableColumn& column : before) {
-        const bool kept = std::any_of(after.begin(), after.end(), [&](const TableColumn& now) {
-            return now.name == column.name;
-        });
-        if (!kept) chips.push_back(Chip{"-" + column.name, Ink::Dropped, std::nullopt});
+        if (!after_by_name.contains(column.name)) {
+            chips.push_back(Chip{"-" + column.name, Ink::Dropped, std::nullopt});
+        }
     }
     return chips;
 }
@@ -237,9 +235,10 @@ std::vector<Chip> dropped_chips(const Ladder& ladder, std::size_t index) {
 std::optional<std::vector<Chip>> crossing_chips(const Ladder& ladder, const Crossing& crossing) {
     const TableDescription* table = described_table(ladder, crossing.table);
     if (table == nullptr) return std::nullopt;
+    const std::set<std::string> keys(crossing.pairs.begin(), crossing.pairs.end());
     std::vector<Chip> chips;
     for (const TableColumn& column : table->columns) {
-        if (contains(crossing.pairs, column.name)) {
+        if (keys.count(column.name) > 0) {
             chips.push_back(Chip{"=" + column.name, Ink::Key, std::nullopt});
         } else {
             chips.push_back(Chip{column.name, Ink::Column, kind_text(column.type)});
@@ -261,9 +260,11 @@ std::string crossing_phrase(const Ladder& ladder, const Crossing& crossing) {
     }
     const TableDescription* table = described_table(ladder, crossing.table);
     if (table == nullptr) return matched + " · nothing else crosses";
+    const std::set<std::string> right_keys(crossing.right_names.begin(),
+                                           crossing.right_names.end());
     std::vector<std::string> crossing_over;
     for (const TableColumn& column : table->columns) {
-        if (!contains(crossing.right_names, column.name)) crossing_over.push_back(column.name);
+        if (right_keys.count(column.name) == 0) crossing_over.push_back(column.name);
     }
     if (crossing_over.empty()) return matched + " · nothing else crosses";
     if (crossing_over.size() == 1) return matched + " · " + crossing_over[0] + " crosses over";
