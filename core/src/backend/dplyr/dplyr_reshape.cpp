@@ -121,12 +121,11 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
     // keeps the table's order, so the columns are put back when that moved them.
     std::vector<std::string> completed_order = by;
     completed_order.insert(completed_order.end(), crossed.begin(), crossed.end());
+    const std::set<std::string> placed(completed_order.begin(), completed_order.end());
     std::vector<std::string> table_order;
     for (const TableColumn& column : table) {
         table_order.push_back(column.name);
-        const bool placed = std::find(completed_order.begin(), completed_order.end(),
-                                      column.name) != completed_order.end();
-        if (!placed) completed_order.push_back(column.name);
+        if (placed.count(column.name) == 0) completed_order.push_back(column.name);
     }
     if (completed_order != table_order) calls.push_back("relocate(" + r_names(table_order) + ")");
     return calls;
@@ -148,9 +147,9 @@ std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColum
         arguments.push_back("cols = c(" + r_names(stacked) + ")");
     } else {
         std::vector<std::string> listed;
+        std::set<std::string> seen;
         for (const std::string& name : names_of(lengthen.columns)) {
-            const bool again = std::find(listed.begin(), listed.end(), name) != listed.end();
-            if (!again) listed.push_back(name);
+            if (seen.insert(name).second) listed.push_back(name);
         }
         arguments.push_back("cols = c(" + r_names(listed) + ")");
     }

@@ -4,6 +4,8 @@
 #include "backend/dplyr/dplyr_writer.hpp"
 
 #include <algorithm>
+#include <set>
+#include <unordered_map>
 
 #include "backend/dplyr/r_text.hpp"
 #include "backend/dplyr/r_values.hpp"
@@ -99,15 +101,18 @@ std::string rename_call(const Rename& rename) {
         std::string new_name;
     };
     std::vector<Renaming> renamings;
+    std::unordered_map<std::string, std::size_t> renaming_to;  // each name now, to its renaming
     for (const NamedValue& pair : rename.pairs) {
         const auto* old_column = std::get_if<Column>(&pair.value.node);
         if (old_column == nullptr) unreachable("`rename` reaches the writers naming columns");
-        const auto earlier = std::find_if(
-            renamings.begin(), renamings.end(),
-            [&](const Renaming& renaming) { return renaming.new_name == old_column->name.text; });
-        if (earlier != renamings.end()) {
-            earlier->new_name = pair.name.text;
+        const auto earlier = renaming_to.find(old_column->name.text);
+        if (earlier != renaming_to.end()) {
+            const std::size_t index = earlier->second;
+            renaming_to.erase(earlier);
+            renamings[index].new_name = pair.name.text;
+            renaming_to.emplace(pair.name.text, index);
         } else {
+            renaming_to.emplace(pair.name.text, renamings.size());
             renamings.push_back(Renaming{old_column->name.text, pair.name.text});
         }
     }
@@ -119,11 +124,9 @@ std::string rename_call(const Rename& rename) {
     return "rename(" + r_joined(pairs, ", ") + ")";
 }
 
-bool reads_column(const Value& value, const std::string& name) {
-    if (const auto* column = std::get_if<Column>(&value.node)) return column->name.text == name;
-    const std::vector<const Value*> parts = children(value);
-    return std::any_of(parts.begin(), parts.end(),
-                       [&](const Value* part) { return reads_column(*part, name); });
+void gather_columns_read(const Value& value, std::set<std::string_view>& read) {
+    if (const auto* column = std::get_if<Column>(&value.node)) read.insert(column->name.text);
+    for (const Value* part : children(value)) gather_columns_read(*part, read);
 }
 
 // `mutate` works its items out one after another, each seeing the columns the items before it
@@ -131,20 +134,45 @@ bool reads_column(const Value& value, const std::string& name) {
 // that another item fills is written before that item. (Two fillers that each read the other's
 // column cannot both come first; they keep the order they were written in.)
 std::string fill_missing_call(const FillMissing& fill_step) {
-    std::vector<const NamedValue*> remaining;
-    for (const NamedValue& item : fill_step.items) remaining.push_back(&item);
+    const std::vector<NamedValue>& items = fill_step.items;
+    std::unordered_map<std::string_view, std::vector<std::size_t>> items_filling;
+    for (std::size_t i = 0; i < items.size(); ++i) items_filling[items[i].name.text].push_back(i);
+    // For each item, the other items whose columns its filler reads; and for each item, how many
+    // items not yet written read its column, so must come before it.
+    std::vector<std::vector<std::size_t>> reads(items.size());
+    std::vector<std::size_t> waiting_readers(items.size(), 0);
+    for (std::size_t reader = 0; reader < items.size(); ++reader) {
+        std::set<std::string_view> read;
+        gather_columns_read(items[reader].value, read);
+        for (std::string_view name : read) {
+            const auto filled = items_filling.find(name);
+            if (filled == items_filling.end()) continue;
+            for (std::size_t item : filled->second) {
+                if (item == reader) continue;
+                reads[reader].push_back(item);
+                ++waiting_readers[item];
+            }
+        }
+    }
+    // Each time, the first item in the written order that no unwritten item reads, or else the
+    // first unwritten item.
+    std::set<std::size_t> remaining;
+    std::set<std::size_t> ready;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        remaining.insert(i);
+        if (waiting_readers[i] == 0) ready.insert(i);
+    }
     std::vector<std::string> arguments;
     while (!remaining.empty()) {
-        auto next = std::find_if(remaining.begin(), remaining.end(), [&](const NamedValue* item) {
-            return std::none_of(remaining.begin(), remaining.end(), [&](const NamedValue* other) {
-                return other != item && reads_column(other->value, item->name.text);
-            });
-        });
-        if (next == remaining.end()) next = remaining.begin();
-        const std::string column = r_name((*next)->name.text);
-        arguments.push_back(r_named((*next)->name.text) + "coalesce(" + column + ", " +
-                            write_r_value((*next)->value) + ")");
+        const std::size_t next = ready.empty() ? *remaining.begin() : *ready.begin();
         remaining.erase(next);
+        ready.erase(next);
+        for (std::size_t item : reads[next]) {
+            if (--waiting_readers[item] == 0 && remaining.count(item) > 0) ready.insert(item);
+        }
+        const std::string& name = items[next].name.text;
+        arguments.push_back(r_named(name) + "coalesce(" + r_name(name) + ", " +
+                            write_r_value(items[next].value) + ")");
     }
     return "mutate(" + r_joined(arguments, ", ") + ")";
 }

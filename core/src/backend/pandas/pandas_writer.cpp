@@ -1,6 +1,7 @@
 #include "backend/pandas/pandas_writer.hpp"
 
 #include <algorithm>
+#include <set>
 
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
@@ -63,8 +64,9 @@ bool named_aggregate(const Value& value) {
 // group columns are the groups' keys rather than their values, or else the first group column.
 std::string counted_column(const std::vector<std::string>& by,
                            const std::vector<TableColumn>& table) {
+    const std::set<std::string> groups(by.begin(), by.end());
     for (const TableColumn& column : table) {
-        if (std::find(by.begin(), by.end(), column.name) == by.end()) return column.name;
+        if (groups.count(column.name) == 0) return column.name;
     }
     return by.front();
 }

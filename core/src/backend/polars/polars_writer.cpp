@@ -1,6 +1,7 @@
 #include "backend/polars/polars_writer.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "backend/polars/polars_values.hpp"
 #include "backend/python_text.hpp"
@@ -83,16 +84,19 @@ Calls rename_calls(const Rename& rename) {
     // polars renames every pair at once; the sentence renames them one after another, so a name
     // is followed from the table's column through every pair that renames it again.
     std::vector<std::pair<std::string, std::string>> renamed;  // original name, name now
+    std::unordered_map<std::string, std::size_t> entry_named;  // each name now, to its entry
     for (const NamedValue& pair : rename.pairs) {
         const auto* old_column = std::get_if<Column>(&pair.value.node);
         if (old_column == nullptr) unreachable("the checker admits only a plain column");
         const std::string& old_name = old_column->name.text;
-        const auto earlier = std::find_if(renamed.begin(), renamed.end(), [&](const auto& entry) {
-            return entry.second == old_name;
-        });
-        if (earlier != renamed.end()) {
-            earlier->second = pair.name.text;
+        const auto earlier = entry_named.find(old_name);
+        if (earlier != entry_named.end()) {
+            const std::size_t index = earlier->second;
+            entry_named.erase(earlier);
+            renamed[index].second = pair.name.text;
+            entry_named.emplace(pair.name.text, index);
         } else {
+            entry_named.emplace(pair.name.text, renamed.size());
             renamed.emplace_back(old_name, pair.name.text);
         }
     }

@@ -2,6 +2,7 @@
 // Both read the checker's resolution of the step, so no name pattern is matched again here.
 
 #include <algorithm>
+#include <map>
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
@@ -83,20 +84,18 @@ std::string piece_of_name(const NamePattern& pattern, std::size_t index,
                std::to_string(index + 1) + "))";
     }
     // Otherwise each text is given by the names that hold it, as the checker took them apart.
+    // The texts in the order they first come, each with the names that hold it.
     std::vector<std::string> texts;
+    std::map<std::string, std::vector<std::string>> holders_of;
     for (const StackedName& name : stacked) {
-        if (std::find(texts.begin(), texts.end(), name.pieces[index]) == texts.end()) {
-            texts.push_back(name.pieces[index]);
-        }
+        std::vector<std::string>& holders = holders_of[name.pieces[index]];
+        if (holders.empty()) texts.push_back(name.pieces[index]);
+        holders.push_back(name.column);
     }
     std::string chain = "F";
     for (const std::string& text : texts) {
-        std::vector<std::string> holders;
-        for (const StackedName& name : stacked) {
-            if (name.pieces[index] == text) holders.push_back(name.column);
-        }
-        chain +=
-            ".when(" + whole + ".isin(" + python_names(holders) + "), " + py_string(text) + ")";
+        chain += ".when(" + whole + ".isin(" + python_names(holders_of[text]) + "), " +
+                 py_string(text) + ")";
     }
     return chain;
 }

@@ -2,6 +2,7 @@
 // and add_combinations, which joins the table to the grid of its own values.
 
 #include <algorithm>
+#include <set>
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_writer.hpp"
@@ -24,10 +25,9 @@ std::string right_side(const TableName& table, const std::vector<KeyPair>& keys)
 
 std::vector<std::string> left_names(const std::vector<KeyPair>& keys) {
     std::vector<std::string> names;
+    std::set<std::string> seen;
     for (const KeyPair& key : keys) {
-        if (std::find(names.begin(), names.end(), key.left.text) == names.end()) {
-            names.push_back(key.left.text);
-        }
+        if (seen.insert(key.left.text).second) names.push_back(key.left.text);
     }
     return names;
 }
@@ -42,8 +42,9 @@ std::string join_call(const std::string& right, const std::vector<std::string>& 
 std::vector<std::string> keys_first(const std::vector<std::string>& on,
                                     const std::vector<std::string>& wanted) {
     std::vector<std::string> columns = on;
+    const std::set<std::string> joined_on(on.begin(), on.end());
     for (const std::string& name : wanted) {
-        if (std::find(on.begin(), on.end(), name) == on.end()) columns.push_back(name);
+        if (joined_on.count(name) == 0) columns.push_back(name);
     }
     return columns;
 }

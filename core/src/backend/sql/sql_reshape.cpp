@@ -2,6 +2,8 @@
 // matching(...), join, add_rows, add_combinations, lengthen and widen.
 
 #include <algorithm>
+#include <set>
+#include <unordered_map>
 
 #include "backend/sql/sql_values.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -107,17 +109,18 @@ std::string add_combinations_body(const SqlStep& at, const AddCombinations& comb
             grid_sql += " JOIN " + part + " ON " + joined(same_group, " AND ");
         }
     }
+    std::unordered_map<std::string_view, std::size_t> crossed_at;  // the first place named
+    for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
+        crossed_at.emplace(combinations.columns.names[k].text, k);
+    }
+    const std::set<std::string_view> held(by.begin(), by.end());
     std::vector<std::string> new_rows;
     for (const TableColumn& column : at.table) {
         const std::string quoted = quote_name(at.dialect, column.name);
-        const auto crossed =
-            std::find_if(combinations.columns.names.begin(), combinations.columns.names.end(),
-                         [&](const ColumnName& name) { return name.text == column.name; });
-        if (crossed != combinations.columns.names.end()) {
-            new_rows.push_back(
-                grid(static_cast<std::size_t>(crossed - combinations.columns.names.begin())) + "." +
-                quoted);
-        } else if (std::find(by.begin(), by.end(), column.name) != by.end()) {
+        const auto crossed = crossed_at.find(column.name);
+        if (crossed != crossed_at.end()) {
+            new_rows.push_back(grid(crossed->second) + "." + quoted);
+        } else if (held.count(column.name) > 0) {
             new_rows.push_back(grid(0) + "." + quoted);
         } else {
             new_rows.push_back("NULL AS " + quoted);

@@ -1,8 +1,10 @@
 #include "backend/sql/sql_writer.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "backend/sql/sql_values.hpp"
+#include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/value_queries.hpp"
@@ -54,11 +56,10 @@ std::string add_body(const SqlStep& at, const Add& add) {
         return write_value(at.dialect, item.value, context) + " AS " +
                quote_name(at.dialect, item.name.text);
     };
-    const auto replaces = [&](const NamedValue& item) {
-        return std::any_of(at.table.begin(), at.table.end(), [&](const TableColumn& column) {
-            return column.name == item.name.text;
-        });
-    };
+    const ColumnIndex table(at.table);
+    const auto replaces = [&](const NamedValue& item) { return table.contains(item.name.text); };
+    std::unordered_map<std::string_view, const NamedValue*> item_named;
+    for (const NamedValue& item : add.items) item_named.emplace(item.name.text, &item);
     std::string list;
     const auto append = [&](const std::string& entry) {
         list += (list.empty() ? "" : ", ") + entry;
@@ -68,10 +69,9 @@ std::string add_body(const SqlStep& at, const Add& add) {
     } else {
         // A replaced column keeps its place: the list is written out in the table's order.
         for (const TableColumn& column : at.table) {
-            const auto item =
-                std::find_if(add.items.begin(), add.items.end(),
-                             [&](const NamedValue& each) { return each.name.text == column.name; });
-            append(item == add.items.end() ? quote_name(at.dialect, column.name) : item_sql(*item));
+            const auto item = item_named.find(column.name);
+            append(item == item_named.end() ? quote_name(at.dialect, column.name)
+                                            : item_sql(*item->second));
         }
     }
     for (const NamedValue& item : add.items) {
@@ -86,11 +86,8 @@ std::string add_body(const SqlStep& at, const Add& add) {
     // When the add gives a sort key new values, the rows keep the order of the values they had.
     const bool rewrites_key =
         at.sort != nullptr &&
-        std::any_of(at.sort->keys.begin(), at.sort->keys.end(), [&](const SortKey& key) {
-            return std::any_of(add.items.begin(), add.items.end(), [&](const NamedValue& item) {
-                return item.name.text == key.column.text;
-            });
-        });
+        std::any_of(at.sort->keys.begin(), at.sort->keys.end(),
+                    [&](const SortKey& key) { return item_named.count(key.column.text) > 0; });
     const std::string order =
         has_window && at.sort != nullptr
             ? " ORDER BY " + write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : "")
