@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Times the whole `brell` process on the benchmark workloads, for every backend and both
-drawings: wall time and peak memory (the median of several runs), beside a minimal C++ program
-built with the same flags. Then checks the targets the README states and exits 1 when one fails.
+drawings: wall time and peak memory (the median of several runs, each started by the small
+`run_measured` launcher), beside a minimal C++ program built with the same flags. Then checks the
+targets the README states and exits 1 when one fails.
 
     python3 bench/time_brell.py [--build build] [--runs 5] [--startup-runs 300]
 """
@@ -12,7 +13,6 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 JOBS = [["--as", name] for name in ("sql", "spark", "dplyr", "pandas", "polars", "pyspark",
                                     "brell")] + [["--draw", "text"], ["--draw", "svg"]]
@@ -24,27 +24,26 @@ LENGTH_PAIR = ("every_verb_10000", "every_verb_100000", 12.0)
 WIDTH_PAIR = ("wide_10_columns_1000", "wide_2000_columns_1000", 4.0)
 
 
-def run_once(command, stdin_path):
-    """Wall seconds, peak resident kilobytes and output bytes of one run."""
-    with open(stdin_path, "rb") as stdin, tempfile.TemporaryFile() as out, \
-            tempfile.TemporaryFile() as err:
-        start = time.perf_counter()
-        process = subprocess.Popen(command, stdin=stdin, stdout=out, stderr=err)
-        _, status, usage = os.wait4(process.pid, 0)
-        wall = time.perf_counter() - start
-        process.returncode = os.waitstatus_to_exitcode(status)
-        if process.returncode != 0:
-            err.seek(0)
-            sys.exit(f"{' '.join(command[:4])} ... exited {process.returncode}: "
-                     f"{err.read()[:500].decode(errors='replace')}")
-        out.seek(0, os.SEEK_END)
-        err.seek(0, os.SEEK_END)
-        return wall, usage.ru_maxrss, out.tell() + err.tell()
+def run_once(build, command, stdin_path, folder, keep_output=False):
+    """Wall seconds, peak resident KiB and output bytes of one run, measured by run_measured.
+    Timed runs write to /dev/null, so that the disk's speed is not measured with brell's; a run
+    that keeps its output counts its bytes (and is not timed)."""
+    out, err = os.path.join(folder, "out"), os.path.join(folder, "err")
+    sink = out if keep_output else os.devnull
+    measured = subprocess.run([os.path.join(build, "bench", "run_measured"), stdin_path, sink, err,
+                               *command], check=True, capture_output=True, text=True).stdout
+    wall, peak, status = measured.split()
+    if status != "0":
+        with open(err, "rb") as refused:
+            sys.exit(f"{' '.join(command[:4])} ... exited {status}: "
+                     f"{refused.read()[:500].decode(errors='replace')}")
+    written = os.path.getsize(out) if keep_output else 0
+    return float(wall), int(peak), written + os.path.getsize(err)
 
 
 def median_of(runs):
-    return (statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs),
-            runs[0][2])
+    """The median wall time and the median peak memory."""
+    return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
 
 
 def workload(build, name, part):
@@ -60,9 +59,10 @@ def main():
     parser.add_argument("--workloads", help="comma-separated names (default: all)")
     options = parser.parse_args()
 
-    brell = os.path.join(options.build, "brell")
-    minimal = os.path.join(options.build, "bench", "minimal_program")
-    listing = subprocess.run([os.path.join(options.build, "bench", "write_workload")],
+    build = os.path.abspath(options.build)
+    brell = os.path.join(build, "brell")
+    minimal = os.path.join(build, "bench", "minimal_program")
+    listing = subprocess.run([os.path.join(build, "bench", "write_workload")],
                              check=True, capture_output=True, text=True).stdout
     names = [line.split("\t")[0] for line in listing.splitlines()]
     if options.workloads:
@@ -70,35 +70,46 @@ def main():
 
     results = {}
     with tempfile.TemporaryDirectory() as folder:
+        commands = {}
         for name in names:
             sentence_path = os.path.join(folder, name)
             with open(sentence_path, "wb") as sentence:
-                sentence.write(workload(options.build, name, "sentence"))
+                sentence.write(workload(build, name, "sentence"))
             columns = []
-            for line in workload(options.build, name, "columns").decode().splitlines():
+            for line in workload(build, name, "columns").decode().splitlines():
                 columns += ["--columns", line]
-            for job in JOBS:
-                command = [brell, *columns, *job]
-                runs = [run_once(command, sentence_path) for _ in range(options.runs)]
-                results[(name, job[1])] = median_of(runs)
-                wall, memory, output = results[(name, job[1])]
+            commands[name] = (columns, sentence_path)
+        for job in JOBS:
+            # The workloads take turns, so that the two sides of every ratio see the same machine.
+            runs = {name: [] for name in names}
+            for _ in range(options.runs):
+                for name in names:
+                    columns, sentence_path = commands[name]
+                    runs[name].append(run_once(build, [brell, *columns, *job], sentence_path,
+                                               folder))
+            for name in names:
+                columns, sentence_path = commands[name]
+                output = run_once(build, [brell, *columns, *job], sentence_path, folder,
+                                  keep_output=True)[2]
+                wall, memory = median_of(runs[name])
+                results[(name, job[1])] = (wall, memory, output)
                 print(f"{name:24} {job[1]:8} {wall * 1000:10.2f} ms {memory / 1024:8.1f} MiB "
                       f"{output:>11} bytes out", flush=True)
 
         failures = []
         if "readme" in names:
             # Alternate the two programs so that both see the same machine.
-            readme_columns = workload(options.build, "readme", "columns").decode().split()
-            readme_sentence = workload(options.build, "readme", "sentence").decode()
+            readme_columns = workload(build, "readme", "columns").decode().split()
+            readme_sentence = workload(build, "readme", "sentence").decode()
             empty = os.path.join(folder, "empty")
             open(empty, "wb").close()
             brell_runs, minimal_runs = [], []
             for _ in range(options.startup_runs):
-                brell_runs.append(run_once([brell, "--columns", *readme_columns,
-                                            readme_sentence], empty))
-                minimal_runs.append(run_once([minimal, readme_sentence], empty))
-            brell_wall, brell_memory, _ = median_of(brell_runs)
-            minimal_wall, minimal_memory, _ = median_of(minimal_runs)
+                brell_runs.append(run_once(build, [brell, "--columns", *readme_columns,
+                                                   readme_sentence], empty, folder))
+                minimal_runs.append(run_once(build, [minimal, readme_sentence], empty, folder))
+            brell_wall, brell_memory = median_of(brell_runs)
+            minimal_wall, minimal_memory = median_of(minimal_runs)
             ratio = brell_wall / minimal_wall
             print(f"\nREADME example, whole process: brell {brell_wall * 1000:.3f} ms, "
                   f"{brell_memory / 1024:.1f} MiB; minimal program {minimal_wall * 1000:.3f} ms, "

@@ -210,7 +210,9 @@ class Diagram {
     }
     void reach(Units edge) { right_ = std::max(right_, edge); }
 
-    std::string document(Units height, Units rail_bottom) const {
+    // The whole document, made from the body in place: a drawing of many steps runs to hundreds
+    // of megabytes, and a second copy of it would double what the run holds at its peak.
+    std::string document(Units height, Units rail_bottom) && {
         const Units width = right_ + 26;
         std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) +
                           "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) +
@@ -220,7 +222,9 @@ class Diagram {
         svg += std::string(kStyleSheet) + "\n";
         if (rail_bottom > 47)
             svg += "<path class=\"rail\" d=\"M34 47V" + number(rail_bottom) + "\"/>\n";
-        return svg + body_ + "</svg>\n";
+        body_.insert(0, svg);
+        body_ += "</svg>\n";
+        return std::move(body_);
     }
 
   private:
@@ -305,7 +309,7 @@ std::string draw_svg(const Ladder& ladder) {
         rail_bottom = top + 21;
         y = top + 70;
     }
-    return diagram.document(y + 26, rail_bottom);
+    return std::move(diagram).document(y + 26, rail_bottom);
 }
 
 }  // namespace brell

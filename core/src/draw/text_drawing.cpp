@@ -82,7 +82,8 @@ class TextDrawing {
                 printed += span.text;
                 width += display_width(span.text);
             }
-            text += std::string(trim_trailing_white_space(printed)) + "\n";
+            text += trim_trailing_white_space(printed);
+            text += '\n';
         }
         return text;
     }
