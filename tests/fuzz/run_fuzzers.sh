@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 seconds="${1:-60}"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DBRELL_FUZZ=ON -DBRELL_SANITIZE=ON -DBRELL_TESTS=OFF
+    -DBRELL_FUZZ=ON -DBRELL_SANITIZE=ON -DBRELL_TESTS=OFF -DBRELL_BENCHMARKS=OFF
 cmake --build build-fuzz
 
 work=build-fuzz/work
