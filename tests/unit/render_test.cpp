@@ -60,5 +60,19 @@ TEST(Render, EmptySpansAndSpansPastTheEnd) {
               "illegal: m\n  |\n1 | ab\n  |  ^^^^");
 }
 
+TEST(Render, OneIndexOfLinesServesEveryNote) {
+    // Several notes drawn through one index of the lines: at the line feed that ends a line, at
+    // a line's first character, on an empty line and past the last line feed.
+    const std::string text = "t\nthen keep\n\nthen take 1\n";
+    const SentenceLines lines(text);
+    const auto at = [&](std::size_t start) {
+        return render(Diagnostic::assumption("n", Span{start, 1}), lines);
+    };
+    EXPECT_EQ(at(1), "assumption: n\n  |\n1 | t\n  |  ^");
+    EXPECT_EQ(at(2), "assumption: n\n  |\n2 | then keep\n  | ^");
+    EXPECT_EQ(at(12), "assumption: n\n  |\n3 | \n  | ^");
+    EXPECT_EQ(at(text.size()), "assumption: n\n  |\n5 | \n  | ^");
+}
+
 }  // namespace
 }  // namespace brell
