@@ -134,16 +134,13 @@ Outgoing check_join(Join& step, const StepContext& context) {
     } else {
         BRELL_CHECK(check_keys(step.keys, context.index, other, there));
     }
-    std::set<std::string> left_keys;
     std::set<std::string> right_keys;
-    for (const KeyPair& key : step.keys) {
-        left_keys.insert(key.left.text);
-        right_keys.insert(key.right.text);
-    }
+    for (const KeyPair& key : step.keys) right_keys.insert(key.right.text);
+    // The other table's key columns stay behind; every other column of it crosses over, and
+    // must not take the name of a column here, a key column here included.
     std::vector<std::string> clashes;
     for (const TableColumn& column : here) {
-        if (left_keys.count(column.name) == 0 && right_keys.count(column.name) == 0 &&
-            there.contains(column.name)) {
+        if (right_keys.count(column.name) == 0 && there.contains(column.name)) {
             clashes.push_back(column.name);
         }
     }

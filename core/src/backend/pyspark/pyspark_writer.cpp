@@ -149,7 +149,8 @@ std::string write_pyspark(const CheckedPipeline& checked,
     if (calls.empty()) return source;
     std::string program = "(" + source;
     for (const std::string& call : calls) program += "\n    ." + call;
-    return program + ")";
+    program += ")";
+    return program;
 }
 
 }  // namespace brell

@@ -233,7 +233,8 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                          sort_in_force(checked, i)};
         query += ",\n     step" + std::to_string(i + 1) + " AS (" + step_body(at) + ")";
     }
-    return query + "\nSELECT * FROM step" + std::to_string(checked.steps.size());
+    query += "\nSELECT * FROM step" + std::to_string(checked.steps.size());
+    return query;
 }
 
 }  // namespace brell
