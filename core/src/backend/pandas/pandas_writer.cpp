@@ -9,6 +9,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/renamed_names.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -162,14 +163,12 @@ std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
 }
 
 std::vector<std::string> rename_calls(const Rename& rename, const std::vector<TableColumn>& table) {
+    const std::unordered_map<std::string, std::string> leaves_as = renamed_names(rename);
     std::vector<std::string> pairs;
     for (const TableColumn& column : table) {
-        // Renames apply one after another, so a column's name is followed through every pair.
-        std::string name = column.name;
-        for (const NamedValue& pair : rename.pairs) {
-            if (std::get<Column>(pair.value.node).name.text == name) name = pair.name.text;
-        }
-        if (name != column.name) pairs.push_back(py_string(column.name) + ": " + py_string(name));
+        const auto renamed = leaves_as.find(column.name);
+        if (renamed == leaves_as.end() || renamed->second == column.name) continue;
+        pairs.push_back(py_string(column.name) + ": " + py_string(renamed->second));
     }
     return {"rename(columns={" + joined(pairs, ", ") + "})"};
 }

@@ -7,6 +7,8 @@
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/renamed_names.hpp"
+
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -148,15 +150,14 @@ std::string drop_duplicates_body(const SqlStep& at) {
 }
 
 std::string rename_body(const SqlStep& at, const Rename& rename) {
+    const std::unordered_map<std::string, std::string> leaves_as = renamed_names(rename);
     std::string list;
     for (const TableColumn& column : at.table) {
         std::string entry = quote_name(at.dialect, column.name);
-        // Renames apply one after another, so a column's name is followed through every pair.
-        std::string name = column.name;
-        for (const NamedValue& pair : rename.pairs) {
-            if (std::get<Column>(pair.value.node).name.text == name) name = pair.name.text;
+        const auto renamed = leaves_as.find(column.name);
+        if (renamed != leaves_as.end() && renamed->second != column.name) {
+            entry += " AS " + quote_name(at.dialect, renamed->second);
         }
-        if (name != column.name) entry += " AS " + quote_name(at.dialect, name);
         list += (list.empty() ? "" : ", ") + entry;
     }
     return "SELECT " + list + " FROM " + at.previous;
@@ -175,15 +176,17 @@ std::string drop_missing_body(const SqlStep& at, const DropMissing& drop) {
 }
 
 std::string fill_missing_body(const SqlStep& at, const FillMissing& fill_step) {
+    // The first item that fills each column.
+    std::unordered_map<std::string_view, const NamedValue*> filling;
+    for (const NamedValue& item : fill_step.items) filling.emplace(item.name.text, &item);
     std::string list;
     for (const TableColumn& column : at.table) {
         const std::string name = quote_name(at.dialect, column.name);
         std::string entry = name;
-        for (const NamedValue& item : fill_step.items) {
-            if (item.name.text != column.name) continue;
-            entry = "COALESCE(" + name + ", " + write_value(at.dialect, item.value, {}) + ") AS " +
-                    name;
-            break;
+        const auto item = filling.find(column.name);
+        if (item != filling.end()) {
+            entry = "COALESCE(" + name + ", " + write_value(at.dialect, item->second->value, {}) +
+                    ") AS " + name;
         }
         list += (list.empty() ? "" : ", ") + entry;
     }
