@@ -132,10 +132,44 @@ Workload long_value(std::size_t terms) {
             1};
 }
 
+Workload long_lists(std::size_t columns) {
+    const auto each = [&](const auto& item) {
+        std::string items;
+        for (std::size_t i = 0; i < columns; ++i) items += (i > 0 ? ", " : "") + item(i);
+        return items;
+    };
+    const auto bare = [](std::string_view prefix, std::size_t i) {
+        return std::string(prefix) + std::to_string(i);
+    };
+    const auto name = [&](std::string_view prefix, std::size_t i) {
+        return "[" + bare(prefix, i) + "]";
+    };
+    const std::string every_column = "[" + each([&](std::size_t i) { return bare("c", i); }) + "]";
+    const std::vector<std::string> steps = {
+        "pick [" + each([&](std::size_t i) { return bare("c", columns - 1 - i); }) + "]",
+        "rename " + each([&](std::size_t i) { return name("d", i) + " as " + name("c", i); }),
+        "rename " + each([&](std::size_t i) { return name("c", i) + " as " + name("d", i); }),
+        "add " + each([&](std::size_t i) { return name("c", i) + " as " + name("c", i) + " + 1"; }),
+        "fill_missing " + each([&](std::size_t i) {
+            return name("c", i) + " as " + name("c", (i + 1) % columns);
+        }),
+        "sort " + each([&](std::size_t i) { return name("c", i); }),
+        "drop_missing " + every_column,
+        "lengthen " + every_column,
+    };
+    Workload workload{"lists_" + std::to_string(columns) + "_names", "t", {}, steps.size()};
+    for (const std::string& step : steps) workload.sentence += "\nthen " + step;
+    workload.sentence += "\n";
+    std::string list;
+    for (std::size_t i = 0; i < columns; ++i) list += (i > 0 ? "," : "") + bare("c", i) + ":number";
+    workload.column_lists = {list};
+    return workload;
+}
+
 std::vector<Workload> all_workloads() {
     return {readme_example(),         realistic_ten_steps(), every_verb(1'000),
             every_verb(10'000),       every_verb(100'000),   wide_table(10, 1'000),
-            wide_table(2'000, 1'000), long_value(10'000)};
+            wide_table(2'000, 1'000), long_value(10'000),    long_lists(2'000)};
 }
 
 Workload find_workload(std::string_view name) {

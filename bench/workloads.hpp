@@ -34,6 +34,10 @@ Workload wide_table(std::size_t columns, std::size_t steps);
 // so that it nests well inside the grammar's depth limit.
 Workload long_value(std::size_t terms);
 
+// Steps that each name every column of a table of `columns` columns (pick, rename, add, fill,
+// sort, drop_missing, summarize, lengthen): a step's cost must grow with its own length alone.
+Workload long_lists(std::size_t columns);
+
 // Every workload the benchmarks and the timing script run, smallest first.
 std::vector<Workload> all_workloads();
 
