@@ -82,8 +82,8 @@ bool continues_word(char32_t c) {
 }
 
 // A byte that is not UTF-8 decodes as U+FFFD of one byte; a written U+FFFD takes three.
-bool is_bad_byte(const Character& c) {
-    return c.value == kReplacement && c.length == 1;
+bool is_bad_byte(char32_t value, std::size_t length) {
+    return value == kReplacement && length == 1;
 }
 
 // Reads the pipeline text into tokens in one pass over its characters. Every scan starts at
@@ -91,25 +91,35 @@ bool is_bad_byte(const Character& c) {
 // refusal that ends the whole scan.
 class Lexer {
   public:
-    explicit Lexer(std::string_view text) : text_(text), characters_(decode_utf8(text)) {}
+    explicit Lexer(std::string_view text) : text_(text) {
+        values_.reserve(text.size());
+        offsets_.reserve(text.size() + 1);
+        for (std::size_t offset = 0; offset < text.size();) {
+            const Character character = decode_character(text, offset);
+            values_.push_back(character.value);
+            offsets_.push_back(offset);
+            offset += character.length;
+        }
+        offsets_.push_back(text.size());
+    }
 
     Result<std::vector<Token>> run() {
-        while (at_ < characters_.size()) {
+        while (at_ < values_.size()) {
             if (Verdict refusal = scan_one()) return std::move(*refusal);
         }
         return std::move(tokens_);
     }
 
   private:
-    char32_t current() const { return characters_[at_].value; }
+    char32_t current() const { return values_[at_]; }
 
     // The character `ahead` places after the current one, or 0 past the end of the text.
     char32_t peek(std::size_t ahead) const {
-        return at_ + ahead < characters_.size() ? characters_[at_ + ahead].value : 0;
+        return at_ + ahead < values_.size() ? values_[at_ + ahead] : 0;
     }
 
     std::size_t offset_of(std::size_t index) const {
-        return index < characters_.size() ? characters_[index].offset : text_.size();
+        return index < values_.size() ? offsets_[index] : text_.size();
     }
 
     // The bytes of the characters [first, end).
@@ -128,10 +138,10 @@ class Lexer {
         std::string result;
         result.reserve(offset_of(end) - offset_of(first));
         for (std::size_t i = first; i < end; ++i) {
-            if (is_bad_byte(characters_[i])) {
+            if (is_bad_byte(values_[i], offsets_[i + 1] - offsets_[i])) {
                 result += kReplacementUtf8;
             } else {
-                result += text_.substr(characters_[i].offset, characters_[i].length);
+                result += text_.substr(offsets_[i], offsets_[i + 1] - offsets_[i]);
             }
         }
         return result;
@@ -221,12 +231,12 @@ class Lexer {
 
     // A comment runs to the end of its line; the line feed is then skipped as white space.
     void skip_comment() {
-        while (at_ < characters_.size() && current() != '\n') ++at_;
+        while (at_ < values_.size() && current() != '\n') ++at_;
     }
 
     Verdict scan_word() {
         std::size_t end = at_ + 1;
-        while (end < characters_.size() && continues_word(characters_[end].value)) ++end;
+        while (end < values_.size() && continues_word(values_[end])) ++end;
         const std::size_t first = at_;
         emit(TokenKind::Word, first, end).text = std::string(bytes_of(first, end));
         return std::nullopt;
@@ -238,8 +248,8 @@ class Lexer {
         const std::size_t first = at_;
         std::size_t end = at_;
         std::optional<std::size_t> dot;
-        while (end < characters_.size()) {
-            const char32_t c = characters_[end].value;
+        while (end < values_.size()) {
+            const char32_t c = values_[end];
             if (c == '.' && !dot) {
                 dot = end;
             } else if (!is_ascii_digit(c)) {
@@ -289,8 +299,8 @@ class Lexer {
     Verdict scan_text() {
         const std::size_t open = at_;
         std::size_t close = open + 1;
-        while (close < characters_.size() && characters_[close].value != '"') ++close;
-        if (close == characters_.size()) {
+        while (close < values_.size() && values_[close] != '"') ++close;
+        if (close == values_.size()) {
             return refuse(std::string(kUnclosedTextMessage), open, open + 1);
         }
         emit(TokenKind::Text, open, close + 1).text = std::string(bytes_of(open + 1, close));
@@ -305,14 +315,14 @@ class Lexer {
         bool any_empty = false;
         std::size_t name_start = open + 1;
         std::size_t i = open + 1;
-        for (; i < characters_.size(); ++i) {
-            const char32_t c = characters_[i].value;
+        for (; i < values_.size(); ++i) {
+            const char32_t c = values_[i];
             if (c == '[') return refuse(std::string(kInnerBracketMessage), i, i + 1);
             if (c == ',' || c == ']') {
                 std::size_t first = name_start;
                 std::size_t end = i;
-                while (first < end && is_space(characters_[first].value)) ++first;
-                while (end > first && is_space(characters_[end - 1].value)) --end;
+                while (first < end && is_space(values_[first])) ++first;
+                while (end > first && is_space(values_[end - 1])) --end;
                 if (first == end) any_empty = true;
                 names.push_back(
                     BracketName{std::string(bytes_of(first, end)), span_of(first, end)});
@@ -320,7 +330,7 @@ class Lexer {
                 if (c == ']') break;
             }
         }
-        if (i == characters_.size()) {
+        if (i == values_.size()) {
             return refuse(std::string(kUnclosedBracketMessage), open, open + 1);
         }
         if (any_empty) return refuse(std::string(kEmptyBracketMessage), open, i + 1);
@@ -333,14 +343,17 @@ class Lexer {
     Verdict refuse_single_quote() const {
         const std::size_t open = at_;
         std::size_t close = open + 1;
-        while (close < characters_.size() && characters_[close].value != '\'') ++close;
+        while (close < values_.size() && values_[close] != '\'') ++close;
         const std::string inside =
-            close < characters_.size() ? shown(open + 1, close) : std::string("\u2026");
+            close < values_.size() ? shown(open + 1, close) : std::string("\u2026");
         return refuse(join({kSingleQuoteMessage, inside, "\"`"}), open, open + 1);
     }
 
     std::string_view text_;
-    std::vector<Character> characters_;
+    // The characters, decoded once, and the byte offset each begins at; the offsets end with the
+    // text's size, so a character's bytes run up to the next offset.
+    std::vector<char32_t> values_;
+    std::vector<std::size_t> offsets_;
     std::size_t at_ = 0;
     std::vector<Token> tokens_;
 };
