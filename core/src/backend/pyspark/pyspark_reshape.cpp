@@ -12,13 +12,33 @@ namespace brell::pyspark {
 namespace {
 
 // The other table, with every right key that is named differently renamed to its left name, so
-// that both sides share the key names the join is on.
+// that both sides share the key names the join is on. `withColumnRenamed` renames one at a time,
+// and renames every column of the name: when a key takes the name another key is renamed from
+// (`[a] is [b], [b] is [a]`), the keys first take names of their own, `__key1`, `__key2`, ...
 std::string right_side(const TableName& table, const std::vector<KeyPair>& keys) {
-    std::string right = spark_table(table.text);
+    std::vector<const KeyPair*> renamed;
+    std::set<std::string_view> renamed_from;
     for (const KeyPair& key : keys) {
         if (key.left.text == key.right.text) continue;
-        right += ".withColumnRenamed(" + py_string(key.right.text) + ", " +
-                 py_string(key.left.text) + ")";
+        renamed.push_back(&key);
+        renamed_from.insert(key.right.text);
+    }
+    const bool chained = std::any_of(renamed.begin(), renamed.end(), [&](const KeyPair* key) {
+        return renamed_from.count(key->left.text) > 0;
+    });
+    const auto rename = [](std::string_view from, std::string_view to) {
+        return ".withColumnRenamed(" + py_string(from) + ", " + py_string(to) + ")";
+    };
+    std::string right = spark_table(table.text);
+    if (!chained) {
+        for (const KeyPair* key : renamed) right += rename(key->right.text, key->left.text);
+        return right;
+    }
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        right += rename(renamed[i]->right.text, "__key" + std::to_string(i + 1));
+    }
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        right += rename("__key" + std::to_string(i + 1), renamed[i]->left.text);
     }
     return right;
 }
