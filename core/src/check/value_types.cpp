@@ -25,20 +25,6 @@ std::string phrase(ColumnType type) {
     return std::string(type_phrase(type));
 }
 
-std::string arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
-}
-
 std::string text_test_word(TextTestOperator op) {
     switch (op) {
         case TextTestOperator::Starts:
@@ -162,7 +148,7 @@ Result<ColumnType> ValueTypes::arithmetic(const Arithmetic& node) const {
     BRELL_TRY(ColumnType left, type(*node.left));
     BRELL_TRY(ColumnType right, type(*node.right));
     const auto refuse = [&](const Value& side, ColumnType side_type) {
-        return Diagnostic::illegal("`" + arithmetic_symbol(node.op) +
+        return Diagnostic::illegal("`" + std::string(arithmetic_symbol(node.op)) +
                                        "` works on numbers, and this is " + phrase(side_type) +
                                        ". Convert it first, or compare it instead: `is`, `>`, `<`",
                                    side.span);

@@ -1,8 +1,23 @@
 #include "parse/syntax_tree.hpp"
 
+#include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 
 namespace brell {
+
+std::string_view arithmetic_symbol(ArithmeticOperator op) {
+    switch (op) {
+        case ArithmeticOperator::Plus:
+            return "+";
+        case ArithmeticOperator::Minus:
+            return "-";
+        case ArithmeticOperator::Times:
+            return "*";
+        case ArithmeticOperator::DividedBy:
+            return "/";
+    }
+    unreachable("every arithmetic operator has a symbol");
+}
 
 std::vector<const Value*> children(const Value& value) {
     std::vector<const Value*> found;

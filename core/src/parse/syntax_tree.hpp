@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -156,6 +157,9 @@ struct Value {
 };
 
 // The direct children of a value, in written order.
+// `+`, `-`, `*` or `/`: how the sentence writes the operator, and every target language too.
+std::string_view arithmetic_symbol(ArithmeticOperator op);
+
 std::vector<const Value*> children(const Value& value);
 std::vector<Value*> children(Value& value);
 

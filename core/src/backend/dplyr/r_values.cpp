@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "backend/compare_symbol.hpp"
 #include "backend/dplyr/r_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
@@ -73,38 +74,6 @@ constexpr std::array<RollingSpelling, 6> kRollingSpellings = {{
     {"largest", "base::max"},
     {"smallest", "base::min"},
 }};
-
-std::string_view arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
-}
-
-std::string_view compare_symbol(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "==";
-        case CompareOperator::IsNot:
-            return "!=";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    return "==";
-}
 
 const RSpelling& spelling_of(const std::string& function) {
     for (const RSpelling& spelling : kSpellings) {
@@ -195,8 +164,9 @@ std::string write_r_value(const Value& value) {
                        ")";
             },
             [](const Compare& node) {
-                return "(" + left_operand(*node.left) + " " + std::string(compare_symbol(node.op)) +
-                       " " + write_r_value(*node.right) + ")";
+                return "(" + left_operand(*node.left) + " " +
+                       std::string(r_python_compare_symbol(node.op)) + " " +
+                       write_r_value(*node.right) + ")";
             },
             [](const Logic& node) {
                 return "(" + write_r_value(*node.left) +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "backend/compare_symbol.hpp"
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -10,38 +11,6 @@
 
 namespace brell::pandas {
 namespace {
-
-std::string_view arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    unreachable("every arithmetic operator has a symbol");
-}
-
-std::string_view compare_symbol(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "==";
-        case CompareOperator::IsNot:
-            return "!=";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    unreachable("every comparison has a symbol");
-}
 
 Spelled binary(const Spelled& left, std::string_view symbol, const Spelled& right) {
     return {"(" + left.text + " " + std::string(symbol) + " " + right.text + ")",
@@ -159,7 +128,7 @@ Spelled PandasValues::write(const Value& value) const {
 Spelled PandasValues::compare(const Compare& node) const {
     const Spelled left = write(*node.left);
     const Spelled right = write(*node.right);
-    const Spelled test = binary(left, compare_symbol(node.op), right);
+    const Spelled test = binary(left, r_python_compare_symbol(node.op), right);
     if (node.op != CompareOperator::IsNot) return test;
     return {present_too(test.text, {left, right}), test.shape};
 }

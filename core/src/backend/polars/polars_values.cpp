@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "backend/compare_symbol.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
@@ -66,38 +67,6 @@ constexpr std::array<Spelling, 6> kRollingSpellings = {{
     {"largest", "rolling_max"},
     {"standard_deviation", "rolling_std"},
 }};
-
-std::string_view compare_symbol(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "==";
-        case CompareOperator::IsNot:
-            return "!=";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    return "==";
-}
-
-std::string_view arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
-}
 
 std::string_view text_test_method(TextTestOperator op) {
     switch (op) {
@@ -176,7 +145,7 @@ PolarsValue ValueWriter::write(const Value& value) const {
                 return binary(*node.left, arithmetic_symbol(node.op), *node.right);
             },
             [&](const Compare& node) {
-                return binary(*node.left, compare_symbol(node.op), *node.right);
+                return binary(*node.left, r_python_compare_symbol(node.op), *node.right);
             },
             [&](const Logic& node) {
                 return binary(*node.left, node.op == LogicOperator::And ? "&" : "|", *node.right);

@@ -1,5 +1,6 @@
 #include "backend/pyspark/pyspark_values.hpp"
 
+#include "backend/compare_symbol.hpp"
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -8,38 +9,6 @@
 
 namespace brell::pyspark {
 namespace {
-
-std::string_view arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
-}
-
-std::string_view compare_symbol(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "==";
-        case CompareOperator::IsNot:
-            return "!=";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    return "==";
-}
 
 std::string_view text_test_method(TextTestOperator op) {
     switch (op) {
@@ -125,7 +94,7 @@ std::string ValueWriter::value(const Value& value) const {
                 return binary(*node.left, arithmetic_symbol(node.op), *node.right);
             },
             [&](const Compare& node) {
-                return binary(*node.left, compare_symbol(node.op), *node.right);
+                return binary(*node.left, r_python_compare_symbol(node.op), *node.right);
             },
             [&](const Logic& node) {
                 return binary(*node.left, node.op == LogicOperator::And ? "&" : "|", *node.right);

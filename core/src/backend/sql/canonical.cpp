@@ -17,17 +17,7 @@ std::string joined(const std::vector<Item>& items, Write write) {
 }
 
 std::string operator_word(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
+    return std::string(arithmetic_symbol(op));
 }
 
 std::string operator_word(CompareOperator op) {

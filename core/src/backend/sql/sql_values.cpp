@@ -95,20 +95,6 @@ std::string_view compare_symbol(CompareOperator op) {
     return "=";
 }
 
-std::string_view arithmetic_symbol(ArithmeticOperator op) {
-    switch (op) {
-        case ArithmeticOperator::Plus:
-            return "+";
-        case ArithmeticOperator::Minus:
-            return "-";
-        case ArithmeticOperator::Times:
-            return "*";
-        case ArithmeticOperator::DividedBy:
-            return "/";
-    }
-    return "+";
-}
-
 class ValueWriter {
   public:
     ValueWriter(const SqlDialect& dialect, const ValueContext& context)
