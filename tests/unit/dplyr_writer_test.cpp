@@ -6,6 +6,7 @@
 #include "check/checker.hpp"
 #include "parse/parse.hpp"
 #include "parse/vocabulary.hpp"
+#include "written_program.hpp"
 
 namespace brell {
 namespace {
@@ -14,37 +15,14 @@ const std::vector<TableColumn> kColumns = {
     {"a", ColumnType::Number}, {"b", ColumnType::Text},           {"id", ColumnType::Number},
     {"q", ColumnType::Text},   {"q1_x_2023", ColumnType::Number}, {"q2_2024", ColumnType::Number}};
 
-Result<CheckedPipeline> check_text(const std::string& text) {
-    auto pipeline = parse(text);
-    EXPECT_TRUE(pipeline.ok()) << text;
-    if (!pipeline.ok()) return pipeline.error();
-    const std::string source = pipeline->source.text;
-    return check(std::move(*pipeline), described_tables({}, kColumns, source));
-}
-
-// The program dplyr's backend writes for a sentence the checker and the backend accept.
+// The program the dplyr backend writes for a sentence the checker and the backend accept.
 std::string dplyr_program(const std::string& text) {
-    auto checked = check_text(text);
-    if (!checked.ok()) {
-        ADD_FAILURE() << text << ": " << checked.error().message;
-        return "";
-    }
-    const auto backend = make_dplyr_backend();
-    if (const Verdict refusal = backend->check(*checked)) {
-        ADD_FAILURE() << text << ": " << refusal->message;
-        return "";
-    }
-    return backend->write(*checked, checked->columns_before);
+    return written_program(*make_dplyr_backend(), text, kColumns);
 }
 
 // The backend's refusal of a sentence the checker accepts, or nothing.
 Verdict dplyr_refusal(const std::string& text) {
-    auto checked = check_text(text);
-    if (!checked.ok()) {
-        ADD_FAILURE() << text << ": " << checked.error().message;
-        return std::nullopt;
-    }
-    return make_dplyr_backend()->check(*checked);
+    return backend_refusal(*make_dplyr_backend(), text, kColumns);
 }
 
 TEST(DplyrWriter, WritesOnePipeChainWithoutATrailingLineBreak) {

@@ -7,6 +7,7 @@
 #include "check/checker.hpp"
 #include "parse/parse.hpp"
 #include "parse/vocabulary.hpp"
+#include "written_program.hpp"
 
 namespace brell {
 namespace {
@@ -17,37 +18,14 @@ const std::vector<TableColumn> kColumns = {{"s", ColumnType::Text},
                                            {"d", ColumnType::Date},
                                            {"ts", ColumnType::Timestamp}};
 
-Result<CheckedPipeline> check_text(const std::string& text) {
-    auto pipeline = parse(text);
-    EXPECT_TRUE(pipeline.ok()) << text;
-    if (!pipeline.ok()) return pipeline.error();
-    const std::string source = pipeline->source.text;
-    return check(std::move(*pipeline), described_tables({}, kColumns, source));
-}
-
-// The program polars writes for a sentence the checker and the backend accept.
+// The program the polars backend writes for a sentence the checker and the backend accept.
 std::string polars_program(const std::string& text) {
-    auto checked = check_text(text);
-    if (!checked.ok()) {
-        ADD_FAILURE() << text << ": " << checked.error().message;
-        return "";
-    }
-    const auto backend = make_polars_backend();
-    if (const Verdict refusal = backend->check(*checked)) {
-        ADD_FAILURE() << text << ": " << refusal->message;
-        return "";
-    }
-    return backend->write(*checked, checked->columns_before);
+    return written_program(*make_polars_backend(), text, kColumns);
 }
 
 // The backend's refusal of a sentence the checker accepts, or nothing.
 Verdict polars_refusal(const std::string& text) {
-    auto checked = check_text(text);
-    if (!checked.ok()) {
-        ADD_FAILURE() << text << ": " << checked.error().message;
-        return std::nullopt;
-    }
-    return make_polars_backend()->check(*checked);
+    return backend_refusal(*make_polars_backend(), text, kColumns);
 }
 
 // Every function of the vocabulary, called once, and the polars method it must come out as.
@@ -189,7 +167,7 @@ TEST(PolarsCheck, LetsThroughOnlyCellsReadFromOneColumn) {
 // called on or stand alone; anything else is a polars expression.
 TEST(PolarsValues, LiteralsStayLiteralsUntilPolarsIsNeeded) {
     const auto value_of = [](const std::string& text) {
-        auto checked = check_text("t then sort [d] then add [out] as " + text);
+        auto checked = check_text("t then sort [d] then add [out] as " + text, kColumns);
         EXPECT_TRUE(checked.ok()) << text;
         if (!checked.ok()) return polars::PolarsValue{};
         return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value);
