@@ -1,26 +1,29 @@
 #include "plan/renamed_names.hpp"
 
+#include <unordered_map>
+
 #include "diagnostic/unreachable.hpp"
 
 namespace brell {
 
-std::unordered_map<std::string, std::string> renamed_names(const Rename& rename) {
-    // Each name a renamed column holds now, with the name it arrived with.
-    std::unordered_map<std::string, std::string> arrived_as;
+std::vector<Renaming> renamed_names(const Rename& rename) {
+    std::vector<Renaming> renamings;
+    std::unordered_map<std::string, std::size_t> renaming_named;  // each name now, its renaming
     for (const NamedValue& pair : rename.pairs) {
         const auto* old_column = std::get_if<Column>(&pair.value.node);
         if (old_column == nullptr) unreachable("`rename` reaches the writers naming columns");
-        std::string arrival = old_column->name.text;
-        const auto earlier = arrived_as.find(arrival);
-        if (earlier != arrived_as.end()) {
-            arrival = std::move(earlier->second);
-            arrived_as.erase(earlier);
+        const auto earlier = renaming_named.find(old_column->name.text);
+        if (earlier != renaming_named.end()) {
+            const std::size_t index = earlier->second;
+            renaming_named.erase(earlier);
+            renamings[index].leaves_as = pair.name.text;
+            renaming_named.emplace(pair.name.text, index);
+        } else {
+            renaming_named.emplace(pair.name.text, renamings.size());
+            renamings.push_back(Renaming{old_column->name.text, pair.name.text});
         }
-        arrived_as.insert_or_assign(pair.name.text, std::move(arrival));
     }
-    std::unordered_map<std::string, std::string> leaves_as;
-    for (auto& [now, arrival] : arrived_as) leaves_as.emplace(std::move(arrival), now);
-    return leaves_as;
+    return renamings;
 }
 
 }  // namespace brell

@@ -1,15 +1,21 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "parse/syntax_tree.hpp"
 
 namespace brell {
 
-// What a `rename` step does to each column it touches, its pairs applied one after another:
-// from the column's name as the step receives it to the name it leaves with. A column renamed
-// back to its own name is listed too, to itself.
-std::unordered_map<std::string, std::string> renamed_names(const Rename& rename);
+// One column a `rename` step touches: the name it arrives with and the name it leaves with.
+struct Renaming {
+    std::string arrived_as;
+    std::string leaves_as;
+};
+
+// What a `rename` step does, its pairs applied one after another, folded into one renaming per
+// column, in the order the columns are first renamed. A column renamed back to its own name is
+// listed too, to itself.
+std::vector<Renaming> renamed_names(const Rename& rename);
 
 }  // namespace brell

@@ -11,6 +11,7 @@
 #include "backend/dplyr/r_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/renamed_names.hpp"
 
 namespace brell {
 namespace {
@@ -96,30 +97,10 @@ std::string take_call(const Take& take, const Sort* sort) {
 // Renames apply one after another, while `rename` renames all at once; a pair that renames a
 // column an earlier pair made is folded into that pair, so each column is renamed once.
 std::string rename_call(const Rename& rename) {
-    struct Renaming {
-        std::string old_name;
-        std::string new_name;
-    };
-    std::vector<Renaming> renamings;
-    std::unordered_map<std::string, std::size_t> renaming_to;  // each name now, to its renaming
-    for (const NamedValue& pair : rename.pairs) {
-        const auto* old_column = std::get_if<Column>(&pair.value.node);
-        if (old_column == nullptr) unreachable("`rename` reaches the writers naming columns");
-        const auto earlier = renaming_to.find(old_column->name.text);
-        if (earlier != renaming_to.end()) {
-            const std::size_t index = earlier->second;
-            renaming_to.erase(earlier);
-            renamings[index].new_name = pair.name.text;
-            renaming_to.emplace(pair.name.text, index);
-        } else {
-            renaming_to.emplace(pair.name.text, renamings.size());
-            renamings.push_back(Renaming{old_column->name.text, pair.name.text});
-        }
-    }
     std::vector<std::string> pairs;
-    for (const Renaming& renaming : renamings) {
-        if (renaming.new_name == renaming.old_name) continue;
-        pairs.push_back(r_named(renaming.new_name) + r_name(renaming.old_name));
+    for (const Renaming& renaming : renamed_names(rename)) {
+        if (renaming.leaves_as == renaming.arrived_as) continue;
+        pairs.push_back(r_named(renaming.leaves_as) + r_name(renaming.arrived_as));
     }
     return "rename(" + r_joined(pairs, ", ") + ")";
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
@@ -163,7 +164,10 @@ std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
 }
 
 std::vector<std::string> rename_calls(const Rename& rename, const std::vector<TableColumn>& table) {
-    const std::unordered_map<std::string, std::string> leaves_as = renamed_names(rename);
+    std::unordered_map<std::string, std::string> leaves_as;
+    for (Renaming& renaming : renamed_names(rename)) {
+        leaves_as.emplace(std::move(renaming.arrived_as), std::move(renaming.leaves_as));
+    }
     std::vector<std::string> pairs;
     for (const TableColumn& column : table) {
         const auto renamed = leaves_as.find(column.name);

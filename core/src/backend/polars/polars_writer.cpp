@@ -1,12 +1,12 @@
 #include "backend/polars/polars_writer.hpp"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "backend/polars/polars_values.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/renamed_names.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell::polars {
@@ -81,28 +81,12 @@ Calls take_calls(const PolarsStep& at, const Take& take) {
 }
 
 Calls rename_calls(const Rename& rename) {
-    // polars renames every pair at once; the sentence renames them one after another, so a name
-    // is followed from the table's column through every pair that renames it again.
-    std::vector<std::pair<std::string, std::string>> renamed;  // original name, name now
-    std::unordered_map<std::string, std::size_t> entry_named;  // each name now, to its entry
-    for (const NamedValue& pair : rename.pairs) {
-        const auto* old_column = std::get_if<Column>(&pair.value.node);
-        if (old_column == nullptr) unreachable("the checker admits only a plain column");
-        const std::string& old_name = old_column->name.text;
-        const auto earlier = entry_named.find(old_name);
-        if (earlier != entry_named.end()) {
-            const std::size_t index = earlier->second;
-            entry_named.erase(earlier);
-            renamed[index].second = pair.name.text;
-            entry_named.emplace(pair.name.text, index);
-        } else {
-            entry_named.emplace(pair.name.text, renamed.size());
-            renamed.emplace_back(old_name, pair.name.text);
-        }
-    }
+    // polars renames every pair at once; the sentence renames them one after another, so each
+    // column is renamed once, from the name it arrives with to the name it leaves with.
     std::vector<std::string> entries;
-    for (const auto& [original, now] : renamed) {
-        if (original != now) entries.push_back(py_string(original) + ": " + py_string(now));
+    for (const Renaming& renaming : renamed_names(rename)) {
+        if (renaming.leaves_as == renaming.arrived_as) continue;
+        entries.push_back(py_string(renaming.arrived_as) + ": " + py_string(renaming.leaves_as));
     }
     return {"rename({" + joined(entries, ", ") + "})"};
 }

@@ -150,7 +150,10 @@ std::string drop_duplicates_body(const SqlStep& at) {
 }
 
 std::string rename_body(const SqlStep& at, const Rename& rename) {
-    const std::unordered_map<std::string, std::string> leaves_as = renamed_names(rename);
+    std::unordered_map<std::string, std::string> leaves_as;
+    for (Renaming& renaming : renamed_names(rename)) {
+        leaves_as.emplace(std::move(renaming.arrived_as), std::move(renaming.leaves_as));
+    }
     std::string list;
     for (const TableColumn& column : at.table) {
         std::string entry = quote_name(at.dialect, column.name);
