@@ -94,4 +94,17 @@ std::optional<ColumnName> made_here(const Value& value, const std::set<std::stri
     return ColumnName{read_name(*found)->text, is_column ? found->span : read_name(*found)->span};
 }
 
+std::optional<KeptMembership> kept_membership(const Value& condition) {
+    const Value* asked = &condition;
+    bool negated = false;
+    if (const auto* inverted = std::get_if<Not>(&asked->node)) {
+        asked = &*inverted->operand;
+        negated = true;
+    }
+    if (const auto* matching = std::get_if<Matching>(&asked->node)) {
+        return KeptMembership{matching, negated};
+    }
+    return std::nullopt;
+}
+
 }  // namespace brell

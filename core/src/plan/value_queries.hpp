@@ -24,6 +24,15 @@ struct OrderReader {
 };
 std::optional<OrderReader> first_order_reader(const Value& value);
 
+// A keep condition that asks for rows matching another table: `matching(...)` alone or under
+// one `not`.
+struct KeptMembership {
+    const Matching* matching = nullptr;
+    bool negated = false;
+};
+// The membership the condition asks for, or none when it asks anything else.
+std::optional<KeptMembership> kept_membership(const Value& condition);
+
 // The first column the value reads that is one of `made_earlier` (names made by earlier items
 // of the same step), in reading order, with the span of the reference.
 std::optional<ColumnName> made_here(const Value& value, const std::set<std::string>& made_earlier);

@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/value_queries.hpp"
 
 namespace brell {
 namespace {
@@ -26,17 +27,10 @@ std::string key_pairs(const std::vector<KeyPair>& keys) {
 }
 
 std::string keep_call(const Keep& keep) {
-    const Value* condition = &keep.condition;
-    std::string join = "semi_join";
-    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
-        if (std::holds_alternative<Matching>(inverted->operand->node)) {
-            condition = &*inverted->operand;
-            join = "anti_join";
-        }
-    }
-    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
-        return join + "(" + r_name(matching->table.text) + ", by = " + key_pairs(matching->keys) +
-               ")";
+    if (const auto membership = kept_membership(keep.condition)) {
+        const Matching& matching = *membership->matching;
+        return std::string(membership->negated ? "anti_join" : "semi_join") + "(" +
+               r_name(matching.table.text) + ", by = " + key_pairs(matching.keys) + ")";
     }
     return "filter(" + write_r_value(keep.condition) + ")";
 }

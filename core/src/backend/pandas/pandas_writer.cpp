@@ -11,6 +11,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/value_queries.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -20,16 +21,8 @@ std::string groupby_call(const std::vector<std::string>& by, bool as_index) {
 }
 
 std::vector<std::string> keep_calls(const Keep& keep) {
-    const Value* condition = &keep.condition;
-    bool negated = false;
-    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
-        if (std::holds_alternative<Matching>(inverted->operand->node)) {
-            condition = &*inverted->operand;
-            negated = true;
-        }
-    }
-    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
-        return matching_calls(*matching, negated);
+    if (const auto membership = kept_membership(keep.condition)) {
+        return matching_calls(*membership->matching, membership->negated);
     }
     const Spelled test = PandasValues().write(keep.condition);
     const std::string rows = test.shape == Shape::Constant ? series_of(test) : test.text;

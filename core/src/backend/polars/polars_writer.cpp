@@ -24,16 +24,8 @@ std::vector<std::string> aliased(const std::vector<NamedValue>& items,
 }
 
 Calls keep_calls(const Keep& keep) {
-    const Value* condition = &keep.condition;
-    bool negated = false;
-    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
-        if (std::holds_alternative<Matching>(inverted->operand->node)) {
-            condition = &*inverted->operand;
-            negated = true;
-        }
-    }
-    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
-        return matching_calls(*matching, negated);
+    if (const auto membership = kept_membership(keep.condition)) {
+        return matching_calls(*membership->matching, membership->negated);
     }
     return {"filter(" + polars_expression(keep.condition) + ")"};
 }

@@ -5,6 +5,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/value_queries.hpp"
 
 namespace brell {
 namespace pyspark {
@@ -14,16 +15,8 @@ namespace {
 constexpr std::string_view kPlace = "__place";
 
 Calls keep_calls(const StepAt& at, const Keep& keep) {
-    const Value* condition = &keep.condition;
-    bool negated = false;
-    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
-        if (std::holds_alternative<Matching>(inverted->operand->node)) {
-            condition = &*inverted->operand;
-            negated = true;
-        }
-    }
-    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
-        return matching_calls(at, *matching, negated);
+    if (const auto membership = kept_membership(keep.condition)) {
+        return matching_calls(at, *membership->matching, membership->negated);
     }
     return {"filter(" + write_column(keep.condition, {}) + ")"};
 }

@@ -29,16 +29,8 @@ Sort reversed(const Sort& sort) {
 }
 
 std::string keep_body(const SqlStep& at, const Keep& keep) {
-    const Value* condition = &keep.condition;
-    bool negated = false;
-    if (const auto* inverted = std::get_if<Not>(&condition->node)) {
-        if (std::holds_alternative<Matching>(inverted->operand->node)) {
-            condition = &*inverted->operand;
-            negated = true;
-        }
-    }
-    if (const auto* matching = std::get_if<Matching>(&condition->node)) {
-        return matching_body(at, *matching, negated);
+    if (const auto membership = kept_membership(keep.condition)) {
+        return matching_body(at, *membership->matching, membership->negated);
     }
     return "SELECT * FROM " + at.previous + " WHERE " + write_value(at.dialect, keep.condition, {});
 }
