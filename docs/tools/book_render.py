@@ -3,8 +3,8 @@
 `<!-- brell ARGS -->` (no kind): the command `brell ARGS` and what it prints; it must succeed.
     The checker's notes, when it makes any, are shown after the program.
 `<!-- brell:refusal ARGS -->`: the command and the refusal it prints; it must be refused.
-`<!-- brell:targets ARGS -->`: the command, then the program every target writes for it (SQL shown,
-    the others folded).
+`<!-- brell:targets ARGS -->`: the command, the program every target writes for it (SQL shown, the
+    others folded), and the rows it gives on DuckDB.
 `<!-- brell:rows ARGS -->`: the rows the sentence gives, from DuckDB running `brell --as sql ARGS`
     on the tables in docs/data.
 `<!-- brell:tour ARGS -->`: the command, the rows it gives and its text drawing.
@@ -157,11 +157,12 @@ class Renderer:
             notes = notes or err
             block = fence(out, LANGUAGE[backend])
             if backend == "sql":
-                body.append(f"{title}:\n\n{block}")
+                body.append(f"{title}, the default (`--as sql`):\n\n{block}")
             else:
-                body.append(f"<details><summary>{title}</summary>\n\n{block}\n</details>\n")
+                body.append(f"<details><summary>{title} (<code>--as {backend}</code>)</summary>\n\n{block}\n</details>\n")
         if notes:
             body.append("The checker's note, on standard error:\n\n" + fence(notes, "text"))
+        body.append("The rows it gives, on DuckDB:\n\n" + self.rows(arguments, where))
         return "\n".join(body)
 
     def rows(self, arguments, where):
