@@ -243,13 +243,13 @@ class Renderer:
     def render_index(self, text, page, where):
         if text not in ("verbs", "functions"):
             raise BookError(f"book: {where}: an index is of `verbs` or `functions`")
-        lines = ["| word | kind | page |", "|---|---|---|"] if text == "functions" else ["| verb | page |", "|---|---|"]
+        lines = ["| function | kind | page |", "|---|---|---|"] if text == "functions" else ["| verb | page |", "|---|---|"]
         for kind, word in self.vocabulary:
             if (kind == "verb") != (text == "verbs") or kind == "word":
                 continue
             target = self.pages_of[word]
             link = os.path.relpath(target, page.parent)
-            title = target.stem.replace("_", " ")
+            title = self.title(target)
             if text == "functions":
                 lines.append(f"| `{word}` | {kind} | [{title}]({link}) |")
             else:
@@ -260,7 +260,14 @@ class Renderer:
         """The first sentence of the page's first paragraph, as the index's description."""
         for paragraph in page.read_text(encoding="utf-8").split("\n\n"):
             paragraph = paragraph.strip()
-            if paragraph and not paragraph.startswith(("#", "<!--", "|", "`", "[")):
+            if paragraph and not paragraph.startswith(("#", "<!--", "|", "```", "[", "Examples use")):
                 sentence = paragraph.replace("\n", " ").split(". ")[0].rstrip(".")
                 return sentence + "."
         return ""
+
+    def title(self, page):
+        """The page's first heading."""
+        for line in page.read_text(encoding="utf-8").splitlines():
+            if line.startswith("# "):
+                return line[2:].strip()
+        return page.stem
