@@ -3,6 +3,7 @@
 `<!-- brell ARGS -->` (no kind): the command `brell ARGS` and what it prints; it must succeed.
     The checker's notes, when it makes any, are shown after the program.
 `<!-- brell:refusal ARGS -->`: the command and the refusal it prints; it must be refused.
+`<!-- brell:usage ARGS -->`: the command and the usage error it prints, without the help text after it.
 `<!-- brell:targets ARGS -->`: the command, the program every target writes for it (SQL shown, the
     others folded), and the rows it gives on DuckDB.
 `<!-- brell:rows ARGS -->`: the rows the sentence gives, from DuckDB running `brell --as sql ARGS`
@@ -147,6 +148,13 @@ class Renderer:
         if status != 2:
             raise BookError(f"book: {where}: `brell {shlex.join(arguments)}` was meant to be refused and exited {status}")
         return self.command(text) + "\n" + fence(err, "text")
+
+    def render_usage(self, text, page, where):
+        arguments = self.arguments(text, where)
+        status, out, err = self.run(arguments)
+        if status != 1:
+            raise BookError(f"book: {where}: `brell {shlex.join(arguments)}` was meant to be a usage error and exited {status}")
+        return self.command(text) + "\n" + fence(err.split("\n\n")[0] + "\n\n(and the help text)", "text")
 
     def render_targets(self, text, page, where):
         arguments = self.arguments(text, where)
