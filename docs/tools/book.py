@@ -75,8 +75,10 @@ SKIP_STATUS = 77
 
 
 def run_under(python):
-    """Runs this script again under the engines' Python, once, when it is another one."""
-    if python and os.path.exists(python) and os.path.realpath(python) != os.path.realpath(sys.executable) and not os.environ.get("BRELL_BOOK_REEXEC"):
+    """Runs this script again under the engines' Python, once. A virtual environment's Python is
+    often a link to the very interpreter running now, so the paths are not compared: the same
+    binary run through the environment's path sees the environment's packages."""
+    if python and os.path.exists(python) and not os.environ.get("BRELL_BOOK_REEXEC"):
         os.environ["BRELL_BOOK_REEXEC"] = "1"
         os.execv(python, [python, *sys.argv])
 
