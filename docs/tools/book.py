@@ -63,6 +63,36 @@ def regenerate_page(page, text, renderer):
     return "".join(pieces)
 
 
+LINK = re.compile(r"\]\(([^)\s]+)\)")
+
+
+def slug(heading):
+    """The anchor a code host gives a heading: lowercase, punctuation dropped, spaces as hyphens."""
+    text = re.sub(r"[^\w\- ]", "", heading.strip().lower())
+    return text.replace(" ", "-")
+
+
+def broken_links(pages, outputs, docs):
+    """Links between the book's pages whose file or heading does not exist."""
+    anchors = {}
+    for page in pages:
+        text = outputs.get(page, "")
+        anchors[page] = {slug(line.lstrip("#")) for line in text.splitlines() if line.startswith("#")}
+    broken = []
+    for page in pages:
+        body = re.sub(r"```.*?```", "", outputs.get(page, ""), flags=re.DOTALL)
+        for target in LINK.findall(body):
+            if re.match(r"[a-z]+:", target):
+                continue
+            path, _, anchor = target.partition("#")
+            resolved = (page.parent / path).resolve() if path else page
+            if not resolved.exists():
+                broken.append(f"{page.relative_to(docs.parent)}: the link to {target} leads to no file")
+            elif anchor and resolved in anchors and anchor not in anchors[resolved]:
+                broken.append(f"{page.relative_to(docs.parent)}: the link to {target} leads to no heading")
+    return broken
+
+
 def difference(path, old, new, limit=40):
     lines = list(difflib.unified_diff(old.splitlines(), new.splitlines(), f"{path} (in the repository)", f"{path} (as the build prints it)", lineterm="", n=1))
     shown = lines[:limit]
@@ -130,6 +160,10 @@ def main():
         return 0
     outputs = {page: regenerate_page(page, text, renderer) for page, text in texts.items()}
     renderer.check_coverage()
+    broken = broken_links(pages, outputs, docs)
+    if broken:
+        print("\n".join(broken))
+        return 1
     outputs.update(renderer.drawings)
 
     changed = []
