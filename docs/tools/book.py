@@ -72,7 +72,7 @@ def slug(heading):
     return text.replace(" ", "-")
 
 
-def broken_links(pages, outputs, docs):
+def broken_links(pages, outputs, drawings, docs):
     """Links between the book's pages whose file or heading does not exist."""
     anchors = {}
     for page in pages:
@@ -86,7 +86,7 @@ def broken_links(pages, outputs, docs):
                 continue
             path, _, anchor = target.partition("#")
             resolved = (page.parent / path).resolve() if path else page
-            if not resolved.exists():
+            if not resolved.exists() and resolved not in drawings:
                 broken.append(f"{page.relative_to(docs.parent)}: the link to {target} leads to no file")
             elif anchor and resolved in anchors and anchor not in anchors[resolved]:
                 broken.append(f"{page.relative_to(docs.parent)}: the link to {target} leads to no heading")
@@ -160,7 +160,7 @@ def main():
         return 0
     outputs = {page: regenerate_page(page, text, renderer) for page, text in texts.items()}
     renderer.check_coverage()
-    broken = broken_links(pages, outputs, docs)
+    broken = broken_links(pages, outputs, renderer.drawings, docs)
     if broken:
         print("\n".join(broken))
         return 1
