@@ -145,9 +145,12 @@ def main():
     pages = sorted(p for p in docs.rglob("*.md") if "tools" not in p.relative_to(docs).parts)
     texts = {page: page.read_text(encoding="utf-8") for page in pages}
     renderer = book_render.Renderer(options.brell, docs)
+    planned = []
     for page, text in texts.items():
-        for kind, arguments, _ in find_regions(text, page):
+        for kind, arguments, match in find_regions(text, page):
             renderer.declare(kind, arguments, page)
+            planned.append((kind, arguments, f"{page}:{text.count(chr(10), 0, match.start()) + 1}"))
+    renderer.prefetch(planned)
 
     if options.page:
         chosen = {pathlib.Path(p).resolve() for p in options.page}

@@ -31,6 +31,8 @@ import re
 import shlex
 import subprocess
 
+from concurrent.futures import ThreadPoolExecutor
+
 import book_data
 
 LANGUAGE = {"sql": "sql", "spark": "sql", "dplyr": "r", "pandas": "python", "polars": "python", "pyspark": "python", "brell": "text"}
@@ -57,7 +59,6 @@ class Renderer:
         self.tables = book_data.read_tables(docs / "data")
         self.engine = None
         self.cache = {}
-        self.runs = 0
         self.drawings = {}
         self.pages_of = {}  # word -> page that is its reference
         self.vocabulary = self._vocabulary()
@@ -67,10 +68,29 @@ class Renderer:
     def run(self, arguments):
         key = tuple(arguments)
         if key not in self.cache:
-            self.runs += 1
             done = subprocess.run([self.brell, *arguments], capture_output=True, text=True, timeout=30)
             self.cache[key] = (done.returncode, done.stdout, done.stderr)
         return self.cache[key]
+
+    def prefetch(self, regions):
+        """Runs, two at a time, every command the given (kind, arguments, where) regions will ask
+        for, so that rendering them reads finished results."""
+        commands = []
+        for kind, text, where in regions:
+            if kind == "svg":
+                text = text.partition(" ")[2]
+            if kind not in ("run", "refusal", "usage", "targets", "rows", "tour", "svg"):
+                continue
+            arguments = self.arguments(text, where)
+            extra = {
+                "targets": [["--as", backend] for backend, _ in TARGETS],
+                "rows": [["--as", "sql"]],
+                "tour": [["--as", "sql"], ["--draw", "text"]],
+                "svg": [["--draw", "svg"]],
+            }.get(kind, [[]])
+            commands.extend([*arguments, *more] for more in extra)
+        with ThreadPoolExecutor(max_workers=2) as pool:
+            list(pool.map(self.run, commands))
 
     def arguments(self, text, where):
         try:
@@ -86,6 +106,10 @@ class Renderer:
                 raise BookError(f"book: {where}: `{unknown.group(0)}` names no example table in docs/data")
             expanded.append(word)
         return expanded
+
+    @property
+    def runs(self):
+        return len(self.cache)
 
     def succeed(self, arguments, where):
         status, out, err = self.run(arguments)
