@@ -1,4 +1,4 @@
-#include "deep_stack.hpp"
+#include "front/deep_stack.hpp"
 
 #include <pthread.h>
 
