@@ -3,7 +3,8 @@
 from __future__ import annotations
 
 import warnings
-from typing import Mapping, NamedTuple, Optional, Tuple, Union
+from collections.abc import Mapping
+from typing import NamedTuple, Optional, Tuple, Union
 
 from . import _brell
 from ._drawing import Drawing, SvgDrawing, TextDrawing
