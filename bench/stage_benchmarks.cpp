@@ -14,8 +14,8 @@
 
 #include "arguments.hpp"
 #include "backend/backend.hpp"
+#include "brell/brell.hpp"
 #include "check/checker.hpp"
-#include "column_list.hpp"
 #include "draw/ladder.hpp"
 #include "parse/lexer.hpp"
 #include "parse/parse.hpp"
@@ -30,15 +30,15 @@ using brell::bench::Workload;
     std::exit(1);
 }
 
-std::vector<brell::TableColumn> read_or_give_up(const Workload& workload, const std::string& list) {
-    auto columns = brell::read_column_list(list);
-    if (auto* error = std::get_if<brell::UsageError>(&columns)) give_up(workload, error->message);
-    return std::get<std::vector<brell::TableColumn>>(std::move(columns));
+std::vector<brell::front::Column> read_or_give_up(const Workload& workload,
+                                                  const std::string& list) {
+    brell::front::ColumnsRead read = brell::front::read_columns(list);
+    if (read.problem) give_up(workload, *read.problem);
+    return std::move(read.columns);
 }
 
 // The tables the workload's `--columns` values describe, read as the command line reads them.
-std::vector<brell::TableDescription> described(const Workload& workload,
-                                               const std::string& source) {
+brell::front::Tables front_tables(const Workload& workload) {
     std::vector<std::string> arguments;
     for (const std::string& list : workload.column_lists) {
         arguments.push_back("--columns");
@@ -48,18 +48,34 @@ std::vector<brell::TableDescription> described(const Workload& workload,
     auto scanned = brell::scan_arguments(arguments);
     auto* collected = std::get_if<brell::Arguments>(&scanned);
     if (collected == nullptr || !collected->head_columns) give_up(workload, "bad --columns");
-    std::vector<brell::TableDescription> named;
+    brell::front::Tables tables{read_or_give_up(workload, *collected->head_columns), {}};
     for (const auto& [table, list] : collected->named_columns) {
-        named.push_back({table, read_or_give_up(workload, list)});
+        tables.named.push_back({table, read_or_give_up(workload, list)});
     }
-    return brell::described_tables(std::move(named),
-                                   read_or_give_up(workload, *collected->head_columns), source);
+    return tables;
+}
+
+std::vector<brell::TableColumn> typed(const std::vector<brell::front::Column>& columns) {
+    std::vector<brell::TableColumn> typed_columns;
+    for (const auto& column : columns) {
+        typed_columns.push_back({column.name, brell::type_from_word(column.type)});
+    }
+    return typed_columns;
+}
+
+// The same tables as the checker reads them.
+std::vector<brell::TableDescription> described(const brell::front::Tables& tables,
+                                               const std::string& source) {
+    std::vector<brell::TableDescription> named;
+    for (const auto& table : tables.named) named.push_back({table.name, typed(table.columns)});
+    return brell::described_tables(std::move(named), typed(tables.head), source);
 }
 
 // Everything the later stages start from, made once per workload outside the timing.
 struct Prepared {
     Workload workload;
     brell::Pipeline pipeline;
+    brell::front::Tables front_tables;
     std::vector<brell::TableDescription> tables;
     std::unique_ptr<brell::CheckedPipeline> checked;
     std::unique_ptr<brell::Ladder> ladder;
@@ -70,7 +86,8 @@ std::shared_ptr<const Prepared> prepare(Workload workload) {
     auto parsed = brell::parse(workload.sentence);
     if (!parsed) give_up(workload, "refused: " + parsed.error().message);
     prepared->pipeline = std::move(*parsed);
-    prepared->tables = described(workload, prepared->pipeline.source.text);
+    prepared->front_tables = front_tables(workload);
+    prepared->tables = described(prepared->front_tables, prepared->pipeline.source.text);
     auto checked = brell::check(prepared->pipeline, prepared->tables);
     if (!checked) give_up(workload, "refused: " + checked.error().message);
     prepared->checked = std::make_unique<brell::CheckedPipeline>(std::move(*checked));
@@ -127,6 +144,11 @@ void register_workload(Workload workload) {
                    [](const Prepared& p) { return brell::draw_text(*p.ladder).size(); });
     register_stage("draw_svg", prepared,
                    [](const Prepared& p) { return brell::draw_svg(*p.ladder).size(); });
+    // The whole job as the command line and the Python package ask for it: every stage, on a
+    // deep stack of its own.
+    register_stage("front_compile_sql", prepared, [](const Prepared& p) {
+        return brell::front::compile(p.workload.sentence, p.front_tables, "sql").text.size();
+    });
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "backend/backend.hpp"
+#include "brell/brell.hpp"
 
 namespace brell {
 namespace {
@@ -52,7 +52,7 @@ ScanOutcome scan_arguments(std::span<const std::string> arguments) {
         } else if (argument == "--as") {
             if (collected.backend) return UsageError{"`--as` was given twice, and this takes one"};
             if (!has_next) {
-                return UsageError{"`--as` needs a backend. There is: " + backend_list()};
+                return UsageError{"`--as` needs a backend. There is: " + front::backend_list()};
             }
             collected.backend = arguments[++i];
         } else if (argument == "--draw") {

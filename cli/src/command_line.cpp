@@ -1,11 +1,8 @@
 #include "command_line.hpp"
 
 #include "arguments.hpp"
-#include "column_list.hpp"
 #include "help_text.hpp"
 #include "jobs.hpp"
-#include "listings.hpp"
-#include "parse/unicode.hpp"
 
 namespace brell {
 namespace {
@@ -15,9 +12,9 @@ JobOutcome answer_listing(ListingRequest request) {
         case ListingRequest::Help:
             return success(std::string(help_text()));
         case ListingRequest::Vocabulary:
-            return success(vocabulary_listing());
+            return success(front::vocabulary());
         case ListingRequest::Seats:
-            return success(seats_listing());
+            return success(front::seats());
     }
     return success("");
 }
@@ -26,7 +23,7 @@ JobOutcome answer_listing(ListingRequest request) {
 std::variant<std::string, UsageError> pipeline_text(
     const Arguments& arguments, const std::function<StandardInput()>& read_standard_input) {
     if (arguments.pipeline) {
-        if (!is_valid_utf8(*arguments.pipeline)) {
+        if (!front::is_valid_utf8(*arguments.pipeline)) {
             return UsageError{"could not read the pipeline: the argument was not valid UTF-8"};
         }
         return *arguments.pipeline;
@@ -35,34 +32,36 @@ std::variant<std::string, UsageError> pipeline_text(
     if (input.read_error) {
         return UsageError{"could not read the pipeline from stdin: " + *input.read_error};
     }
-    if (!is_valid_utf8(input.text)) {
+    if (!front::is_valid_utf8(input.text)) {
         return UsageError{
             "could not read the pipeline from stdin: stream did not contain valid UTF-8"};
     }
-    if (trim_white_space(input.text).empty()) return UsageError{"no pipeline was given"};
+    if (front::is_blank(input.text)) return UsageError{"no pipeline was given"};
     return std::move(input.text);
 }
 
 // One `--columns` list read into columns; text that is not UTF-8 is refused before it is read.
-std::variant<std::vector<TableColumn>, UsageError> read_list(std::string_view table,
-                                                             std::string_view list) {
-    if (!is_valid_utf8(table) || !is_valid_utf8(list)) {
+std::variant<std::vector<front::Column>, UsageError> read_list(std::string_view table,
+                                                               std::string_view list) {
+    if (!front::is_valid_utf8(table) || !front::is_valid_utf8(list)) {
         return UsageError{"could not read `--columns`: the list was not valid UTF-8"};
     }
-    return read_column_list(list);
+    front::ColumnsRead read = front::read_columns(list);
+    if (read.problem) return UsageError{std::move(*read.problem)};
+    return std::move(read.columns);
 }
 
 // Every `--columns` list read, the head table's first: the first refusal wins.
-std::variant<DescribedColumns, UsageError> read_descriptions(const Arguments& arguments) {
-    DescribedColumns described;
+std::variant<front::Tables, UsageError> read_descriptions(const Arguments& arguments) {
+    front::Tables described;
     auto head = read_list("", *arguments.head_columns);
     if (auto* error = std::get_if<UsageError>(&head)) return *error;
-    described.head = std::get<std::vector<TableColumn>>(std::move(head));
+    described.head = std::get<std::vector<front::Column>>(std::move(head));
     for (const auto& [table, list] : arguments.named_columns) {
         auto columns = read_list(table, list);
         if (auto* error = std::get_if<UsageError>(&columns)) return *error;
         described.named.push_back(
-            TableDescription{table, std::get<std::vector<TableColumn>>(std::move(columns))});
+            front::NamedTable{table, std::get<std::vector<front::Column>>(std::move(columns))});
     }
     return described;
 }
@@ -89,7 +88,7 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
     }
     auto described = read_descriptions(arguments);
     if (auto* error = std::get_if<UsageError>(&described)) return usage_error(error->message);
-    const DescribedColumns& tables = std::get<DescribedColumns>(described);
+    const front::Tables& tables = std::get<front::Tables>(described);
 
     if (arguments.draw_way) {
         if (arguments.backend) {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "command_line.hpp"
-#include "deep_stack.hpp"
 
 namespace {
 
@@ -31,9 +30,9 @@ bool write_all(std::FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    brell::JobOutcome outcome;
-    brell::run_with_deep_stack(
-        [&] { outcome = brell::run_command_line(arguments, read_all_of_standard_input); });
+    // Each job runs on a deep stack of its own behind the compiler's front.
+    const brell::JobOutcome outcome =
+        brell::run_command_line(arguments, read_all_of_standard_input);
     // Notes and refusals first: a checker's notes come before the program they speak of.
     write_all(stderr, outcome.standard_error);
     if (!write_all(stdout, outcome.standard_output)) {

@@ -1,6 +1,5 @@
 #include "outcome.hpp"
 
-#include "diagnostic/render.hpp"
 #include "help_text.hpp"
 
 namespace brell {
@@ -18,8 +17,8 @@ JobOutcome usage_error(std::string_view message) {
     return JobOutcome{"", std::move(report), 1};
 }
 
-JobOutcome refusal(const Diagnostic& diagnostic, std::string_view pipeline_text) {
-    return JobOutcome{"", render(diagnostic, pipeline_text) + "\n", 2};
+JobOutcome refusal(const front::Message& refused) {
+    return JobOutcome{"", refused.drawn + "\n", 2};
 }
 
 }  // namespace brell

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "diagnostic/diagnostic.hpp"
+#include "brell/brell.hpp"
 
 namespace brell {
 
@@ -21,7 +21,7 @@ JobOutcome success(std::string output);
 // "brell: {message}", a blank line and the help text on standard error; exit status 1.
 JobOutcome usage_error(std::string_view message);
 
-// The diagnostic drawn under the pipeline text on standard error; exit status 2.
-JobOutcome refusal(const Diagnostic& diagnostic, std::string_view pipeline_text);
+// The refusal drawn under the pipeline text on standard error; exit status 2.
+JobOutcome refusal(const front::Message& refused);
 
 }  // namespace brell

@@ -3,9 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "backend/backend.hpp"
+#include "brell/brell.hpp"
 #include "command_line.hpp"
-#include "deep_stack.hpp"
 
 namespace brell::fuzz {
 namespace {
@@ -20,9 +19,9 @@ namespace {
 }  // namespace
 
 void run_and_check(const std::vector<std::string>& arguments, const std::string& standard_input) {
-    JobOutcome outcome;
-    run_with_deep_stack([&] {
-        outcome = run_command_line(arguments, [&] { return StandardInput{standard_input, {}}; });
+    // Every job runs on the deep stack the compiler's front gives it, as in the program.
+    const JobOutcome outcome = run_command_line(arguments, [&] {
+        return StandardInput{standard_input, {}};
     });
     switch (outcome.exit_status) {
         case 0:
@@ -59,7 +58,7 @@ void run_every_job(const std::string& pipeline, const std::vector<std::string>& 
     run_and_check(with({"--needs"}), "");
     run_and_check(with({"--draw", "text"}), "");
     run_and_check(with({"--draw", "svg"}), "");
-    for (const std::string& backend : backend_names()) run_and_check(with({"--as", backend}), "");
+    for (const std::string& backend : front::backends()) run_and_check(with({"--as", backend}), "");
 }
 
 }  // namespace brell::fuzz

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "brell/brell.hpp"
 #include "fuzz_run.hpp"
-#include "parse/vocabulary.hpp"
 
 namespace {
 
@@ -19,6 +19,26 @@ const std::vector<std::string> kNames = {
 const std::vector<std::string> kTypes = {"number", "text", "truth", "date", "timestamp", "money"};
 const std::vector<std::string> kTexts = {"West", "",  "a_b%", "it's", "\\",
                                          "\"",   "q", "2024", "{x}"};
+
+// The functions' names, read from the vocabulary listing: every line not tagged "verb" or "word".
+const std::vector<std::string>& function_names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> found;
+        const std::string listing = brell::front::vocabulary();
+        for (std::size_t start = 0; start < listing.size();) {
+            const std::size_t end = listing.find('\n', start);
+            const std::string line = listing.substr(start, end - start);
+            start = end == std::string::npos ? listing.size() : end + 1;
+            const std::size_t tab = line.find('\t');
+            const std::string tag = line.substr(0, tab);
+            if (tab != std::string::npos && tag != "verb" && tag != "word") {
+                found.push_back(line.substr(tab + 1));
+            }
+        }
+        return found;
+    }();
+    return names;
+}
 
 class SentenceWriter {
   public:
@@ -84,10 +104,7 @@ class SentenceWriter {
                 return column() + pick(tests) + (bytes_.ConsumeBool() ? text() : column());
             }
             case 9: {
-                const auto& all = brell::functions();
-                const auto& function =
-                    all[bytes_.ConsumeIntegralInRange<std::size_t>(0, all.size() - 1)];
-                std::string call = std::string(function.name) + "(";
+                std::string call = pick(function_names()) + "(";
                 const int arguments = bytes_.ConsumeIntegralInRange(0, 3);
                 for (int i = 0; i < arguments; ++i) call += (i ? ", " : "") + value(depth - 1);
                 return call + ")";

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "deep_stack.hpp"
+#include "front/deep_stack.hpp"
 
 // The tests run on the same deep stack as the command line gives every run, so deeply nested
 // values are tested as the program meets them.

@@ -1,4 +1,4 @@
-#include "listings.hpp"
+#include "front/listings.hpp"
 
 #include <unordered_set>
 

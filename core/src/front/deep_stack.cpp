@@ -1,0 +1,68 @@
+#include "front/deep_stack.hpp"
+
+#include <pthread.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace brell {
+namespace {
+
+void* run_work(void* work) {
+    (*static_cast<const std::function<void()>*>(work))();
+    return nullptr;
+}
+
+// The memory of one deep stack, kept by the thread that asks for runs so that each run after
+// the first starts on pages already there: mapping a gigabyte afresh and faulting in its first
+// pages costs more than a small job does. Its lowest page is left unreadable, so that running
+// off its end stops the program instead of writing over what lies below.
+class ReservedStack {
+  public:
+    ReservedStack() {
+        void* memory = mmap(nullptr, kDeepStackBytes, PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+        if (memory == MAP_FAILED) return;
+        if (mprotect(memory, static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), PROT_NONE) != 0) {
+            munmap(memory, kDeepStackBytes);
+            return;
+        }
+        base_ = memory;
+    }
+    ~ReservedStack() {
+        if (base_ != nullptr) munmap(base_, kDeepStackBytes);
+    }
+    ReservedStack(const ReservedStack&) = delete;
+    ReservedStack& operator=(const ReservedStack&) = delete;
+
+    void* base() const { return base_; }
+
+  private:
+    void* base_ = nullptr;
+};
+
+// This thread's deep stack, made when it first asks for one; null if it could not be mapped.
+void* reserved_stack() {
+    thread_local ReservedStack stack;
+    return stack.base();
+}
+
+}  // namespace
+
+void run_with_deep_stack(const std::function<void()>& work) {
+    void* stack = reserved_stack();
+    pthread_attr_t attributes;
+    pthread_t thread;
+    const bool started = stack != nullptr && pthread_attr_init(&attributes) == 0 &&
+                         pthread_attr_setstack(&attributes, stack, kDeepStackBytes) == 0 &&
+                         pthread_create(&thread, &attributes, run_work,
+                                        const_cast<std::function<void()>*>(&work)) == 0;
+    if (stack != nullptr) pthread_attr_destroy(&attributes);
+    if (!started) {
+        // Without a thread of our own, the work runs on the stack it was given.
+        work();
+        return;
+    }
+    pthread_join(thread, nullptr);
+}
+
+}  // namespace brell

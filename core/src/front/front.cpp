@@ -1,0 +1,159 @@
+#include <algorithm>
+#include <array>
+
+#include "backend/backend.hpp"
+#include "brell/brell.hpp"
+#include "check/checked_pipeline.hpp"
+#include "check/checker.hpp"
+#include "check/suggest.hpp"
+#include "diagnostic/render.hpp"
+#include "draw/ladder.hpp"
+#include "front/column_list.hpp"
+#include "front/deep_stack.hpp"
+#include "front/listings.hpp"
+#include "parse/parse.hpp"
+#include "parse/unicode.hpp"
+
+namespace brell::front {
+namespace {
+
+constexpr std::array<std::string_view, 2> kDrawingWays = {"text", "svg"};
+
+Message message(const Diagnostic& diagnostic, const SentenceLines& lines) {
+    Message made{std::string(kind_word(diagnostic.kind)), diagnostic.message, std::nullopt,
+                 render(diagnostic, lines)};
+    if (diagnostic.span) made.place = Place{diagnostic.span->start, diagnostic.span->end()};
+    return made;
+}
+
+Answer refused(const Diagnostic& diagnostic, std::string_view sentence) {
+    Answer answer;
+    answer.refusal = message(diagnostic, SentenceLines(sentence));
+    return answer;
+}
+
+Answer answered(std::string text) {
+    Answer answer;
+    answer.text = std::move(text);
+    return answer;
+}
+
+std::vector<TableColumn> typed(const std::vector<Column>& columns) {
+    std::vector<TableColumn> typed_columns;
+    typed_columns.reserve(columns.size());
+    for (const Column& column : columns) {
+        typed_columns.push_back(TableColumn{column.name, type_from_word(column.type)});
+    }
+    return typed_columns;
+}
+
+// The tables as the checker reads them, the head table under the sentence's own source name.
+std::vector<TableDescription> described(const Tables& tables, const std::string& source) {
+    std::vector<TableDescription> named;
+    named.reserve(tables.named.size());
+    for (const NamedTable& table : tables.named) {
+        named.push_back(TableDescription{table.name, typed(table.columns)});
+    }
+    return described_tables(std::move(named), typed(tables.head), source);
+}
+
+// The job run to its end on the deep stack.
+template <typename Job>
+Answer on_deep_stack(const Job& job) {
+    Answer answer;
+    run_with_deep_stack([&] { answer = job(); });
+    return answer;
+}
+
+Answer compile_here(const std::string& sentence, const Tables& tables,
+                    const std::string& backend_name) {
+    auto parsed = parse(sentence);
+    if (!parsed) return refused(parsed.error(), sentence);
+    const std::string source = parsed->source.text;
+    auto checked = check(std::move(*parsed), described(tables, source));
+    if (!checked) return refused(checked.error(), sentence);
+    const std::unique_ptr<Backend> backend = find_backend(backend_name);
+    if (!backend) {
+        return refused(Diagnostic::illegal("there is no backend called `" + backend_name + "`." +
+                                           did_you_mean(suggest(backend_name, backend_names())) +
+                                           " There is: " + brell::backend_list()),
+                       sentence);
+    }
+    if (Verdict refusal = backend->check(*checked)) return refused(*refusal, sentence);
+    std::string program = backend->write(*checked, checked->columns_before);
+    if (program.empty() || program.back() != '\n') program += '\n';
+    Answer answer = answered(std::move(program));
+    const SentenceLines lines(sentence);
+    for (const Diagnostic& note : checked->notes) answer.notes.push_back(message(note, lines));
+    return answer;
+}
+
+Answer draw_here(const std::string& sentence, const Tables& tables, const std::string& way) {
+    auto parsed = parse(sentence);
+    if (!parsed) return refused(parsed.error(), sentence);
+    if (way != "text" && way != "svg") {
+        return refused(
+            Diagnostic::illegal("there is no way of drawing called `" + way + "`." +
+                                did_you_mean(suggest(way, kDrawingWays)) + " There is: text, svg"),
+            sentence);
+    }
+    // The ladder reads the tables where they stand, so they outlive it.
+    const std::vector<TableDescription> read = described(tables, parsed->source.text);
+    const Ladder ladder = build_ladder(*parsed, sentence, read);
+    return answered(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
+}
+
+Answer needs_here(const std::string& sentence) {
+    auto parsed = parse(sentence);
+    if (!parsed) return refused(parsed.error(), sentence);
+    return answered(needs_listing(*parsed));
+}
+
+}  // namespace
+
+Answer compile(std::string_view sentence, const Tables& tables, std::string_view backend) {
+    const std::string text(sentence);
+    const std::string name(backend);
+    return on_deep_stack([&] { return compile_here(text, tables, name); });
+}
+
+Answer draw(std::string_view sentence, const Tables& tables, std::string_view way) {
+    const std::string text(sentence);
+    const std::string name(way);
+    return on_deep_stack([&] { return draw_here(text, tables, name); });
+}
+
+Answer needs(std::string_view sentence) {
+    const std::string text(sentence);
+    return on_deep_stack([&] { return needs_here(text); });
+}
+
+std::vector<std::string> backends() {
+    return backend_names();
+}
+
+std::string backend_list() {
+    return brell::backend_list();
+}
+
+std::string vocabulary() {
+    return vocabulary_listing();
+}
+
+std::string seats() {
+    return seats_listing();
+}
+
+ColumnsRead read_columns(std::string_view list) {
+    return read_column_list(list);
+}
+
+bool is_valid_utf8(std::string_view text) {
+    return brell::is_valid_utf8(text);
+}
+
+bool is_blank(std::string_view text) {
+    return trim_white_space(text).empty();
+}
+
+}  // namespace brell::front
