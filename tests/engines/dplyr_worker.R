@@ -95,6 +95,17 @@ brell_recode_values <- function(x, from, to, default = NULL) {
   out
 }
 
+# From 1.1 on, `arrange` and the ranking functions order texts by their bytes (the C locale),
+# where 1.0.10 follows the session's locale; they are run with the C collation.
+brell_in_c_collation <- function(value) {
+  old <- Sys.getlocale("LC_COLLATE")
+  Sys.setlocale("LC_COLLATE", "C")
+  on.exit(Sys.setlocale("LC_COLLATE", old))
+  value
+}
+c_collated <- c("arrange", "min_rank", "dense_rank", "percent_rank", "cume_dist", "ntile",
+                "slice_min", "slice_max")
+
 grouping_verbs <- c(mutate = ".by", summarise = ".by", summarize = ".by", filter = ".by",
                     reframe = ".by", slice = ".by", slice_head = "by", slice_tail = "by",
                     slice_min = "by", slice_max = "by", slice_sample = "by")
@@ -131,11 +142,13 @@ translate <- function(expr) {
       by <- expr[[at]]
       expr[[at]] <- NULL
       expr[[2]] <- call("brell_group_by", expr[[2]], call("quote", by))
-      return(call("brell_ungroup", expr))
+      expr <- call("brell_ungroup", expr)
     }
     if (name == "reframe") untranslatable("`reframe`")
+    if (name %in% c_collated) expr <- call("brell_in_c_collation", expr)
     return(expr)
   }
+  if (name %in% c_collated) return(call("brell_in_c_collation", expr))
   if (name %in% join_verbs) {
     unknown <- setdiff(args, join_arguments)
     if (length(unknown) > 0) {

@@ -41,7 +41,7 @@ TEST(DplyrWriter, EveryFunctionOfTheVocabularyHasAnRSpelling) {
         for (std::size_t i = 0; i < entry.arity.least; ++i) {
             call.arguments.push_back(Value{Span{}, Column{ColumnName{"x", Span{}}}});
         }
-        const std::string written = write_r_value(Value{Span{}, call});
+        const std::string written = write_r_value(Value{Span{}, call}, kColumns);
         if (entry.arity.least > 0) {
             EXPECT_NE(written.find('x'), std::string::npos) << entry.name;
         }

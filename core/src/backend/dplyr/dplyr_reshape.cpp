@@ -182,7 +182,7 @@ std::vector<std::string> widen_calls(const Widen& widen) {
     for (std::string& argument : cell_arguments(*widen.value)) {
         arguments.push_back(std::move(argument));
     }
-    if (widen.missing) arguments.push_back("values_fill = " + write_r_value(*widen.missing));
+    if (widen.missing) arguments.push_back("values_fill = " + write_r_value(*widen.missing, {}));
     std::vector<std::string> calls{"pivot_wider(" + r_joined(arguments, ", ") + ")"};
     // `pivot_wider` makes its columns in the order their names first appear in the data; a
     // `giving` list says the order, so the columns are moved into it.
