@@ -30,7 +30,8 @@ TEST(DplyrWriter, WritesOnePipeChainWithoutATrailingLineBreak) {
     EXPECT_EQ(dplyr_program("sales then keep where [b] is \"West\" then take 10"),
               "sales |>\n  filter((b == \"West\")) |>\n  head(10)");
     EXPECT_EQ(dplyr_program("t then add_combinations [b, q] by [id]"),
-              "t |>\n  group_by(id) |>\n  complete(b, q) |>\n  ungroup() |>\n"
+              "t |>\n  group_by(id) |>\n  complete(b = b[!is.na(b)], q = q[!is.na(q)]) |>\n"
+              "  ungroup() |>\n"
               "  relocate(a, b, id, q, q1_x_2023, q2_2024)");
 }
 
@@ -81,20 +82,32 @@ TEST(DplyrWriter, NamesAreBareOnlyWhenRReadsThemAsOneSymbol) {
     EXPECT_EQ(r_text("say \"hi\" \\ bye"), "\"say \\\"hi\\\" \\\\ bye\"");
 }
 
-TEST(DplyrWriter, TiesTakeTheSliceThatRunsTheSortsWay) {
+// A take with ties keeps the rows ranked within the count in the sort's order, read from the
+// other end for `take_last`: each key's direction and the end its missing values go to turn
+// together.
+TEST(DplyrWriter, TiesRankInTheSortsOrderWithMissingValuesWhereTheSortPutsThem) {
     const auto ties = [](const std::string& sort, const std::string& take) {
         const std::string program = dplyr_program("t then sort " + sort + " then " + take);
         return program.substr(program.rfind("  ") + 2);
     };
-    EXPECT_EQ(ties("[a]", "take 3 with ties"), "slice_min(order_by = a, n = 3, with_ties = TRUE)");
+    EXPECT_EQ(ties("[a]", "take 3 with ties"),
+              "filter(vctrs::vec_rank(a, ties = \"min\", direction = \"asc\", na_value = "
+              "\"largest\") <= 3)");
     EXPECT_EQ(ties("[a]", "take_last 3 with ties"),
-              "slice_max(order_by = a, n = 3, with_ties = TRUE)");
+              "filter(vctrs::vec_rank(a, ties = \"min\", direction = \"desc\", na_value = "
+              "\"largest\") <= 3)");
     EXPECT_EQ(ties("[a] descending", "take 3 with ties"),
-              "slice_max(order_by = a, n = 3, with_ties = TRUE)");
+              "filter(vctrs::vec_rank(a, ties = \"min\", direction = \"desc\", na_value = "
+              "\"smallest\") <= 3)");
+    EXPECT_EQ(ties("[a] missing first", "take 1 with ties"),
+              "filter(vctrs::vec_rank(a, ties = \"min\", direction = \"asc\", na_value = "
+              "\"smallest\") <= 1)");
     EXPECT_EQ(ties("[a] descending", "take_last 3 by [b] with ties"),
-              "slice_min(order_by = a, n = 3, with_ties = TRUE, by = b)");
+              "filter(vctrs::vec_rank(a, ties = \"min\", direction = \"asc\", na_value = "
+              "\"smallest\") <= 3, .by = b)");
     EXPECT_EQ(ties("[a] descending, [b], [id] descending", "take 1 with ties"),
-              "slice_max(order_by = tibble(a, desc(b), id), n = 1, with_ties = TRUE)");
+              "filter(vctrs::vec_rank(tibble(a, b, id), ties = \"min\", direction = c(\"desc\", "
+              "\"asc\", \"desc\"), na_value = c(\"smallest\", \"largest\", \"smallest\")) <= 1)");
 }
 
 TEST(DplyrWriter, NamesSepOnlyWhereSplittingGivesThePiecesBack) {

@@ -113,7 +113,13 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
                                                 const std::vector<TableColumn>& table) {
     const std::vector<std::string> crossed = names_of(combinations.columns);
     const std::vector<std::string> by = names_of(combinations.by);
-    const std::string complete = "complete(" + r_names(crossed) + ")";
+    // A missing value is no value to cross: each column is crossed over the values it holds,
+    // and a row with a missing one is kept as it is, as the other targets keep it.
+    std::vector<std::string> present;
+    for (const std::string& name : crossed) {
+        present.push_back(r_named(name) + r_name(name) + "[!is.na(" + r_name(name) + ")]");
+    }
+    const std::string complete = "complete(" + r_joined(present, ", ") + ")";
     std::vector<std::string> calls{complete};
     if (!by.empty()) calls = {"group_by(" + r_names(by) + ")", complete, "ungroup()"};
 

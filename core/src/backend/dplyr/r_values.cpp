@@ -154,6 +154,7 @@ class RValueWriter {
     }
     std::string compare(const Compare& node) const;
     std::string in_set(const InSet& node) const;
+    std::string contains(const std::string& tested, const Value& sought) const;
     std::string call_text(const Call& call) const;
     std::string rolling_text(const Rolling& rolling) const;
     std::string values_text(const std::vector<Value>& values) const {
@@ -200,6 +201,18 @@ std::string RValueWriter::in_set(const InSet& node) const {
         tests.push_back("(" + operand + (node.negated ? " != " : " == ") + write(item) + ")");
     }
     return "(" + r_joined(tests, node.negated ? " & " : " | ") + ")";
+}
+
+// Asked row by row, and missing for a missing text, as `startsWith` is. Every text holds the
+// empty text, which `stringr` refuses to look for, so that one is answered on its own.
+std::string RValueWriter::contains(const std::string& tested, const Value& sought) const {
+    const auto* text = std::get_if<Text>(&sought.node);
+    if (text != nullptr && text->text.empty()) return "if_else(is.na(" + tested + "), NA, TRUE)";
+    const std::string pattern = write(sought);
+    const std::string detected =
+        "stringr::str_detect(" + tested + ", stringr::fixed(" + pattern + "))";
+    if (text != nullptr) return detected;
+    return "(" + detected + " | (" + pattern + " == \"\" & !is.na(" + tested + ")))";
 }
 
 std::string RValueWriter::call_text(const Call& call) const {
@@ -251,8 +264,7 @@ std::string RValueWriter::write(const Value& value) const {
             [&](const Not& node) { return "!" + write(*node.operand); },
             [&](const InSet& node) { return in_set(node); },
             [&](const IsMissing& node) {
-                return std::string(node.negated ? "!" : "") + "is.na(" + write(*node.operand) +
-                       ")";
+                return std::string(node.negated ? "!" : "") + "is.na(" + write(*node.operand) + ")";
             },
             [&](const Call& node) { return call_text(node); },
             [&](const TextTest& node) {
@@ -266,8 +278,7 @@ std::string RValueWriter::write(const Value& value) const {
                     case TextTestOperator::Contains:
                         break;
                 }
-                // Asked row by row, and missing for a missing text, as `startsWith` is.
-                return "stringr::str_detect(" + tested + ", stringr::fixed(" + sought + "))";
+                return contains(tested, *node.right);
             },
             [](const OverColumns&) -> std::string {
                 unreachable("`any` and `every` reach the writers asked of each column");
@@ -279,9 +290,8 @@ std::string RValueWriter::write(const Value& value) const {
                 if (!node.column) return std::string("row_number()");
                 // A missing value ranks after every present one, in either direction.
                 const std::string column = r_name(node.column->text);
-                return "coalesce(min_rank(" +
-                       (node.descending ? "desc(" + column + ")" : column) + "), sum(!is.na(" +
-                       column + ")) + 1L)";
+                return "coalesce(min_rank(" + (node.descending ? "desc(" + column + ")" : column) +
+                       "), sum(!is.na(" + column + ")) + 1L)";
             },
             [&](const When& node) {
                 std::vector<std::string> cases;
