@@ -212,6 +212,8 @@ table_of <- function(description) {
   tibble::as_tibble(frame, .name_repair = "minimal")
 }
 
+infinity_marks <- c("\001-Infinity\001", "", "\001Infinity\001")
+
 cells_of <- function(column, name) {
   if (is.factor(column)) column <- as.character(column)
   if (inherits(column, "POSIXct")) {
@@ -227,9 +229,10 @@ cells_of <- function(column, name) {
                 " values rather than one value a cell"), call. = FALSE)
   }
   if (is.numeric(column)) {
-    # Infinities are no JSON numbers; they are answered as texts so they never pass for missing.
+    # Infinities are no JSON numbers: they are marked here and written as the `Infinity` and
+    # `-Infinity` Python's JSON reader takes, so that they never pass for missing values.
     return(lapply(as.double(column), function(cell) {
-      if (is.na(cell)) NULL else if (is.infinite(cell)) (if (cell > 0) "Inf" else "-Inf") else cell
+      if (is.na(cell)) NULL else if (is.infinite(cell)) infinity_marks[[sign(cell) + 2]] else cell
     }))
   }
   if (is.logical(column) || is.character(column)) {
@@ -263,6 +266,9 @@ while (length(line <- readLines(input, n = 1, warn = FALSE)) > 0) {
     error = function(e) list(error = conditionMessage(e))
   )
   text <- jsonlite::toJSON(reply, auto_unbox = TRUE, null = "null", na = "null", digits = NA)
+  for (mark in c("Infinity", "-Infinity")) {
+    text <- gsub(paste0('"\\u0001', mark, '\\u0001"'), mark, text, fixed = TRUE)
+  }
   cat(text, "\n", sep = "")
   flush(stdout())
 }

@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -73,16 +74,15 @@ std::string sort_call(const Sort& sort) {
 // leaves the kept rows in the sort's order, where dplyr's `slice_min` and `slice_max` would
 // reorder them and leave out missing values.
 std::string ties_call(const Take& take, const Sort& sort) {
+    const Sort order = taken_order(sort, take.last);
     std::vector<std::string> keys;
     std::vector<std::string> directions;
     std::vector<std::string> missing;
-    for (const SortKey& key : sort.keys) {
+    for (const SortKey& key : order.keys) {
         keys.push_back(r_name(key.column.text));
-        const bool descending = key.descending != take.last;
-        const bool missing_first = sort.missing_first != take.last;
-        directions.push_back(descending ? "\"desc\"" : "\"asc\"");
+        directions.push_back(key.descending ? "\"desc\"" : "\"asc\"");
         // A missing value comes first as the smallest going up, and as the largest going down.
-        missing.push_back(missing_first == descending ? "\"largest\"" : "\"smallest\"");
+        missing.push_back(order.missing_first == key.descending ? "\"largest\"" : "\"smallest\"");
     }
     const bool one = keys.size() == 1;
     const std::string rank =
