@@ -78,6 +78,8 @@ brell_group_by <- function(data, by) {
   dplyr::group_by(data, .brell_first, dplyr::across(dplyr::all_of(columns)))
 }
 
+vec_compare <- vctrs::vec_compare
+
 brell_ungroup <- function(data) {
   data <- dplyr::ungroup(data)
   data[names(data) != ".brell_first"]
@@ -175,10 +177,12 @@ translate <- function(expr) {
     expr[[1]] <- as.name("brell_recode_values")
     return(expr)
   }
-  # `between` takes bounds of any length from 1.1 on, where 1.0.10 wants one value each.
+  # `between` takes bounds of any length from 1.1 on, where 1.0.10 wants one value each, and
+  # compares with `vctrs` (texts by their bytes).
   if (name == "between") {
     if (length(expr) != 4 || any(args != "")) untranslatable("a `between` with named bounds")
-    return(call("&", call(">=", expr[[2]], expr[[3]]), call("<=", expr[[2]], expr[[4]])))
+    return(call("&", call(">=", call("vec_compare", expr[[2]], expr[[3]]), 0L),
+                call("<=", call("vec_compare", expr[[2]], expr[[4]]), 0L)))
   }
   if (name %in% c("pick", "consecutive_id", "case_match", "cross_join", "replace_values",
                   "when_any", "when_all")) {

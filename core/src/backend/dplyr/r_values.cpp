@@ -156,6 +156,7 @@ class RValueWriter {
     std::string in_set(const InSet& node) const;
     std::string contains(const std::string& tested, const Value& sought) const;
     std::string call_text(const Call& call) const;
+    std::string replace_text(const Call& call, const std::vector<std::string>& arguments) const;
     std::string rolling_text(const Rolling& rolling) const;
     std::string values_text(const std::vector<Value>& values) const {
         std::vector<std::string> texts;
@@ -218,17 +219,41 @@ std::string RValueWriter::contains(const std::string& tested, const Value& sough
 std::string RValueWriter::call_text(const Call& call) const {
     std::vector<std::string> arguments;
     for (const Value& argument : call.arguments) arguments.push_back(write(argument));
-    // A number as text reads as a database writes it: never an exponent below 1e15, and a whole
-    // number with ".0" (R's own `as.character` writes 100000 as "1e+05").
+    // A number as text is written in full up to 15 digits (R's own `as.character` writes 100000
+    // as "1e+05"), a whole number without a decimal point.
     if (call.function == "to_text" && type_of(call.arguments.at(0)) == ColumnType::Number) {
-        return "if_else(is.na(" + arguments[0] +
-               "), NA_character_, sub(\"^(-?[0-9]+)$\", \"\\\\1.0\", sprintf(\"%.15g\", " +
-               arguments[0] + ")))";
+        return "if_else(is.na(" + arguments[0] + "), NA_character_, sprintf(\"%.15g\", " +
+               arguments[0] + "))";
     }
     if (call.function == "to_text" && type_of(call.arguments.at(0)) == ColumnType::Timestamp) {
         return "format(" + arguments[0] + ", \"%Y-%m-%d %H:%M:%S\")";
     }
+    if (call.function == "replace_text") return replace_text(call, arguments);
+    // `str_split_i` takes one piece number for every text; a number read from a column is
+    // taken row by row.
+    if (call.function == "split_text" &&
+        !std::holds_alternative<Whole>(call.arguments.at(2).node)) {
+        return "mapply(\\(text, separator, piece) if (is.na(piece)) NA_character_ else "
+               "stringr::str_split_i(text, stringr::fixed(separator), piece), " +
+               arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE)";
+    }
     return fill_holes(spelling_of(call.function).r, arguments);
+}
+
+// `gsub` looks for one text and puts one text in its place, both as written. What is read from
+// a column is looked for row by row with `stringr`, which looks for no empty text: a row whose
+// text to look for is empty keeps its text, as it would in a database.
+std::string RValueWriter::replace_text(const Call& call,
+                                       const std::vector<std::string>& arguments) const {
+    const auto* sought = std::get_if<Text>(&call.arguments.at(1).node);
+    if (sought != nullptr && sought->text.empty()) return arguments[0];
+    if (sought != nullptr && std::holds_alternative<Text>(call.arguments.at(2).node)) {
+        return fill_holes(spelling_of(call.function).r, arguments);
+    }
+    const std::string replaced = "stringr::str_replace_all(" + arguments[0] + ", stringr::fixed(" +
+                                 arguments[1] + "), " + arguments[2] + ")";
+    if (sought != nullptr) return replaced;
+    return "if_else(" + arguments[1] + " == \"\", " + arguments[0] + ", " + replaced + ")";
 }
 
 std::string RValueWriter::rolling_text(const Rolling& rolling) const {
