@@ -6,6 +6,12 @@
 # spelling this worker cannot translate is answered with an error, never run as it stands: on
 # 1.0.10 a `.by = x` does not fail, it quietly adds a column named `.by`.
 #
+# The translations: `.by` (and `by` of the slices) into `group_by` ... `ungroup`, grouping in the
+# order the groups first appear as `.by` does; `join_by(a == b)` into `by = c(a = "b")`;
+# `case_when(.default = x)` into a last `TRUE ~ x`; `recode_values` into a lookup with `match`;
+# `between` into two comparisons by `vctrs`; and `arrange`, the ranking functions and the slices
+# by order run in the C collation, which 1.1 uses for texts.
+#
 # One process serves a whole run: each line on stdin is a JSON request
 #   {"program": "...", "tables": {"sales": {"columns": [{"name": .., "type": ..}], "rows": [..]}}}
 # and each answer is one JSON line on stdout, {"columns": [..], "rows": [..]} or {"error": ".."}.
@@ -23,8 +29,8 @@ options(dplyr.summarise.inform = FALSE, warn = 1)
 
 # Texts are collated the way a user's session would collate them, so that a program that leans on
 # the locale's order instead of saying its own is caught here.
-invisible(Sys.setlocale("LC_COLLATE", "C.UTF-8"))
-icuSetCollate(locale = "en_US")
+invisible(suppressWarnings(Sys.setlocale("LC_COLLATE", "C.UTF-8")))
+if (capabilities("ICU")) icuSetCollate(locale = "en_US")
 
 untranslatable <- function(what) {
   stop(paste0("the test worker cannot translate ", what, " for dplyr 1.0.10"), call. = FALSE)
