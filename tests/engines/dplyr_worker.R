@@ -8,9 +8,10 @@
 #
 # The translations: `.by` (and `by` of the slices) into `group_by` ... `ungroup`, grouping in the
 # order the groups first appear as `.by` does; `join_by(a == b)` into `by = c(a = "b")`;
-# `case_when(.default = x)` into a last `TRUE ~ x`; `recode_values` into a lookup with `match`;
-# `between` into two comparisons by `vctrs`; and `arrange`, the ranking functions and the slices
-# by order run in the C collation, which 1.1 uses for texts.
+# `case_when(.default = x)` into a last `TRUE ~ x`, the answers cast to their common type as 1.1
+# casts them; `recode_values` into a lookup with `match`; `between` into two comparisons by
+# `vctrs`; and `arrange`, the ranking functions and the slices by order run in the C collation,
+# which 1.1 uses for texts.
 #
 # One process serves a whole run: each line on stdin is a JSON request
 #   {"program": "...", "tables": {"sales": {"columns": [{"name": .., "type": ..}], "rows": [..]}}}
@@ -114,6 +115,24 @@ brell_in_c_collation <- function(value) {
 c_collated <- c("arrange", "min_rank", "dense_rank", "percent_rank", "cume_dist", "ntile",
                 "slice_min", "slice_max")
 
+# `case_when` as 1.1 has it: the answers are cast to their common type (1.0.10 refuses an
+# integer answer beside a double one), and a missing question counts as no.
+brell_case_when <- function(...) {
+  pairs <- list(...)
+  questions <- lapply(pairs, function(pair) eval(pair[[2]], environment(pair)))
+  answers <- lapply(pairs, function(pair) eval(pair[[3]], environment(pair)))
+  size <- do.call(vctrs::vec_size_common, c(questions, answers))
+  out <- vctrs::vec_init(do.call(vctrs::vec_ptype_common, answers), size)
+  taken <- rep(FALSE, size)
+  for (i in seq_along(pairs)) {
+    hit <- vctrs::vec_recycle(questions[[i]], size) & !taken
+    hit[is.na(hit)] <- FALSE
+    out[hit] <- vctrs::vec_cast(vctrs::vec_recycle(answers[[i]], size), out)[hit]
+    taken <- taken | hit
+  }
+  out
+}
+
 grouping_verbs <- c(mutate = ".by", summarise = ".by", summarize = ".by", filter = ".by",
                     reframe = ".by", slice = ".by", slice_head = "by", slice_tail = "by",
                     slice_min = "by", slice_max = "by", slice_sample = "by")
@@ -174,6 +193,7 @@ translate <- function(expr) {
       expr[[length(expr) + 1]] <- call("~", TRUE, default)
     }
     if (any(args != "" & args != ".default")) untranslatable("a named argument of `case_when`")
+    expr[[1]] <- as.name("brell_case_when")
     return(expr)
   }
   if (name == "recode_values") {

@@ -20,11 +20,6 @@ std::string dplyr_program(const std::string& text) {
     return written_program(*make_dplyr_backend(), text, kColumns);
 }
 
-// The backend's refusal of a sentence the checker accepts, or nothing.
-Verdict dplyr_refusal(const std::string& text) {
-    return backend_refusal(*make_dplyr_backend(), text, kColumns);
-}
-
 TEST(DplyrWriter, WritesOnePipeChainWithoutATrailingLineBreak) {
     EXPECT_EQ(make_dplyr_backend()->name(), "dplyr");
     EXPECT_EQ(dplyr_program("sales then keep where [b] is \"West\" then take 10"),
@@ -45,10 +40,6 @@ TEST(DplyrWriter, EveryFunctionOfTheVocabularyHasAnRSpelling) {
         const std::string written = write_r_value(Value{Span{}, call}, kColumns);
         if (entry.arity.least > 0) {
             EXPECT_NE(written.find('x'), std::string::npos) << entry.name;
-        }
-        // An aggregate of a column has a function to sum a widened cell up with.
-        if (entry.kind == FunctionKind::Aggregate && entry.arity.least > 0) {
-            EXPECT_TRUE(cell_function(call)) << entry.name;
         }
     }
 }
@@ -117,28 +108,6 @@ TEST(DplyrWriter, NamesSepOnlyWhereSplittingGivesThePiecesBack) {
     EXPECT_EQ(dplyr_program("t then lengthen [q2_2024] as name \"{question}_{year}\""),
               "t |>\n  pivot_longer(cols = c(q2_2024), names_to = c(\"question\", \"year\"), "
               "names_sep = \"_\", values_to = \"value\")");
-}
-
-TEST(DplyrBackend, RefusesACellThatIsNotAColumnOrOneAggregateOfOne) {
-    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value [a] by [id]"));
-    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value average([a]) by [id]"));
-    EXPECT_FALSE(dplyr_refusal("t then widen name [q], value join_rows([b], \",\") by [id]"));
-
-    const std::string worked_out = "t then widen name [q], value [a] * 2 by [id]";
-    const Verdict refusal = dplyr_refusal(worked_out);
-    ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->kind, DiagnosticKind::Illegal);
-    ASSERT_TRUE(refusal->span);
-    EXPECT_EQ(worked_out.substr(refusal->span->start, refusal->span->length), "[a] * 2");
-    EXPECT_NE(refusal->message.find("value [cell]`"), std::string::npos);
-
-    const Verdict total = dplyr_refusal("t then widen name [q], value total([a] * 2) by [id]");
-    ASSERT_TRUE(total);
-    EXPECT_NE(total->message.find("value total([cell])`"), std::string::npos);
-
-    const Verdict count = dplyr_refusal("t then widen name [q], value row_count() by [id]");
-    ASSERT_TRUE(count);
-    EXPECT_NE(count->message.find("`row_count()` reads none"), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "backend/dplyr/r_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/value_queries.hpp"
 #include "plan/widen_failures.hpp"
 
 namespace brell {
@@ -89,26 +90,23 @@ std::string names_glue(const NamePattern& pattern) {
     return glue;
 }
 
-std::vector<std::string> cell_arguments(const Value& cell) {
-    if (const auto* column = std::get_if<Column>(&cell.node)) {
-        // A cell read as it stands takes one row; two rows for it fail the query.
-        return {
-            "values_from = " + r_name(column->name.text),
-            "values_fn = \\(x) if (length(x) > 1) stop(" + r_text(kTwoRowsForOneCell) + ") else x"};
+// Each cell is worked out first, one row per row of the widened table and name: an aggregate
+// over its rows, any other value from its one row (two rows for it fail the query). The cell is
+// named so as to be none of the columns it is grouped by, which are all that is left.
+std::vector<std::string> cell_calls(const Widen& widen, const std::vector<TableColumn>& table,
+                                    std::string& cell_name) {
+    const WidenPlan& plan = *widen.plan;
+    std::vector<std::string> keys = plan.identifying;
+    keys.insert(keys.end(), plan.name_columns.begin(), plan.name_columns.end());
+    cell_name = "cell";
+    for (int n = 2; std::find(keys.begin(), keys.end(), cell_name) != keys.end(); ++n) {
+        cell_name = "cell_" + std::to_string(n);
     }
-    const auto* call = std::get_if<Call>(&cell.node);
-    const FunctionEntry* entry = call != nullptr ? find_function(call->function) : nullptr;
-    const Column* column = call != nullptr && !call->arguments.empty()
-                               ? std::get_if<Column>(&call->arguments.front().node)
-                               : nullptr;
-    const std::optional<std::string> function =
-        column != nullptr && entry != nullptr && entry->kind == FunctionKind::Aggregate
-            ? cell_function(*call)
-            : std::nullopt;
-    if (!function) {
-        unreachable("the dplyr backend takes a cell from a column, or one aggregate of one");
+    std::string cell = write_r_value(*widen.value, table);
+    if (!holds_aggregate(*widen.value)) {
+        cell = "if (n() > 1) stop(" + r_text(kTwoRowsForOneCell) + ") else " + cell;
     }
-    return {"values_from = " + r_name(column->name.text), "values_fn = " + *function};
+    return {"summarise(" + r_named(cell_name) + cell + ", .by = " + r_list(keys) + ")"};
 }
 
 }  // namespace
@@ -211,14 +209,18 @@ std::vector<std::string> giving_calls(const Widen& widen) {
     return {"mutate(" + r_joined(factors, ", ") + ")"};
 }
 
-std::vector<std::string> widen_calls(const Widen& widen) {
+std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const NamePattern& pattern = *widen.name;
     const bool giving = !widen.giving.empty();
     std::vector<std::string> calls;
     if (giving) calls = giving_calls(widen);
+    std::string cell_name;
+    for (std::string& call : cell_calls(widen, table, cell_name)) calls.push_back(std::move(call));
     std::vector<std::string> arguments;
-    if (!widen.by.empty()) arguments.push_back("id_cols = " + r_list(names_of(widen.by)));
+    if (!widen.plan->identifying.empty()) {
+        arguments.push_back("id_cols = " + r_list(widen.plan->identifying));
+    }
     arguments.push_back("names_from = " + r_list(widen.plan->name_columns));
     const bool has_literal =
         std::any_of(pattern.literals.begin(), pattern.literals.end(),
@@ -229,9 +231,7 @@ std::vector<std::string> widen_calls(const Widen& widen) {
         arguments.push_back("names_glue = " + r_text(names_glue(pattern)));
     }
     arguments.push_back(giving ? "names_expand = TRUE" : "names_sort = TRUE");
-    for (std::string& argument : cell_arguments(*widen.value)) {
-        arguments.push_back(std::move(argument));
-    }
+    arguments.push_back("values_from = " + r_name(cell_name));
     calls.push_back("pivot_wider(" + r_joined(arguments, ", ") + ")");
     if (giving) {
         std::vector<std::string> kept = widen.plan->identifying;

@@ -216,7 +216,7 @@ std::vector<std::string> step_calls(const Step& step, const std::vector<TableCol
             },
             [&](const FillMissing& node) { return Calls{fill_missing_call(node, table)}; },
             [&](const Lengthen& node) { return Calls{lengthen_call(node, table)}; },
-            [](const Widen& node) { return widen_calls(node); },
+            [&](const Widen& node) { return widen_calls(node, table); },
             [](const Join& node) { return Calls{join_call(node)}; },
         },
         step.node);

@@ -17,8 +17,6 @@ namespace {
 
 // A function's R text, with holes for its written arguments: "{1}" is the first, "{all}" every
 // one joined by ", ", and "{, 2}" is ", " and the second when it was written, else nothing.
-// `cell` is what `pivot_wider` takes as `values_fn` for the aggregates that have one there; the
-// others are summed up there by their own spelling over the cell's values.
 //
 // Missing values are passed over the way a database passes them over: an aggregate of nothing
 // but missing values is missing (not 0, nor an infinity), a running total carries on past a
@@ -27,17 +25,16 @@ namespace {
 struct RSpelling {
     std::string_view function;
     std::string_view r;
-    std::string_view cell = {};
 };
 constexpr std::array<RSpelling, 35> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
-    {"average", "mean({1}, na.rm = TRUE)", "mean"},
-    {"median", "median({1}, na.rm = TRUE)", "median"},
+    {"average", "mean({1}, na.rm = TRUE)"},
+    {"median", "median({1}, na.rm = TRUE)"},
     {"smallest", "first(sort({1}, method = \"radix\"))"},
     {"largest", "last(sort({1}, method = \"radix\"))"},
-    {"standard_deviation", "sd({1}, na.rm = TRUE)", "sd"},
-    {"first", "first({1})", "dplyr::first"},
-    {"last", "last({1})", "dplyr::last"},
+    {"standard_deviation", "sd({1}, na.rm = TRUE)"},
+    {"first", "first({1})"},
+    {"last", "last({1})"},
     {"unique_count", "n_distinct({1}, na.rm = TRUE)"},
     {"row_count", "n()"},
     {"join_rows", "paste({1}[!is.na({1})], collapse = {2})"},
@@ -286,7 +283,12 @@ std::string RValueWriter::write(const Value& value) const {
                 return "(" + write(*node.left) + (node.op == LogicOperator::And ? " & " : " | ") +
                        write(*node.right) + ")";
             },
-            [&](const Not& node) { return "!" + write(*node.operand); },
+            [&](const Not& node) {
+                // `!!` and `!!!` are rlang's injection and splicing inside dplyr's verbs, so a
+                // negation of a negation keeps the inner one in parentheses.
+                const std::string operand = write(*node.operand);
+                return "!" + (operand.starts_with('!') ? "(" + operand + ")" : operand);
+            },
             [&](const InSet& node) { return in_set(node); },
             [&](const IsMissing& node) {
                 return std::string(node.negated ? "!" : "") + "is.na(" + write(*node.operand) + ")";
@@ -349,18 +351,6 @@ std::string RValueWriter::write(const Value& value) const {
 
 std::string write_r_value(const Value& value, const std::vector<TableColumn>& table) {
     return RValueWriter(table).write(value);
-}
-
-std::optional<std::string> cell_function(const Call& aggregate) {
-    const RSpelling& spelling = spelling_of(aggregate.function);
-    if (!spelling.cell.empty()) return std::string(spelling.cell);
-    if (aggregate.arguments.empty()) return std::nullopt;
-    // An aggregate with no function of its own there is spelled as a function of the cell's
-    // values, the way it is spelled over a column.
-    std::vector<std::string> arguments{"x"};
-    for (std::size_t i = 1; i < aggregate.arguments.size(); ++i)
-        arguments.push_back(write_r_value(aggregate.arguments[i], {}));
-    return "\\(x) " + fill_holes(spelling.r, arguments);
 }
 
 }  // namespace brell
