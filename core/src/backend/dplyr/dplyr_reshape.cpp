@@ -10,6 +10,8 @@
 #include "backend/dplyr/r_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/value_queries.hpp"
+#include "plan/widen_failures.hpp"
 
 namespace brell {
 namespace {
@@ -88,23 +90,23 @@ std::string names_glue(const NamePattern& pattern) {
     return glue;
 }
 
-std::vector<std::string> cell_arguments(const Value& cell) {
-    if (const auto* column = std::get_if<Column>(&cell.node)) {
-        return {"values_from = " + r_name(column->name.text)};
+// Each cell is worked out first, one row per row of the widened table and name: an aggregate
+// over its rows, any other value from its one row (two rows for it fail the query). The cell is
+// named so as to be none of the columns it is grouped by, which are all that is left.
+std::vector<std::string> cell_calls(const Widen& widen, const std::vector<TableColumn>& table,
+                                    std::string& cell_name) {
+    const WidenPlan& plan = *widen.plan;
+    std::vector<std::string> keys = plan.identifying;
+    keys.insert(keys.end(), plan.name_columns.begin(), plan.name_columns.end());
+    cell_name = "cell";
+    for (int n = 2; std::find(keys.begin(), keys.end(), cell_name) != keys.end(); ++n) {
+        cell_name = "cell_" + std::to_string(n);
     }
-    const auto* call = std::get_if<Call>(&cell.node);
-    const FunctionEntry* entry = call != nullptr ? find_function(call->function) : nullptr;
-    const Column* column = call != nullptr && !call->arguments.empty()
-                               ? std::get_if<Column>(&call->arguments.front().node)
-                               : nullptr;
-    const std::optional<std::string> function =
-        column != nullptr && entry != nullptr && entry->kind == FunctionKind::Aggregate
-            ? cell_function(*call)
-            : std::nullopt;
-    if (!function) {
-        unreachable("the dplyr backend takes a cell from a column, or one aggregate of one");
+    std::string cell = write_r_value(*widen.value, table);
+    if (!holds_aggregate(*widen.value)) {
+        cell = "if (n() > 1) stop(" + r_text(kTwoRowsForOneCell) + ") else " + cell;
     }
-    return {"values_from = " + r_name(column->name.text), "values_fn = " + *function};
+    return {"summarise(" + r_named(cell_name) + cell + ", .by = " + r_list(keys) + ")"};
 }
 
 }  // namespace
@@ -113,7 +115,13 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
                                                 const std::vector<TableColumn>& table) {
     const std::vector<std::string> crossed = names_of(combinations.columns);
     const std::vector<std::string> by = names_of(combinations.by);
-    const std::string complete = "complete(" + r_names(crossed) + ")";
+    // A missing value is no value to cross: each column is crossed over the values it holds,
+    // and a row with a missing one is kept as it is, as the other targets keep it.
+    std::vector<std::string> present;
+    for (const std::string& name : crossed) {
+        present.push_back(r_named(name) + r_name(name) + "[!is.na(" + r_name(name) + ")]");
+    }
+    const std::string complete = "complete(" + r_joined(present, ", ") + ")";
     std::vector<std::string> calls{complete};
     if (!by.empty()) calls = {"group_by(" + r_names(by) + ")", complete, "ungroup()"};
 
@@ -165,11 +173,54 @@ std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColum
     return "pivot_longer(" + r_joined(arguments, ", ") + ")";
 }
 
-std::vector<std::string> widen_calls(const Widen& widen) {
+// With `giving`, the name columns become factors whose levels are the listed names, so that
+// `names_expand` makes every listed column, even one no row fills; a present name that is not
+// listed fails the query first. The columns are then picked in the listed order, leaving out the
+// combinations of pieces no name lists and the rows' missing names. Without `giving`, the made
+// columns come in the order of their names.
+std::vector<std::string> giving_calls(const Widen& widen) {
+    const WidenPlan& plan = *widen.plan;
+    std::vector<std::string> listed;
+    std::vector<std::vector<std::string>> levels(plan.name_columns.size());
+    for (const std::vector<std::string>& pieces : plan.giving_pieces) {
+        std::vector<std::string> equalities;
+        for (std::size_t n = 0; n < plan.name_columns.size(); ++n) {
+            equalities.push_back(r_name(plan.name_columns[n]) + " == " + r_text(pieces.at(n)));
+            const std::string level = r_text(pieces.at(n));
+            if (std::find(levels[n].begin(), levels[n].end(), level) == levels[n].end()) {
+                levels[n].push_back(level);
+            }
+        }
+        listed.push_back(equalities.size() == 1 ? equalities.front()
+                                                : "(" + r_joined(equalities, " & ") + ")");
+    }
+    for (const std::string& name : plan.name_columns)
+        listed.push_back("is.na(" + r_name(name) + ")");
+    std::vector<std::string> factors;
+    for (std::size_t n = 0; n < plan.name_columns.size(); ++n) {
+        const std::string name = r_name(plan.name_columns[n]);
+        std::string factor = "factor(" + name + ", levels = c(" + r_joined(levels[n], ", ") + "))";
+        if (n == 0) {
+            factor = "if (all(" + r_joined(listed, " | ") + ")) " + factor + " else stop(" +
+                     r_text(kNameGivingDoesNotList) + ")";
+        }
+        factors.push_back(r_named(plan.name_columns[n]) + factor);
+    }
+    return {"mutate(" + r_joined(factors, ", ") + ")"};
+}
+
+std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const NamePattern& pattern = *widen.name;
+    const bool giving = !widen.giving.empty();
+    std::vector<std::string> calls;
+    if (giving) calls = giving_calls(widen);
+    std::string cell_name;
+    for (std::string& call : cell_calls(widen, table, cell_name)) calls.push_back(std::move(call));
     std::vector<std::string> arguments;
-    if (!widen.by.empty()) arguments.push_back("id_cols = " + r_list(names_of(widen.by)));
+    if (!widen.plan->identifying.empty()) {
+        arguments.push_back("id_cols = " + r_list(widen.plan->identifying));
+    }
     arguments.push_back("names_from = " + r_list(widen.plan->name_columns));
     const bool has_literal =
         std::any_of(pattern.literals.begin(), pattern.literals.end(),
@@ -179,15 +230,19 @@ std::vector<std::string> widen_calls(const Widen& widen) {
     } else if (has_literal) {
         arguments.push_back("names_glue = " + r_text(names_glue(pattern)));
     }
-    for (std::string& argument : cell_arguments(*widen.value)) {
-        arguments.push_back(std::move(argument));
+    arguments.push_back(giving ? "names_expand = TRUE" : "names_sort = TRUE");
+    arguments.push_back("values_from = " + r_name(cell_name));
+    calls.push_back("pivot_wider(" + r_joined(arguments, ", ") + ")");
+    if (giving) {
+        std::vector<std::string> kept = widen.plan->identifying;
+        for (const std::string& name : names_of(widen.giving)) kept.push_back(name);
+        calls.push_back("select(" + r_names(kept) + ")");
     }
-    if (widen.missing) arguments.push_back("values_fill = " + write_r_value(*widen.missing));
-    std::vector<std::string> calls{"pivot_wider(" + r_joined(arguments, ", ") + ")"};
-    // `pivot_wider` makes its columns in the order their names first appear in the data; a
-    // `giving` list says the order, so the columns are moved into it.
-    if (widen.giving.names.size() > 1) {
-        calls.push_back("relocate(" + r_names(names_of(widen.giving)) + ", .after = last_col())");
+    // The filler goes in every cell left empty: one no row fills (which `values_fill` alone
+    // would fill) and one whose row brought a missing value.
+    if (widen.missing) {
+        calls.push_back("mutate(across(!c(" + r_names(widen.plan->identifying) +
+                        "), \\(cell) coalesce(cell, " + write_r_value(*widen.missing, {}) + ")))");
     }
     return calls;
 }

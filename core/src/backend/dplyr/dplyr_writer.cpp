@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -26,24 +27,36 @@ std::string key_pairs(const std::vector<KeyPair>& keys) {
     return "join_by(" + r_joined(pairs, ", ") + ")";
 }
 
-std::string keep_call(const Keep& keep) {
+// A missing key matches nothing, as in a database join: dplyr matches missing keys with each
+// other unless told `na_matches = "never"`.
+std::string keep_call(const Keep& keep, const std::vector<TableColumn>& table) {
     if (const auto membership = kept_membership(keep.condition)) {
         const Matching& matching = *membership->matching;
         return std::string(membership->negated ? "anti_join" : "semi_join") + "(" +
-               r_name(matching.table.text) + ", by = " + key_pairs(matching.keys) + ")";
+               r_name(matching.table.text) + ", by = " + key_pairs(matching.keys) +
+               ", na_matches = \"never\")";
     }
-    return "filter(" + write_r_value(keep.condition) + ")";
+    return "filter(" + write_r_value(keep.condition, table) + ")";
 }
 
 // The items of `mutate` or `summarise`, and `.by` when the step groups.
 std::string items_call(std::string_view verb, const std::vector<NamedValue>& items,
-                       const ColumnList& by) {
+                       const ColumnList& by, const std::vector<TableColumn>& table) {
     std::vector<std::string> arguments;
     for (const NamedValue& item : items) {
-        arguments.push_back(r_named(item.name.text) + write_r_value(item.value));
+        arguments.push_back(r_named(item.name.text) + write_r_value(item.value, table));
     }
     if (!by.empty()) arguments.push_back(".by = " + r_list(names_of(by)));
     return std::string(verb) + "(" + r_joined(arguments, ", ") + ")";
+}
+
+// `summarise(.by = )` leaves the groups in the order they first appear; a summary comes out
+// ordered by its groups, missing last, so it is sorted by them.
+std::vector<std::string> summarise_calls(const Summarize& summarize,
+                                         const std::vector<TableColumn>& table) {
+    std::vector<std::string> calls{items_call("summarise", summarize.items, summarize.by, table)};
+    if (!summarize.by.empty()) calls.push_back("arrange(" + r_names(names_of(summarize.by)) + ")");
+    return calls;
 }
 
 std::string sort_call(const Sort& sort) {
@@ -56,25 +69,34 @@ std::string sort_call(const Sort& sort) {
     return "arrange(" + r_joined(keys, ", ") + ")";
 }
 
-// `take ... with ties` keeps the rows level with the last one taken in the sort's order. The
-// first key's direction picks `slice_min` or `slice_max`; further keys, each turned to run the
-// same way as the first, go with it in a tibble, so that rows are level only on all of them.
+// `take ... with ties` keeps the rows whose rank in the sort's order (from the other end for
+// `take_last`), missing values placed as the sort places them, is within the count. A filter
+// leaves the kept rows in the sort's order, where dplyr's `slice_min` and `slice_max` would
+// reorder them and leave out missing values.
 std::string ties_call(const Take& take, const Sort& sort) {
-    const bool descending = sort.keys.front().descending;
+    const Sort order = taken_order(sort, take.last);
     std::vector<std::string> keys;
-    for (const SortKey& key : sort.keys) {
-        const std::string column = r_name(key.column.text);
-        keys.push_back(key.descending == descending ? column : "desc(" + column + ")");
+    std::vector<std::string> directions;
+    std::vector<std::string> missing;
+    for (const SortKey& key : order.keys) {
+        keys.push_back(r_name(key.column.text));
+        directions.push_back(key.descending ? "\"desc\"" : "\"asc\"");
+        // A missing value comes first as the smallest going up, and as the largest going down.
+        missing.push_back(order.missing_first == key.descending ? "\"largest\"" : "\"smallest\"");
     }
-    const std::string order =
-        keys.size() == 1 ? keys.front() : "tibble(" + r_joined(keys, ", ") + ")";
-    std::string call = std::string(descending == take.last ? "slice_min" : "slice_max") +
-                       "(order_by = " + order + ", n = " + std::to_string(take.count) +
-                       ", with_ties = TRUE";
-    if (!take.by.empty()) call += ", by = " + r_list(names_of(take.by));
+    const bool one = keys.size() == 1;
+    const std::string rank =
+        "vctrs::vec_rank(" + (one ? keys.front() : "tibble(" + r_joined(keys, ", ") + ")") +
+        ", ties = \"min\", direction = " +
+        (one ? directions.front() : "c(" + r_joined(directions, ", ") + ")") +
+        ", na_value = " + (one ? missing.front() : "c(" + r_joined(missing, ", ") + ")") + ")";
+    std::string call = "filter(" + rank + " <= " + std::to_string(take.count);
+    if (!take.by.empty()) call += ", .by = " + r_list(names_of(take.by));
     return call + ")";
 }
 
+// A grouped take keeps each group's first (or last) rows where they stand in the sort's order;
+// dplyr's `slice_head(by = )` would gather them group by group.
 std::string take_call(const Take& take, const Sort* sort) {
     const std::string count = std::to_string(take.count);
     if (take.with_ties) {
@@ -82,8 +104,9 @@ std::string take_call(const Take& take, const Sort* sort) {
         return ties_call(take, *sort);
     }
     if (!take.by.empty()) {
-        return std::string(take.last ? "slice_tail" : "slice_head") + "(n = " + count +
-               ", by = c(" + r_names(names_of(take.by)) + "))";
+        return std::string("filter(") +
+               (take.last ? "row_number() > n() - " + count : "row_number() <= " + count) +
+               ", .by = " + r_list(names_of(take.by)) + ")";
     }
     return std::string(take.last ? "tail" : "head") + "(" + count + ")";
 }
@@ -108,7 +131,7 @@ void gather_columns_read(const Value& value, std::set<std::string_view>& read) {
 // made, while every filler reads the table as it arrives. So an item whose filler reads a column
 // that another item fills is written before that item. (Two fillers that each read the other's
 // column cannot both come first; they keep the order they were written in.)
-std::string fill_missing_call(const FillMissing& fill_step) {
+std::string fill_missing_call(const FillMissing& fill_step, const std::vector<TableColumn>& table) {
     const std::vector<NamedValue>& items = fill_step.items;
     std::unordered_map<std::string_view, std::vector<std::size_t>> items_filling;
     for (std::size_t i = 0; i < items.size(); ++i) items_filling[items[i].name.text].push_back(i);
@@ -138,7 +161,9 @@ std::string fill_missing_call(const FillMissing& fill_step) {
         if (waiting_readers[i] == 0) ready.insert(i);
     }
     std::vector<std::string> arguments;
+    bool cycle = false;
     while (!remaining.empty()) {
+        cycle = cycle || ready.empty();
         const std::size_t next = ready.empty() ? *remaining.begin() : *ready.begin();
         remaining.erase(next);
         ready.erase(next);
@@ -147,7 +172,13 @@ std::string fill_missing_call(const FillMissing& fill_step) {
         }
         const std::string& name = items[next].name.text;
         arguments.push_back(r_named(name) + "coalesce(" + r_name(name) + ", " +
-                            write_r_value(items[next].value) + ")");
+                            write_r_value(items[next].value, table) + ")");
+    }
+    // Fillers that read each other's columns round a cycle are all worked out at once, as the
+    // arguments of one function, whose columns `mutate` then puts in place.
+    if (cycle) {
+        return "mutate(vctrs::data_frame(" + r_joined(arguments, ", ") +
+               ", .name_repair = \"minimal\"))";
     }
     return "mutate(" + r_joined(arguments, ", ") + ")";
 }
@@ -157,7 +188,7 @@ std::string join_call(const Join& join) {
                                   : join.unmatched == Unmatched::None ? "inner_join"
                                                                       : "full_join";
     return std::string(word) + "(" + r_name(join.table.text) + ", by = " + key_pairs(join.keys) +
-           ")";
+           ", na_matches = \"never\")";
 }
 
 std::vector<std::string> step_calls(const Step& step, const std::vector<TableColumn>& table,
@@ -165,15 +196,15 @@ std::vector<std::string> step_calls(const Step& step, const std::vector<TableCol
     using Calls = std::vector<std::string>;
     return std::visit(
         Overloaded{
-            [](const Keep& node) { return Calls{keep_call(node)}; },
+            [&](const Keep& node) { return Calls{keep_call(node, table)}; },
             [](const Pick& node) {
                 const std::string names = r_names(names_of(node.columns));
                 return Calls{node.all_but ? "select(!c(" + names + "))" : "select(" + names + ")"};
             },
-            [](const Add& node) { return Calls{items_call("mutate", node.items, node.by)}; },
-            [](const Summarize& node) {
-                return Calls{items_call("summarise", node.items, node.by)};
+            [&](const Add& node) {
+                return Calls{items_call("mutate", node.items, node.by, table)};
             },
+            [&](const Summarize& node) { return summarise_calls(node, table); },
             [](const Sort& node) { return Calls{sort_call(node)}; },
             [&](const Take& node) { return Calls{take_call(node, sort)}; },
             [](const AddRows& node) { return Calls{"bind_rows(" + r_name(node.table.text) + ")"}; },
@@ -183,9 +214,9 @@ std::vector<std::string> step_calls(const Step& step, const std::vector<TableCol
             [](const DropMissing& node) {
                 return Calls{"drop_na(" + r_names(names_of(node.columns)) + ")"};
             },
-            [](const FillMissing& node) { return Calls{fill_missing_call(node)}; },
+            [&](const FillMissing& node) { return Calls{fill_missing_call(node, table)}; },
             [&](const Lengthen& node) { return Calls{lengthen_call(node, table)}; },
-            [](const Widen& node) { return widen_calls(node); },
+            [&](const Widen& node) { return widen_calls(node, table); },
             [](const Join& node) { return Calls{join_call(node)}; },
         },
         step.node);

@@ -18,6 +18,6 @@ std::vector<std::string> names_of(const ColumnList& list);
 std::vector<std::string> add_combinations_calls(const AddCombinations& combinations,
                                                 const std::vector<TableColumn>& table);
 std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColumn>& table);
-std::vector<std::string> widen_calls(const Widen& widen);
+std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table);
 
 }  // namespace brell

@@ -3,10 +3,12 @@
 
 #include "backend/dplyr/r_values.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "backend/compare_symbol.hpp"
 #include "backend/dplyr/r_text.hpp"
+#include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 
@@ -15,22 +17,25 @@ namespace {
 
 // A function's R text, with holes for its written arguments: "{1}" is the first, "{all}" every
 // one joined by ", ", and "{, 2}" is ", " and the second when it was written, else nothing.
-// `cell` is what `pivot_wider` takes as `values_fn` for the aggregates that have one there.
+//
+// Missing values are passed over the way a database passes them over: an aggregate of nothing
+// but missing values is missing (not 0, nor an infinity), a running total carries on past a
+// missing value, a missing value has no distinct count. Texts are ordered by their bytes, not by
+// the session's locale: `sort(method = "radix")` orders that way, as `vctrs` does.
 struct RSpelling {
     std::string_view function;
     std::string_view r;
-    std::string_view cell = {};
 };
 constexpr std::array<RSpelling, 35> kSpellings = {{
-    {"total", "sum({1}, na.rm = TRUE)", "sum"},
-    {"average", "mean({1}, na.rm = TRUE)", "mean"},
-    {"median", "median({1}, na.rm = TRUE)", "median"},
-    {"smallest", "min({1}, na.rm = TRUE)", "min"},
-    {"largest", "max({1}, na.rm = TRUE)", "max"},
-    {"standard_deviation", "sd({1}, na.rm = TRUE)", "sd"},
-    {"first", "first({1})", "dplyr::first"},
-    {"last", "last({1})", "dplyr::last"},
-    {"unique_count", "n_distinct({1})", "dplyr::n_distinct"},
+    {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
+    {"average", "mean({1}, na.rm = TRUE)"},
+    {"median", "median({1}, na.rm = TRUE)"},
+    {"smallest", "first(sort({1}, method = \"radix\"))"},
+    {"largest", "last(sort({1}, method = \"radix\"))"},
+    {"standard_deviation", "sd({1}, na.rm = TRUE)"},
+    {"first", "first({1})"},
+    {"last", "last({1})"},
+    {"unique_count", "n_distinct({1}, na.rm = TRUE)"},
     {"row_count", "n()"},
     {"join_rows", "paste({1}[!is.na({1})], collapse = {2})"},
     {"first_present", "coalesce({all})"},
@@ -40,8 +45,8 @@ constexpr std::array<RSpelling, 35> kSpellings = {{
     {"to_number", "as.numeric({1})"},
     {"to_text", "as.character({1})"},
     {"to_date", "as.Date({1})"},
-    {"round_below", "as.integer(floor({1}))"},
-    {"round_above", "as.integer(ceiling({1}))"},
+    {"round_below", "floor({1})"},
+    {"round_above", "ceiling({1})"},
     {"trim", "trimws({1})"},
     {"replace_text", "gsub({2}, {3}, {1}, fixed = TRUE)"},
     {"split_text", "stringr::str_split_i({1}, stringr::fixed({2}), {3})"},
@@ -53,7 +58,7 @@ constexpr std::array<RSpelling, 35> kSpellings = {{
     {"day", "lubridate::day({1})"},
     {"weekday", "lubridate::wday({1}, week_start = 1)"},
     {"hour", "lubridate::hour({1})"},
-    {"running_total", "cumsum({1})"},
+    {"running_total", "if_else(cumsum(!is.na({1})) > 0, cumsum(coalesce({1}, 0)), NA_real_)"},
     {"previous", "lag({1}{, 2})"},
     {"following", "lead({1}{, 2})"},
     {"latest", "vctrs::vec_fill_missing({1}, direction = \"down\")"},
@@ -118,38 +123,149 @@ bool is_negation(const Value& value) {
     return false;
 }
 
-std::string left_operand(const Value& value) {
-    const std::string text = write_r_value(value);
-    return is_negation(value) ? "(" + text + ")" : text;
+bool is_present_literal(const Value& value) {
+    return std::holds_alternative<Text>(value.node) || std::holds_alternative<Whole>(value.node) ||
+           std::holds_alternative<Decimal>(value.node) || std::holds_alternative<Truth>(value.node);
 }
 
-std::string call_text(const Call& call) {
+bool orders(CompareOperator op) {
+    return op != CompareOperator::Is && op != CompareOperator::IsNot;
+}
+
+// The walk over one value, with the types of the table the step reads: a few values are spelled
+// by what they hold, where R's own operator would answer otherwise than the other targets.
+class RValueWriter {
+  public:
+    explicit RValueWriter(const std::vector<TableColumn>& table) : index_(table), types_(index_) {}
+
+    std::string write(const Value& value) const;
+
+  private:
+    ColumnType type_of(const Value& value) const {
+        const Result<ColumnType> type = types_.type(value);
+        return type ? *type : ColumnType::Opaque;
+    }
+    std::string left_operand(const Value& value) const {
+        const std::string text = write(value);
+        return is_negation(value) ? "(" + text + ")" : text;
+    }
+    std::string compare(const Compare& node) const;
+    std::string in_set(const InSet& node) const;
+    std::string contains(const std::string& tested, const Value& sought) const;
+    std::string call_text(const Call& call) const;
+    std::string replace_text(const Call& call, const std::vector<std::string>& arguments) const;
+    std::string rolling_text(const Rolling& rolling) const;
+    std::string values_text(const std::vector<Value>& values) const {
+        std::vector<std::string> texts;
+        for (const Value& value : values) texts.push_back(write(value));
+        return r_joined(texts, ", ");
+    }
+
+    ColumnIndex index_;
+    ValueTypes types_;
+};
+
+// A date compared with a timestamp is the timestamp of its midnight (R's own operators compare
+// a date's days with a timestamp's seconds). Texts are ordered by their bytes, as `vctrs`
+// compares them, where `<` would follow the session's locale.
+std::string RValueWriter::compare(const Compare& node) const {
+    const ColumnType left_type = type_of(*node.left);
+    const ColumnType right_type = type_of(*node.right);
+    std::string left = left_operand(*node.left);
+    std::string right = write(*node.right);
+    if (left_type == ColumnType::Date && right_type == ColumnType::Timestamp) {
+        left = "as.POSIXct(" + left + ")";
+    } else if (left_type == ColumnType::Timestamp && right_type == ColumnType::Date) {
+        right = "as.POSIXct(" + right + ")";
+    }
+    const std::string symbol(r_python_compare_symbol(node.op));
+    if (orders(node.op) && (left_type == ColumnType::Text || right_type == ColumnType::Text)) {
+        return "(vctrs::vec_compare(" + left + ", " + right + ") " + symbol + " 0)";
+    }
+    return "(" + left + " " + symbol + " " + right + ")";
+}
+
+// A missing value is in no set and out of none: the answer is missing, as for `is`. A set of
+// present written values is asked with `%in%`; any other set one item at a time, so that a
+// missing item or a column answers as `is` would.
+std::string RValueWriter::in_set(const InSet& node) const {
+    const std::string operand = left_operand(*node.operand);
+    if (std::all_of(node.items.begin(), node.items.end(), is_present_literal)) {
+        return std::string(node.negated ? "!" : "") + "if_else(is.na(" + operand + "), NA, " +
+               operand + " %in% c(" + values_text(node.items) + "))";
+    }
+    std::vector<std::string> tests;
+    for (const Value& item : node.items) {
+        tests.push_back("(" + operand + (node.negated ? " != " : " == ") + write(item) + ")");
+    }
+    return "(" + r_joined(tests, node.negated ? " & " : " | ") + ")";
+}
+
+// Asked row by row, and missing for a missing text, as `startsWith` is. Every text holds the
+// empty text, which `stringr` refuses to look for, so that one is answered on its own.
+std::string RValueWriter::contains(const std::string& tested, const Value& sought) const {
+    const auto* text = std::get_if<Text>(&sought.node);
+    if (text != nullptr && text->text.empty()) return "if_else(is.na(" + tested + "), NA, TRUE)";
+    const std::string pattern = write(sought);
+    const std::string detected =
+        "stringr::str_detect(" + tested + ", stringr::fixed(" + pattern + "))";
+    if (text != nullptr) return detected;
+    return "(" + detected + " | (" + pattern + " == \"\" & !is.na(" + tested + ")))";
+}
+
+std::string RValueWriter::call_text(const Call& call) const {
     std::vector<std::string> arguments;
-    for (const Value& argument : call.arguments) arguments.push_back(write_r_value(argument));
+    for (const Value& argument : call.arguments) arguments.push_back(write(argument));
+    // A number as text is written in full up to 15 digits (R's own `as.character` writes 100000
+    // as "1e+05"), a whole number without a decimal point.
+    if (call.function == "to_text" && type_of(call.arguments.at(0)) == ColumnType::Number) {
+        return "if_else(is.na(" + arguments[0] + "), NA_character_, sprintf(\"%.15g\", " +
+               arguments[0] + "))";
+    }
+    if (call.function == "to_text" && type_of(call.arguments.at(0)) == ColumnType::Timestamp) {
+        return "format(" + arguments[0] + ", \"%Y-%m-%d %H:%M:%S\")";
+    }
+    if (call.function == "replace_text") return replace_text(call, arguments);
+    // `str_split_i` takes one piece number for every text; a number read from a column is
+    // taken row by row.
+    if (call.function == "split_text" &&
+        !std::holds_alternative<Whole>(call.arguments.at(2).node)) {
+        return "mapply(\\(text, separator, piece) if (is.na(piece)) NA_character_ else "
+               "stringr::str_split_i(text, stringr::fixed(separator), piece), " +
+               arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE)";
+    }
     return fill_holes(spelling_of(call.function).r, arguments);
 }
 
-std::string rolling_text(const Rolling& rolling) {
+// `gsub` looks for one text and puts one text in its place, both as written. What is read from
+// a column is looked for row by row with `stringr`, which looks for no empty text: a row whose
+// text to look for is empty keeps its text, as it would in a database.
+std::string RValueWriter::replace_text(const Call& call,
+                                       const std::vector<std::string>& arguments) const {
+    const auto* sought = std::get_if<Text>(&call.arguments.at(1).node);
+    if (sought != nullptr && sought->text.empty()) return arguments[0];
+    if (sought != nullptr && std::holds_alternative<Text>(call.arguments.at(2).node)) {
+        return fill_holes(spelling_of(call.function).r, arguments);
+    }
+    const std::string replaced = "stringr::str_replace_all(" + arguments[0] + ", stringr::fixed(" +
+                                 arguments[1] + "), " + arguments[2] + ")";
+    if (sought != nullptr) return replaced;
+    return "if_else(" + arguments[1] + " == \"\", " + arguments[0] + ", " + replaced + ")";
+}
+
+std::string RValueWriter::rolling_text(const Rolling& rolling) const {
     const auto* size = std::get_if<Whole>(&rolling.size->node);
     if (size == nullptr) unreachable("the checker admits only a written whole number");
     for (const RollingSpelling& spelling : kRollingSpellings) {
         if (spelling.function != rolling.function) continue;
-        return "slider::slide_dbl(" + write_r_value(rolling.arguments.at(0)) + ", " +
+        return "slider::slide_dbl(" + write(rolling.arguments.at(0)) + ", " +
                std::string(spelling.r) + ", .before = " + std::to_string(size->number - 1) +
                ", .complete = TRUE)";
     }
     unreachable("`" + rolling.function + "` reached the dplyr backend inside `rolling`");
 }
 
-std::string values_text(const std::vector<Value>& values) {
-    std::vector<std::string> texts;
-    for (const Value& value : values) texts.push_back(write_r_value(value));
-    return r_joined(texts, ", ");
-}
-
-}  // namespace
-
-std::string write_r_value(const Value& value) {
+std::string RValueWriter::write(const Value& value) const {
     return std::visit(
         Overloaded{
             [](const Column& node) { return r_name(node.name.text); },
@@ -158,34 +274,29 @@ std::string write_r_value(const Value& value) {
             [](const Decimal& node) { return r_decimal(node.number); },
             [](const Truth& node) { return std::string(node.yes ? "TRUE" : "FALSE"); },
             [](const Missing&) { return std::string("NA"); },
-            [](const Arithmetic& node) {
+            [&](const Arithmetic& node) {
                 return "(" + left_operand(*node.left) + " " +
-                       std::string(arithmetic_symbol(node.op)) + " " + write_r_value(*node.right) +
-                       ")";
+                       std::string(arithmetic_symbol(node.op)) + " " + write(*node.right) + ")";
             },
-            [](const Compare& node) {
-                return "(" + left_operand(*node.left) + " " +
-                       std::string(r_python_compare_symbol(node.op)) + " " +
-                       write_r_value(*node.right) + ")";
+            [&](const Compare& node) { return compare(node); },
+            [&](const Logic& node) {
+                return "(" + write(*node.left) + (node.op == LogicOperator::And ? " & " : " | ") +
+                       write(*node.right) + ")";
             },
-            [](const Logic& node) {
-                return "(" + write_r_value(*node.left) +
-                       (node.op == LogicOperator::And ? " & " : " | ") +
-                       write_r_value(*node.right) + ")";
+            [&](const Not& node) {
+                // `!!` and `!!!` are rlang's injection and splicing inside dplyr's verbs, so a
+                // negation of a negation keeps the inner one in parentheses.
+                const std::string operand = write(*node.operand);
+                return "!" + (operand.starts_with('!') ? "(" + operand + ")" : operand);
             },
-            [](const Not& node) { return "!" + write_r_value(*node.operand); },
-            [](const InSet& node) {
-                return std::string(node.negated ? "!" : "") + "(" + left_operand(*node.operand) +
-                       " %in% c(" + values_text(node.items) + "))";
+            [&](const InSet& node) { return in_set(node); },
+            [&](const IsMissing& node) {
+                return std::string(node.negated ? "!" : "") + "is.na(" + write(*node.operand) + ")";
             },
-            [](const IsMissing& node) {
-                return std::string(node.negated ? "!" : "") + "is.na(" +
-                       write_r_value(*node.operand) + ")";
-            },
-            [](const Call& node) { return call_text(node); },
-            [](const TextTest& node) {
-                const std::string tested = write_r_value(*node.left);
-                const std::string sought = write_r_value(*node.right);
+            [&](const Call& node) { return call_text(node); },
+            [&](const TextTest& node) {
+                const std::string tested = write(*node.left);
+                const std::string sought = write(*node.right);
                 switch (node.op) {
                     case TextTestOperator::Starts:
                         return "startsWith(" + tested + ", " + sought + ")";
@@ -194,7 +305,7 @@ std::string write_r_value(const Value& value) {
                     case TextTestOperator::Contains:
                         break;
                 }
-                return "grepl(" + sought + ", " + tested + ", fixed = TRUE)";
+                return contains(tested, *node.right);
             },
             [](const OverColumns&) -> std::string {
                 unreachable("`any` and `every` reach the writers asked of each column");
@@ -204,31 +315,31 @@ std::string write_r_value(const Value& value) {
             [](const NameWord&) { return std::string("name"); },
             [](const Ranking& node) {
                 if (!node.column) return std::string("row_number()");
+                // A missing value ranks after every present one, in either direction.
                 const std::string column = r_name(node.column->text);
-                return "min_rank(" + (node.descending ? "desc(" + column + ")" : column) + ")";
+                return "coalesce(min_rank(" + (node.descending ? "desc(" + column + ")" : column) +
+                       "), sum(!is.na(" + column + ")) + 1L)";
             },
-            [](const When& node) {
+            [&](const When& node) {
                 std::vector<std::string> cases;
                 for (const WhenBranch& branch : node.branches) {
-                    cases.push_back(write_r_value(*branch.question) + " ~ " +
-                                    write_r_value(*branch.answer));
+                    cases.push_back(write(*branch.question) + " ~ " + write(*branch.answer));
                 }
-                if (node.otherwise)
-                    cases.push_back(".default = " + write_r_value(**node.otherwise));
+                if (node.otherwise) cases.push_back(".default = " + write(**node.otherwise));
                 return "case_when(" + r_joined(cases, ", ") + ")";
             },
-            [](const LookUp& node) {
+            [&](const LookUp& node) {
                 std::vector<std::string> from;
                 std::vector<std::string> to;
                 for (const LookUpPair& pair : node.pairs) {
-                    from.push_back(write_r_value(*pair.from));
-                    to.push_back(write_r_value(*pair.to));
+                    from.push_back(write(*pair.from));
+                    to.push_back(write(*pair.to));
                 }
-                return "recode_values(" + write_r_value(*node.subject) + ", from = c(" +
+                return "recode_values(" + write(*node.subject) + ", from = c(" +
                        r_joined(from, ", ") + "), to = c(" + r_joined(to, ", ") +
-                       "), default = " + write_r_value(*node.otherwise) + ")";
+                       "), default = " + write(*node.otherwise) + ")";
             },
-            [](const Rolling& node) { return rolling_text(node); },
+            [&](const Rolling& node) { return rolling_text(node); },
             [](const Matching&) -> std::string {
                 unreachable("`matching` reaches the writers only as the whole of a `keep`");
             },
@@ -236,16 +347,10 @@ std::string write_r_value(const Value& value) {
         value.node);
 }
 
-std::optional<std::string> cell_function(const Call& aggregate) {
-    const RSpelling& spelling = spelling_of(aggregate.function);
-    if (!spelling.cell.empty()) return std::string(spelling.cell);
-    if (aggregate.arguments.empty()) return std::nullopt;
-    // An aggregate with no function of its own there is spelled as a function of the cell's
-    // values, the way it is spelled over a column.
-    std::vector<std::string> arguments{"x"};
-    for (std::size_t i = 1; i < aggregate.arguments.size(); ++i)
-        arguments.push_back(write_r_value(aggregate.arguments[i]));
-    return "\\(x) " + fill_holes(spelling.r, arguments);
+}  // namespace
+
+std::string write_r_value(const Value& value, const std::vector<TableColumn>& table) {
+    return RValueWriter(table).write(value);
 }
 
 }  // namespace brell
