@@ -47,7 +47,7 @@ struct AggregateSpelling {
     std::string_view as_value;
 };
 constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
-    {"total", "sum", "{0}.sum(min_count=1)"},
+    {"total", "sum", "{0}.sum()"},
     {"average", "mean", "{0}.mean()"},
     {"median", "median", "{0}.median()"},
     {"smallest", "min", "{0}.min()"},
@@ -97,8 +97,6 @@ std::string aggregation_word(const Call& call) {
     if (call.function == "join_rows") {
         return "lambda s: " + join_rows_separator(call) + ".join(s.dropna())";
     }
-    // pandas totals nothing (every value missing) as 0; the total of no values is missing.
-    if (call.function == "total") return "lambda s: s.sum(min_count=1)";
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);
