@@ -134,10 +134,6 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 // The aggregate a widen's pivot makes one cell with, when two rows want it.
 std::string pivot_aggregate(const Call& call) {
     if (call.function == "unique_count") return "pl.element().drop_nulls().n_unique()";
-    // The total of no values is missing, where polars' sum gives 0.
-    if (call.function == "total") {
-        return "pl.when(pl.element().count() > 0).then(pl.element().sum())";
-    }
     if (call.function == "join_rows") {
         return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1)).text +
                ")";
