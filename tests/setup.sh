@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs what brell's build and its tests need on a Debian machine, and does nothing (quickly)
+# when everything is already there.
+#
+#   bash tests/setup.sh build    what the build needs (compilers, CMake, Ninja, GoogleTest, ICU, ...)
+#   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java), and the
+#                                engines' Python virtual environment (tests/engines/requirements.txt)
+#
+# The virtual environment is shared by every clone on the machine: it lives in
+# ${BRELL_ENGINES_HOME:-~/.cache/brell}/engines-HASH, HASH being the start of the SHA-256 of
+# requirements.txt, so a change of pins makes a new one. The last line printed names its Python
+# (CMake finds it at the same place by itself).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+what=${1:-all}
+case "$what" in build | all) ;; *) echo "usage: bash tests/setup.sh [build|all]" >&2; exit 2 ;; esac
+
+build_packages=(cmake ninja-build g++ clang clang-format python3 libgtest-dev libgmock-dev
+    libbenchmark-dev libicu-dev libclang-rt-14-dev)
+test_packages=(libxml2-utils librsvg2-bin python3-venv r-base-core r-cran-dplyr r-cran-tidyr
+    r-cran-stringr r-cran-lubridate r-cran-slider r-cran-vctrs r-cran-jsonlite)
+wanted=("${build_packages[@]}")
+if [ "$what" = all ]; then
+    wanted+=("${test_packages[@]}")
+    # Spark runs on Java 17; install it only when the machine has no Java.
+    if ! command -v java > /dev/null 2>&1; then wanted+=(openjdk-17-jre-headless); fi
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2> /dev/null || true)
+    if [ "$status" != "install ok installed" ]; then missing+=("$package"); fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing with apt-get: ${missing[*]}"
+    sudo=""
+    if [ "$(id -u)" != 0 ]; then sudo=sudo; fi
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update
+    $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+[ "$what" = build ] && exit 0
+
+requirements=tests/engines/requirements.txt
+hash=$(sha256sum "$requirements" | cut -c1-16)
+venv="${BRELL_ENGINES_HOME:-$HOME/.cache/brell}/engines-$hash"
+if [ ! -f "$venv/installed" ]; then
+    echo "== installing the engines into $venv"
+    rm -rf "$venv"
+    mkdir -p "$(dirname "$venv")"
+    python3 -m venv "$venv"
+    "$venv/bin/python" -m pip install --quiet --disable-pip-version-check --no-deps \
+        --requirement "$requirements"
+    "$venv/bin/python" -c 'import duckdb, pandas, polars, pyspark'
+    touch "$venv/installed"
+fi
+echo "BRELL_ENGINES_PYTHON=$venv/bin/python"
