@@ -131,9 +131,11 @@ Spelled PandasValues::scalar_call(const Call& node) const {
         unreachable("`" + name + "` reached the pandas backend without a spelling");
     }
     std::vector<std::string> arguments;
+    std::vector<std::pair<Spelled, const Value*>> sides;
     Shape shape = Shape::Constant;
     for (std::size_t i = 0; i < node.arguments.size(); ++i) {
         const Spelled argument = write(node.arguments[i]);
+        sides.emplace_back(argument, &node.arguments[i]);
         if (i == 0 && spelling->receiver) {
             arguments.push_back(series_of(argument));
             shape = Shape::Series;
@@ -142,6 +144,8 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             shape = combined(shape, argument.shape);
         }
     }
+    // `between` answers no for a missing value, where its answer is missing.
+    if (name == "between") return missing_where_missing(fill(spelling->pattern, arguments), sides);
     return {fill(spelling->pattern, arguments), shape};
 }
 
