@@ -129,7 +129,7 @@ def main():
                 continue
             failed += 1
             print(f"FAIL [{target}] {case.path}:{case.line}: {case.name}")
-            print(f"  pipeline: {case.pipeline}")
+            print("  pipeline: " + case.pipeline.replace("\n", "\n    "))
             for problem in problems:
                 print("  " + problem.rstrip().replace("\n", "\n  "))
     engine.close()

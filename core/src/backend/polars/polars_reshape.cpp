@@ -133,7 +133,7 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 
 // The aggregate a widen's pivot makes one cell with, when two rows want it.
 std::string pivot_aggregate(const Call& call) {
-    if (call.function == "unique_count") return "pl.element().n_unique()";
+    if (call.function == "unique_count") return "pl.element().drop_nulls().n_unique()";
     if (call.function == "join_rows") {
         return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1)).text +
                ")";

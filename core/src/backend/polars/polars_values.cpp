@@ -29,7 +29,8 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"standard_deviation", "{r}.std()"},
     {"first", "{r}.first()"},
     {"last", "{r}.last()"},
-    {"unique_count", "{r}.n_unique()"},
+    // A missing value is not a value to count, as in the other targets.
+    {"unique_count", "{r}.drop_nulls().n_unique()"},
     {"row_count", "pl.len()"},
     {"join_rows", "{r}.drop_nulls().str.join({})"},
     {"first_present", "pl.coalesce([{e...}])"},
@@ -52,7 +53,8 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"day", "{r}.dt.day()"},
     {"weekday", "{r}.dt.weekday()"},
     {"hour", "{r}.dt.hour()"},
-    {"running_total", "{r}.cum_sum()"},
+    // cum_sum leaves a missing value where the row's own is missing; the total so far carries on.
+    {"running_total", "{r}.cum_sum().forward_fill()"},
     {"previous", "{r}.shift({})"},
     {"following", "{r}.shift(-{})"},
     {"latest", "{r}.forward_fill()"},
@@ -278,8 +280,11 @@ PolarsValue ValueWriter::call(const Call& node) const {
 
 PolarsValue ValueWriter::ranking(const Ranking& node) const {
     if (!node.column) return grouped("pl.int_range(1, pl.len() + 1)");
-    return grouped("pl.col(" + py_string(node.column->text) + ").rank(\"min\"" +
-                   (node.descending ? ", descending=True" : "") + ")");
+    // A missing value ranks after every value (polars leaves its rank missing): all of them
+    // share the place after the last counted value.
+    const std::string column = "pl.col(" + py_string(node.column->text) + ")";
+    return grouped(column + ".rank(\"min\"" + (node.descending ? ", descending=True" : "") +
+                   ").fill_null(" + column + ".count() + 1)");
 }
 
 PolarsValue ValueWriter::rolling(const Rolling& node) const {

@@ -58,7 +58,9 @@ constexpr std::array<Spelling, 35> kSpellings = {{
     {"split_text", "F.split_part({}, {}, {})"},
     {"characters", "F.length({})"},
     {"between", "{}.between({}, {})", 1},
-    {"remainder", "F.pmod({}, {})"},
+    // Written by `write_call`: the remainder takes the divisor's sign, which F.pmod does not
+    // give for a negative divisor.
+    {"remainder", ""},
     {"year", "F.year({})"},
     {"month", "F.month({})"},
     {"day", "F.dayofmonth({})"},
@@ -140,6 +142,11 @@ std::string write_call(const Call& call, const ValueContext& context) {
         // Arguments are values of one row: the checker admits no aggregate or window inside.
         columns.push_back(write_column(argument, {}));
         plain.push_back(write_value(argument, {}));
+    }
+    if (call.function == "remainder") {
+        const std::string& divisor = columns.at(1);
+        return "((((" + columns.at(0) + ") % (" + divisor + ")) + (" + divisor + ")) % (" +
+               divisor + "))";
     }
     if (context.windowed && entry->kind == FunctionKind::Aggregate) {
         if (!spelling->over.empty())

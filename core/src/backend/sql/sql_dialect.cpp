@@ -57,9 +57,12 @@ std::string quote_table(const SqlDialect& dialect, std::string_view name) {
 
 std::string quote_text(const SqlDialect& dialect, std::string_view text) {
     std::string quoted = "'";
+    // Where a backslash escapes (Spark), a quote is escaped by one too: Spark reads 'it''s' as
+    // two texts run together, "its".
+    const char quote_escape = dialect.backslash_escapes ? '\\' : '\'';
     for (char character : text) {
         if (character == '\\' && dialect.backslash_escapes) quoted += '\\';
-        if (character == '\'') quoted += '\'';
+        if (character == '\'') quoted += quote_escape;
         quoted += character;
     }
     return quoted + "'";

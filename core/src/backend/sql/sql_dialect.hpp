@@ -55,7 +55,8 @@ std::string quote_name(const SqlDialect& dialect, std::string_view name);
 // A table's name, each dotted part quoted: "schema"."orders".
 std::string quote_table(const SqlDialect& dialect, std::string_view name);
 
-// A text in single quotes, quotes doubled (and backslashes too where they escape).
+// A text in single quotes, quotes doubled; where a backslash escapes (Spark), a quote and a
+// backslash are each escaped by a backslash.
 std::string quote_text(const SqlDialect& dialect, std::string_view text);
 
 // A sort step's keys: "x" DESC NULLS LAST, ... With a qualifier, each key names the column of

@@ -74,9 +74,11 @@ std::string join_body(const SqlStep& at, const Join& join) {
         }
         left = joined(entries, ", ");
     }
-    return "SELECT " + left + ", " + other + ".* " + std::string(at.dialect.except_keyword) + " (" +
-           joined(right_keys, ", ") + ") FROM " + at.previous + " " + word + " " + other + " ON " +
-           joined(conditions, " AND ");
+    // The other table's columns follow this table's in the joined table.
+    const std::span<const TableColumn> brought =
+        std::span(at.result).subspan(std::min(at.table.size(), at.result.size()));
+    return "SELECT " + left + ", " + all_but(at, other, right_keys, brought) + " FROM " +
+           at.previous + " " + word + " " + other + " ON " + joined(conditions, " AND ");
 }
 
 std::string add_rows_body(const SqlStep& at, const AddRows& add_rows) {

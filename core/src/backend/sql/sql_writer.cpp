@@ -38,8 +38,11 @@ std::string keep_body(const SqlStep& at, const Keep& keep) {
 std::string pick_body(const SqlStep& at, const Pick& pick) {
     const std::string listed = quoted_names(at.dialect, names_of(pick.columns));
     if (pick.all_but) {
-        return "SELECT * " + std::string(at.dialect.except_keyword) + " (" + listed + ") FROM " +
-               at.previous;
+        std::vector<std::string> left_out;
+        for (const std::string& name : names_of(pick.columns)) {
+            left_out.push_back(quote_name(at.dialect, name));
+        }
+        return "SELECT " + all_but(at, "", left_out, at.result) + " FROM " + at.previous;
     }
     return "SELECT " + listed + " FROM " + at.previous;
 }
@@ -123,11 +126,10 @@ std::string take_body(const SqlStep& at, const Take& take) {
     if (take.with_ties || !take.by.empty()) {
         const std::string inner = write_keys(at.dialect, take.last ? reversed(*at.sort) : *at.sort);
         const std::string numbering = take.with_ties ? "RANK()" : "ROW_NUMBER()";
-        return "SELECT * " + std::string(at.dialect.except_keyword) + " (" + row +
-               ") FROM (SELECT *, " + numbering + " OVER (" +
-               partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner + ") AS " +
-               row + " FROM " + at.previous + ") WHERE " + row + " <= " + count + " ORDER BY " +
-               outer;
+        return "SELECT " + all_but(at, "", {row}, at.result) + " FROM (SELECT *, " + numbering +
+               " OVER (" + partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner +
+               ") AS " + row + " FROM " + at.previous + ") WHERE " + row + " <= " + count +
+               " ORDER BY " + outer;
     }
     return "SELECT * FROM (SELECT * FROM " + at.previous + " ORDER BY " +
            write_keys(at.dialect, reversed(*at.sort)) + " LIMIT " + count + ") ORDER BY " + outer;
@@ -222,13 +224,34 @@ std::string table_columns(const SqlStep& at) {
     return list;
 }
 
+std::string all_but(const SqlStep& at, std::string_view relation,
+                    const std::vector<std::string>& left_out, std::span<const TableColumn> kept) {
+    const std::string prefix = relation.empty() ? "" : std::string(relation) + ".";
+    if (!at.dialect.spark) {
+        std::string names;
+        for (const std::string& name : left_out) names += (names.empty() ? "" : ", ") + name;
+        return prefix + "* " + std::string(at.dialect.except_keyword) + " (" + names + ")";
+    }
+    std::string list;
+    for (const TableColumn& column : kept) {
+        list += (list.empty() ? "" : ", ") + prefix + quote_name(at.dialect, column.name);
+    }
+    return list;
+}
+
 std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables) {
     std::string query =
         "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const SqlStep at{dialect, checked.steps[i], *tables.at(i), "step" + std::to_string(i),
-                         sort_in_force(checked, i)};
+        const std::vector<TableColumn>& result =
+            i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
+        const SqlStep at{dialect,
+                         checked.steps[i],
+                         *tables.at(i),
+                         "step" + std::to_string(i),
+                         sort_in_force(checked, i),
+                         result};
         query += ",\n     step" + std::to_string(i + 1) + " AS (" + step_body(at) + ")";
     }
     query += "\nSELECT * FROM step" + std::to_string(checked.steps.size());

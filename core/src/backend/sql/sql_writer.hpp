@@ -1,6 +1,8 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backend/sql/sql_dialect.hpp"
@@ -14,13 +16,14 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables);
 
 // What one step's body is written from: the dialect, the step, the table it receives, the name
-// of the expression before it, and the sort in force.
+// of the expression before it, the sort in force, and the table the step leaves.
 struct SqlStep {
     const SqlDialect& dialect;
     const Step& step;
     const std::vector<TableColumn>& table;
     std::string previous;
     const Sort* sort;
+    const std::vector<TableColumn>& result;
 };
 
 // The bodies of the steps that reshape the table or bring in another one.
@@ -33,5 +36,10 @@ std::string widen_body(const SqlStep& at, const Widen& widen);
 
 // The table's column names, each quoted, joined by ", ".
 std::string table_columns(const SqlStep& at);
+
+// "every column of `relation` but `left_out`": `relation.* EXCLUDE (...)` where the dialect has
+// it, else (Spark) the columns of `kept` listed one by one, each read from `relation`.
+std::string all_but(const SqlStep& at, std::string_view relation,
+                    const std::vector<std::string>& left_out, std::span<const TableColumn> kept);
 
 }  // namespace brell
