@@ -69,7 +69,7 @@ class Engine:
                           .getOrCreate())
         except Exception as error:  # no Java, or Spark would not start
             raise EngineMissing(f"a local Spark session would not start ({error})")
-        self.spark.sparkContext.setLogLevel("ERROR")
+        self.spark.sparkContext.setLogLevel("FATAL")
         self.F, self.T, self.Window = F, T, Window
         self.frames = {}
         self.version = pyspark.__version__

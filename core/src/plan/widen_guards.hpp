@@ -1,27 +1,28 @@
 #pragma once
 
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "parse/syntax_tree.hpp"
 
 namespace brell {
 
-// The two data problems a widen fails on rather than lose rows without a word, and what each
-// failure says.
+// What a widen does when the data holds rows it cannot place: it fails the program with one of
+// these messages rather than lose the rows without saying so. Every writer that can fail a
+// program at run time uses these words.
 
-// A row whose name `giving` does not list (a row with a missing name fills no column and is not
-// one).
-inline constexpr std::string_view kUnlistedNameMessage =
-    "this holds a value that `giving` does not list, so widening would drop those rows without "
-    "saying so. Add it to `giving`, or keep only the rows you meant first";
+// A row whose name columns (`name_columns`, at least one) hold a missing value has no column to
+// go to.
+std::string widen_missing_name_message(const std::vector<std::string>& name_columns);
 
-// Two rows with the same identifying values and the same name, missing names included, when the
-// cell is not an aggregate: nothing says which of them wins.
-inline constexpr std::string_view kSharedCellMessage =
-    "two rows want the same cell, and nothing here says which of them wins. Say what to do about "
-    "that with `value average(...)` or `value first(...)`, or summarize before widening";
+// A row whose name is not one `giving` lists.
+std::string widen_unlisted_name_message();
 
-// Whether the widen fails when two rows want one cell: its value is not an aggregate.
+// Two rows that want the same cell when the cell is not an aggregate.
+std::string widen_shared_cell_message();
+
+// Whether two rows that want one cell fail the widen: its value is not an aggregate, so nothing
+// says which of them wins. Rows whose names are missing never get that far.
 bool widen_fails_on_shared_cells(const Widen& widen);
 
 }  // namespace brell

@@ -47,7 +47,7 @@ struct AggregateSpelling {
     std::string_view as_value;
 };
 constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
-    {"total", "sum", "{0}.sum()"},
+    {"total", "sum", "{0}.sum(min_count=1)"},
     {"average", "mean", "{0}.mean()"},
     {"median", "median", "{0}.median()"},
     {"smallest", "min", "{0}.min()"},
@@ -97,6 +97,8 @@ std::string aggregation_word(const Call& call) {
     if (call.function == "join_rows") {
         return "lambda s: " + join_rows_separator(call) + ".join(s.dropna())";
     }
+    // The total of no present values is missing, as a query's sum is, where pandas gives 0.
+    if (call.function == "total") return "lambda s: s.sum(min_count=1)";
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);

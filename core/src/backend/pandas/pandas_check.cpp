@@ -47,15 +47,26 @@ std::string plain_name(std::string_view name) {
     return plain;
 }
 
-// A table the program names bare, as a Python variable; `example` shows the corrected words,
-// with `{}` where the table's name goes.
+// A table the program names bare, as a Python variable, or a dotted name (`shop.orders`) as
+// attribute access, each part a Python name; `example` shows the corrected words, with `{}`
+// where the table's name goes.
 Verdict check_table_name(std::string_view name, Span span, std::string_view example) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t dot = name.find('.', start);
+        parts.push_back(name.substr(start, dot == std::string_view::npos ? dot : dot - start));
+        if (dot == std::string_view::npos) break;
+        start = dot + 1;
+    }
+    const auto any_part = [&](auto&& test) {
+        return std::any_of(parts.begin(), parts.end(), test);
+    };
     std::string why;
-    if (const TakenName* used = taken(name)) {
+    if (const TakenName* used = taken(parts.front())) {
         why = "the program already uses it for " + std::string(used->use);
-    } else if (is_python_keyword(name)) {
+    } else if (any_part([](std::string_view part) { return is_python_keyword(part); })) {
         why = "it is one of Python's own words";
-    } else if (!is_python_identifier(name)) {
+    } else if (any_part([](std::string_view part) { return !is_python_identifier(part); })) {
         why =
             "a Python name holds only letters, digits and underscores and does not begin with "
             "a digit";

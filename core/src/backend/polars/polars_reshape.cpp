@@ -284,18 +284,21 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
             "the polars check lets a widen cell through only as a column or one aggregate of one");
     }
 
-    // The data problems fail the query rather than lose rows without a word.
+    // Rows the widen cannot place fail the query rather than vanish from it.
+    calls.push_back(py_guard_call("d.get_column(" + on + ").null_count() == 0",
+                                  widen_missing_name_message(plan.name_columns)));
     const std::vector<std::string> giving = names_of(widen.giving);
     if (!giving.empty()) {
-        calls.push_back(py_guard_call(
-            "d.get_column(" + on + ").drop_nulls().is_in(" + name_list(giving) + ").all()",
-            kUnlistedNameMessage));
+        calls.push_back(
+            py_guard_call("d.get_column(" + on + ").is_in(" + name_list(giving) + ").all()",
+                          widen_unlisted_name_message()));
     }
     if (widen_fails_on_shared_cells(widen)) {
         std::vector<std::string> cell_key = plan.identifying;
         cell_key.push_back(std::string(one_column_of_names ? plan.name_columns.at(0) : kName));
-        calls.push_back(py_guard_call(
-            "not d.select(" + name_list(cell_key) + ").is_duplicated().any()", kSharedCellMessage));
+        calls.push_back(
+            py_guard_call("not d.select(" + name_list(cell_key) + ").is_duplicated().any()",
+                          widen_shared_cell_message()));
     }
 
     // With `giving`, the columns it names, in its order, whether any row fills them or not.
