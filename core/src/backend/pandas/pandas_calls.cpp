@@ -26,7 +26,9 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"trim", "{0}.str.strip()", true},
     {"characters", "{0}.str.len()", true},
     {"to_number", "pd.to_numeric({0})", false},
-    {"to_text", "{0}.astype(\"string\")", true},
+    // A whole-number column that pandas holds as floats (for its missing values) is written
+    // as whole numbers, as a query writes an integer column.
+    {"to_text", "{0}.convert_dtypes().astype(\"string\")", true},
     {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
     {"round_below", "np.floor({0}).astype(\"Int64\")", true},
     {"round_above", "np.ceil({0}).astype(\"Int64\")", true},
