@@ -30,7 +30,7 @@ Verdict polars_refusal(const std::string& text) {
 
 // Every function of the vocabulary, called once, and the polars method it must come out as.
 const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
-    {"total", {"total([x])", "pl.col(\"x\").sum()"}},
+    {"total", {"total([x])", "pl.when(pl.col(\"x\").count() > 0).then(pl.col(\"x\").sum())"}},
     {"average", {"average([x])", "pl.col(\"x\").mean()"}},
     {"median", {"median([x])", "pl.col(\"x\").median()"}},
     {"smallest", {"smallest([x])", "pl.col(\"x\").min()"}},
@@ -38,10 +38,10 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"standard_deviation", {"standard_deviation([x])", "pl.col(\"x\").std()"}},
     {"first", {"first([s])", "pl.col(\"s\").first()"}},
     {"last", {"last([s])", "pl.col(\"s\").last()"}},
-    {"unique_count", {"unique_count([s])", "pl.col(\"s\").n_unique()"}},
+    {"unique_count", {"unique_count([s])", "pl.col(\"s\").drop_nulls().n_unique()"}},
     {"row_count", {"row_count()", "pl.len()"}},
     {"join_rows", {"join_rows([s], \"+\")", "pl.col(\"s\").drop_nulls().str.join(\"+\")"}},
-    {"rank", {"rank([x])", "pl.col(\"x\").rank(\"min\")"}},
+    {"rank", {"rank([x])", "pl.col(\"x\").rank(\"min\").fill_null(pl.col(\"x\").count() + 1)"}},
     {"row_number", {"row_number()", "pl.int_range(1, pl.len() + 1)"}},
     {"first_present", {"first_present([s], \"z\")", "pl.coalesce([pl.col(\"s\"), pl.lit(\"z\")])"}},
     {"join_text", {"join_text([s], [s])", "pl.concat_str([pl.col(\"s\"), pl.col(\"s\")])"}},
@@ -66,7 +66,7 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"day", {"day([d])", "pl.col(\"d\").dt.day()"}},
     {"weekday", {"weekday([d])", "pl.col(\"d\").dt.weekday()"}},
     {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour()"}},
-    {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum()"}},
+    {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum().forward_fill()"}},
     {"previous", {"previous([x], 4)", "pl.col(\"x\").shift(4)"}},
     {"following", {"following([x], 4)", "pl.col(\"x\").shift(-4)"}},
     {"rolling", {"rolling(median([x]), 4)", "pl.col(\"x\").rolling_median(4)"}},
@@ -101,7 +101,7 @@ TEST(PolarsWriter, WidenCellsTakeTheirPivotAggregateFromTheCall) {
     };
     const std::vector<Cell> cells = {
         {"[x]", "x", "\"first\""},
-        {"total([x])", "x", "\"sum\""},
+        {"total([x])", "x", "pl.when(pl.element().count() > 0).then(pl.element().sum())"},
         {"average([x])", "x", "\"mean\""},
         {"median([x])", "x", "\"median\""},
         {"smallest([x])", "x", "\"min\""},
@@ -109,7 +109,7 @@ TEST(PolarsWriter, WidenCellsTakeTheirPivotAggregateFromTheCall) {
         {"standard_deviation([x])", "x", "\"std\""},
         {"first([k])", "k", "\"first\""},
         {"last([k])", "k", "\"last\""},
-        {"unique_count([k])", "k", "pl.element().n_unique()"},
+        {"unique_count([k])", "k", "pl.element().drop_nulls().n_unique()"},
         {"join_rows([k], \", \")", "k", "pl.element().drop_nulls().str.join(\", \")"},
     };
     for (const Cell& cell : cells) {
