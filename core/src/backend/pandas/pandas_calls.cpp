@@ -42,7 +42,9 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
 }};
 
 // An aggregate: its word for the group methods (`agg`, `transform`), and its pattern as a value
-// over a whole column, `{0}` the column. `join_rows` is written apart: it carries its separator.
+// over a whole column, `{0}` the column. The smallest and largest of a column leave its missing
+// values out first: pandas compares a text with the float that stands for a missing one, and fails.
+// `join_rows` is written apart: it carries its separator.
 struct AggregateSpelling {
     std::string_view function;
     std::string_view word;
@@ -52,8 +54,8 @@ constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
     {"total", "sum", "{0}.sum(min_count=1)"},
     {"average", "mean", "{0}.mean()"},
     {"median", "median", "{0}.median()"},
-    {"smallest", "min", "{0}.min()"},
-    {"largest", "max", "{0}.max()"},
+    {"smallest", "min", "{0}.dropna().min()"},
+    {"largest", "max", "{0}.dropna().max()"},
     {"standard_deviation", "std", "{0}.std()"},
     {"first", "first", "{0}.iloc[0]"},
     {"last", "last", "{0}.iloc[-1]"},
@@ -101,6 +103,9 @@ std::string aggregation_word(const Call& call) {
     }
     // The total of no present values is missing, as a query's sum is, where pandas gives 0.
     if (call.function == "total") return "lambda s: s.sum(min_count=1)";
+    // pandas compares a text with the float that stands for a missing one, and fails.
+    if (call.function == "smallest") return "lambda s: s.dropna().min()";
+    if (call.function == "largest") return "lambda s: s.dropna().max()";
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);
