@@ -81,8 +81,13 @@ def run_case(engine, brell, case, target):
 
 
 def reexec_under(python):
-    if python and os.path.exists(python) and os.path.realpath(sys.executable) != os.path.realpath(
-            python) and not os.environ.get("BRELL_ENGINES_REEXEC"):
+    """Runs the driver again under the virtual environment's Python, when it is not already the
+    one running (a venv's python is a link to the base one: the environment is told by its
+    prefix, not by the executable's path)."""
+    if not python or not os.path.exists(python) or os.environ.get("BRELL_ENGINES_REEXEC"):
+        return
+    environment = os.path.dirname(os.path.dirname(os.path.abspath(python)))
+    if os.path.realpath(sys.prefix) != os.path.realpath(environment):
         os.environ["BRELL_ENGINES_REEXEC"] = "1"
         os.execv(python, [python] + sys.argv)
 

@@ -1,5 +1,7 @@
 #include "backend/pyspark/pyspark_writer.hpp"
 
+#include <algorithm>
+
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "backend/python_text.hpp"
@@ -32,6 +34,21 @@ Calls add_calls(const StepAt& at, const Add& add) {
     for (const NamedValue& item : add.items) {
         calls.push_back("withColumn(" + py_string(item.name.text) + ", " +
                         write_column(item.value, context) + ")");
+    }
+    // Window functions, and the aggregates an add works out over windows, hand the rows back in
+    // another order: the sort in force puts them back, unless the add gave a sort key new values.
+    const bool has_window =
+        std::any_of(add.items.begin(), add.items.end(), [](const NamedValue& item) {
+            return holds_window(item.value) || holds_aggregate(item.value);
+        });
+    const auto rewrites = [&](const SortKey& key) {
+        return std::any_of(add.items.begin(), add.items.end(), [&](const NamedValue& item) {
+            return item.name.text == key.column.text;
+        });
+    };
+    if (has_window && at.sort != nullptr &&
+        std::none_of(at.sort->keys.begin(), at.sort->keys.end(), rewrites)) {
+        calls.push_back("orderBy(" + order_keys(*at.sort) + ")");
     }
     return calls;
 }
