@@ -68,4 +68,9 @@ bool is_python_identifier(std::string_view name) {
     return true;
 }
 
+std::string py_guard_call(std::string_view holds, std::string_view message) {
+    return "pipe(lambda d: d if " + std::string(holds) + " else (_ for _ in ()).throw(ValueError(" +
+           py_string(message) + ")))";
+}
+
 }  // namespace brell

@@ -26,7 +26,9 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"trim", "{0}.str.strip()", true},
     {"characters", "{0}.str.len()", true},
     {"to_number", "pd.to_numeric({0})", false},
-    {"to_text", "{0}.astype(\"string\")", true},
+    // A whole-number column that pandas holds as floats (for its missing values) is written
+    // as whole numbers, as a query writes an integer column.
+    {"to_text", "{0}.convert_dtypes().astype(\"string\")", true},
     {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
     {"round_below", "np.floor({0}).astype(\"Int64\")", true},
     {"round_above", "np.ceil({0}).astype(\"Int64\")", true},
@@ -40,18 +42,20 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
 }};
 
 // An aggregate: its word for the group methods (`agg`, `transform`), and its pattern as a value
-// over a whole column, `{0}` the column. `join_rows` is written apart: it carries its separator.
+// over a whole column, `{0}` the column. The smallest and largest of a column leave its missing
+// values out first: pandas compares a text with the float that stands for a missing one, and fails.
+// `join_rows` is written apart: it carries its separator.
 struct AggregateSpelling {
     std::string_view function;
     std::string_view word;
     std::string_view as_value;
 };
 constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
-    {"total", "sum", "{0}.sum()"},
+    {"total", "sum", "{0}.sum(min_count=1)"},
     {"average", "mean", "{0}.mean()"},
     {"median", "median", "{0}.median()"},
-    {"smallest", "min", "{0}.min()"},
-    {"largest", "max", "{0}.max()"},
+    {"smallest", "min", "{0}.dropna().min()"},
+    {"largest", "max", "{0}.dropna().max()"},
     {"standard_deviation", "std", "{0}.std()"},
     {"first", "first", "{0}.iloc[0]"},
     {"last", "last", "{0}.iloc[-1]"},
@@ -97,6 +101,11 @@ std::string aggregation_word(const Call& call) {
     if (call.function == "join_rows") {
         return "lambda s: " + join_rows_separator(call) + ".join(s.dropna())";
     }
+    // The total of no present values is missing, as a query's sum is, where pandas gives 0.
+    if (call.function == "total") return "lambda s: s.sum(min_count=1)";
+    // pandas compares a text with the float that stands for a missing one, and fails.
+    if (call.function == "smallest") return "lambda s: s.dropna().min()";
+    if (call.function == "largest") return "lambda s: s.dropna().max()";
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);
@@ -131,9 +140,11 @@ Spelled PandasValues::scalar_call(const Call& node) const {
         unreachable("`" + name + "` reached the pandas backend without a spelling");
     }
     std::vector<std::string> arguments;
+    std::vector<std::pair<Spelled, const Value*>> sides;
     Shape shape = Shape::Constant;
     for (std::size_t i = 0; i < node.arguments.size(); ++i) {
         const Spelled argument = write(node.arguments[i]);
+        sides.emplace_back(argument, &node.arguments[i]);
         if (i == 0 && spelling->receiver) {
             arguments.push_back(series_of(argument));
             shape = Shape::Series;
@@ -142,6 +153,8 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             shape = combined(shape, argument.shape);
         }
     }
+    // `between` answers no for a missing value, where its answer is missing.
+    if (name == "between") return missing_where_missing(fill(spelling->pattern, arguments), sides);
     return {fill(spelling->pattern, arguments), shape};
 }
 

@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/widen_guards.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -177,14 +178,31 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
     const Value& value = *widen.value;
     std::string column;
     std::string word = py_string("first");
+    bool counts_values = false;
     if (is_bare_column(value)) {
         column = bare_column_name(value);
     } else if (const auto* call = std::get_if<Call>(&value.node);
                call != nullptr && !call->arguments.empty() && is_bare_column(call->arguments[0])) {
         column = bare_column_name(call->arguments[0]);
         word = aggregation_word(*call);
+        counts_values = call->function == "unique_count";
     } else {
         unreachable("refused before rendering");
+    }
+
+    // Rows the widen cannot place fail the query rather than vanish from it.
+    calls.push_back(py_guard_call("d[" + py_string(names) + "].notna().all()",
+                                  widen_missing_name_message(plan.name_columns)));
+    if (!widen.giving.empty()) {
+        calls.push_back(py_guard_call(
+            "d[" + py_string(names) + "].isin(" + name_list(names_of(widen.giving)) + ").all()",
+            widen_unlisted_name_message()));
+    }
+    if (widen_fails_on_shared_cells(widen)) {
+        std::vector<std::string> cell_key = plan.identifying;
+        cell_key.push_back(names);
+        calls.push_back(py_guard_call("not d.duplicated(" + name_list(cell_key) + ").any()",
+                                      widen_shared_cell_message()));
     }
 
     // Grouping keeps the rows whose keys are missing, and every row with a cell, as the pivot
@@ -194,8 +212,11 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
     calls.push_back("groupby(" + name_list(keys) + ", dropna=False)[" + py_string(column) +
                     "].agg(" + word + ")");
     calls.push_back("unstack(" + py_string(names) + ")");
-    if (!widen.giving.empty())
+    if (!widen.giving.empty()) {
         calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
+        // A count of the values no row brings is 0.
+        if (counts_values) calls.push_back("fillna(0)");
+    }
     if (widen.missing) calls.push_back("fillna(" + PandasValues().write(*widen.missing).text + ")");
     calls.push_back("reset_index()");
     calls.push_back("rename_axis(columns=None)");

@@ -24,27 +24,30 @@ bool is_written(const Value& value) {
            std::holds_alternative<Truth>(value.node) || std::holds_alternative<Missing>(value.node);
 }
 
-// pandas answers no when a missing value is compared, as a query leaves the row out, for every
-// comparison but `!=`, which answers yes. So `is not` asks that the compared values be there.
-std::string present_too(const std::string& test, const std::vector<Spelled>& sides) {
-    std::string asked = test;
-    for (const Spelled& side : sides) {
-        if (side.shape == Shape::Series) asked += " & " + side.text + ".notna()";
-    }
-    return asked == test ? test : "(" + asked + ")";
-}
+// A test whose answer is missing on every row, as a test on a written `missing` is.
+constexpr std::string_view kMissingTest = "pd.Series(pd.NA, index=d.index, dtype=\"boolean\")";
 
 }  // namespace
 
 Shape combined(Shape left, Shape right) {
-    if (left == Shape::Series || right == Shape::Series) return Shape::Series;
+    const auto series = [](Shape shape) { return shape == Shape::Series || shape == Shape::Truth; };
+    if (series(left) || series(right)) return Shape::Series;
     if (left == Shape::Array || right == Shape::Array) return Shape::Array;
     return Shape::Constant;
 }
 
 std::string series_of(const Spelled& value) {
-    if (value.shape == Shape::Series) return value.text;
+    if (value.shape == Shape::Series || value.shape == Shape::Truth) return value.text;
     return "pd.Series(" + value.text + ", index=d.index)";
+}
+
+std::string truth_of(const Spelled& value) {
+    if (value.shape == Shape::Truth) return value.text;
+    return series_of(value) + ".astype(\"boolean\")";
+}
+
+std::string holds(const Spelled& test) {
+    return truth_of(test) + ".fillna(False)";
 }
 
 bool is_bare_column(const Value& value) {
@@ -87,12 +90,16 @@ Spelled PandasValues::write(const Value& value) const {
             },
             [&](const Compare& node) { return compare(node); },
             [&](const Logic& node) {
-                return binary(write(*node.left), node.op == LogicOperator::And ? "&" : "|",
-                              write(*node.right));
+                // Nullable booleans answer `and` and `or` as a query does when one side is missing.
+                return Spelled{"(" + truth_of(write(*node.left)) +
+                                   (node.op == LogicOperator::And ? " & " : " | ") +
+                                   truth_of(write(*node.right)) + ")",
+                               Shape::Truth};
             },
             [&](const Not& node) {
-                // `~` on a plain True is -2, so the operand is always a Series.
-                return Spelled{"~" + series_of(write(*node.operand)), Shape::Series};
+                // `~` on a plain True is -2, so the operand is always a Series; not missing is
+                // missing. The parentheses keep a method that follows from binding inside.
+                return Spelled{"(~" + truth_of(write(*node.operand)) + ")", Shape::Truth};
             },
             [&](const InSet& node) { return in_set(node); },
             [&](const IsMissing& node) {
@@ -125,39 +132,63 @@ Spelled PandasValues::write(const Value& value) const {
         value.node);
 }
 
+Spelled PandasValues::missing_where_missing(
+    const std::string& test, const std::vector<std::pair<Spelled, const Value*>>& sides) const {
+    std::vector<std::string> missing;
+    for (const auto& [side, value] : sides) {
+        if (std::holds_alternative<Missing>(value->node))
+            return {std::string(kMissingTest), Shape::Truth};
+        // A value written in the sentence is never missing.
+        if (is_written(*value)) continue;
+        missing.push_back(series_of(side) + ".isna()");
+    }
+    std::string answer = test + ".astype(\"boolean\")";
+    if (!missing.empty()) answer += ".mask(" + joined(missing, " | ") + ")";
+    return {answer, Shape::Truth};
+}
+
 Spelled PandasValues::compare(const Compare& node) const {
     const Spelled left = write(*node.left);
     const Spelled right = write(*node.right);
     const Spelled test = binary(left, r_python_compare_symbol(node.op), right);
-    if (node.op != CompareOperator::IsNot) return test;
-    return {present_too(test.text, {left, right}), test.shape};
+    return missing_where_missing(series_of(test), {{left, &*node.left}, {right, &*node.right}});
 }
 
 Spelled PandasValues::in_set(const InSet& node) const {
     const Spelled operand = write(*node.operand);
     const bool all_written = std::all_of(node.items.begin(), node.items.end(), is_written);
+    Spelled found;
     if (all_written) {
         // `isin` finds a missing value among missing ones, where a missing value never equals
-        // anything; so `missing` is left out of the list and matches nothing.
+        // anything; so `missing` is left out of the list, and a set that holds it never answers
+        // no: the answer is yes or missing.
         std::vector<std::string> items;
+        bool lists_missing = false;
         for (const Value& item : node.items) {
-            if (!std::holds_alternative<Missing>(item.node)) items.push_back(write(item).text);
+            if (std::holds_alternative<Missing>(item.node)) {
+                lists_missing = true;
+            } else {
+                items.push_back(write(item).text);
+            }
         }
-        const std::string test = series_of(operand) + ".isin([" + joined(items, ", ") + "])";
-        if (!node.negated) return {test, Shape::Series};
-        return {present_too("~" + test, {operand}), Shape::Series};
+        found = missing_where_missing(series_of(operand) + ".isin([" + joined(items, ", ") + "])",
+                                      {{operand, &*node.operand}});
+        if (lists_missing) found.text += ".replace(False, pd.NA)";
+    } else {
+        // `isin` takes values, not columns: a set holding a worked-out value is asked one item
+        // at a time, each answer missing where the item or the value is.
+        std::vector<std::string> tests;
+        for (const Value& item : node.items) {
+            const Spelled value = write(item);
+            tests.push_back(missing_where_missing(series_of(binary(operand, "==", value)),
+                                                  {{operand, &*node.operand}, {value, &item}})
+                                .text);
+        }
+        found = {tests.size() == 1 ? tests[0] : "(" + joined(tests, " | ") + ")", Shape::Truth};
     }
-    // `isin` takes values, not columns: a set holding a worked-out value is asked one item at a
-    // time, `not in` as `is not` of every item.
-    std::vector<std::string> tests;
-    for (const Value& item : node.items) {
-        const Spelled value = write(item);
-        tests.push_back(node.negated
-                            ? present_too(binary(operand, "!=", value).text, {operand, value})
-                            : binary(operand, "==", value).text);
-    }
-    if (tests.size() == 1) return {tests[0], Shape::Series};
-    return {"(" + joined(tests, node.negated ? " & " : " | ") + ")", Shape::Series};
+    // Not yes is no, not no is yes, and not missing is missing.
+    if (node.negated) found.text = "(~" + found.text + ")";
+    return found;
 }
 
 Spelled PandasValues::text_test(const TextTest& node) const {
@@ -166,18 +197,20 @@ Spelled PandasValues::text_test(const TextTest& node) const {
                                     : node.op == TextTestOperator::Ends ? "endswith"
                                                                         : "contains";
     if (const auto* text = std::get_if<Text>(&node.right->node)) {
-        // A missing text answers no, as a comparison with a missing value does in pandas, so
-        // that the answer can choose rows.
+        // A missing text gives a missing answer.
         const std::string regex = node.op == TextTestOperator::Contains ? ", regex=False" : "";
         return {series_of(left) + ".str." + std::string(method) + "(" + py_string(text->text) +
-                    regex + ", na=False)",
-                Shape::Series};
+                    regex + ").astype(\"boolean\")",
+                Shape::Truth};
     }
     const auto expression = [&](const std::vector<std::string>& names) {
         if (node.op == TextTestOperator::Contains) return names[1] + " in " + names[0];
         return names[0] + "." + std::string(method) + "(" + names[1] + ")";
     };
-    return row_by_row({{"s", &*node.left}, {"p", &*node.right}}, expression, "False", "bool");
+    Spelled answer =
+        row_by_row({{"s", &*node.left}, {"p", &*node.right}}, expression, "None", "boolean");
+    answer.shape = Shape::Truth;
+    return answer;
 }
 
 Spelled PandasValues::ranking(const Ranking& node) const {
@@ -199,8 +232,8 @@ Spelled PandasValues::choice(const std::vector<Spelled>& questions,
                              const std::vector<Spelled>& answers, const Value* otherwise) const {
     std::vector<std::string> asked;
     for (const Spelled& question : questions) {
-        // One yes or no per row, not one for all of them.
-        asked.push_back(question.shape == Shape::Constant ? series_of(question) : question.text);
+        // One yes or no per row, not one for all of them; a missing answer is not yes.
+        asked.push_back(holds(question));
     }
     if (otherwise != nullptr && !std::holds_alternative<Missing>(otherwise->node)) {
         std::vector<std::string> given;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "parse/syntax_tree.hpp"
@@ -10,8 +11,9 @@
 namespace brell::pandas {
 
 // What a written value is when pandas works it out inside `lambda d: ...`: a Series on the
-// frame's rows, a NumPy array of one entry per row, or one plain value for every row.
-enum class Shape { Series, Array, Constant };
+// frame's rows, a Series of yes, no or missing answers (pandas' nullable booleans, `pd.NA` where
+// the answer is missing), a NumPy array of one entry per row, or one plain value for every row.
+enum class Shape { Series, Truth, Array, Constant };
 
 struct Spelled {
     std::string text;
@@ -25,6 +27,13 @@ Shape combined(Shape left, Shape right);
 // The value as a Series on the frame's rows, so that Series methods can be called on it: an
 // array or a plain value is put into one with the frame's index.
 std::string series_of(const Spelled& value);
+
+// The value as yes, no or missing on each row: a Series of nullable booleans.
+std::string truth_of(const Spelled& value);
+
+// Whether a test holds on each row, as plain booleans that can choose rows: a missing answer does
+// not hold.
+std::string holds(const Spelled& test);
 
 // Whether the value is a column written by itself, `[x]`.
 bool is_bare_column(const Value& value);
@@ -56,6 +65,10 @@ class PandasValues {
 
   private:
     Spelled compare(const Compare& node) const;
+    // A test pandas worked out from `sides`, which answers no (or, for `!=`, yes) where a side is
+    // missing, made missing there instead, as a test on a missing value is.
+    Spelled missing_where_missing(const std::string& test,
+                                  const std::vector<std::pair<Spelled, const Value*>>& sides) const;
     Spelled in_set(const InSet& node) const;
     Spelled text_test(const TextTest& node) const;
     Spelled ranking(const Ranking& node) const;

@@ -24,9 +24,8 @@ std::vector<std::string> keep_calls(const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(*membership->matching, membership->negated);
     }
-    const Spelled test = PandasValues().write(keep.condition);
-    const std::string rows = test.shape == Shape::Constant ? series_of(test) : test.text;
-    return {"loc[lambda d: " + rows + "]"};
+    // A row whose test is missing is left out, as a row whose test says no.
+    return {"loc[lambda d: " + holds(PandasValues().write(keep.condition)) + "]"};
 }
 
 std::vector<std::string> pick_calls(const Pick& pick) {

@@ -8,6 +8,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/widen_guards.hpp"
 
 namespace brell::polars {
 namespace {
@@ -19,6 +20,14 @@ constexpr std::string_view kName = "__name";
 constexpr std::string_view kValue = "__value";
 constexpr std::string_view kCell = "__cell";
 constexpr std::string_view kRow = "__row";
+
+// Whether the table's column holds texts, which a pivot makes column names of as they are.
+bool is_text_column(const std::vector<TableColumn>& table, const std::string& name) {
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [&](const TableColumn& each) { return each.name == name; });
+    if (found == table.end()) unreachable("the checker looked up every column a widen reads");
+    return found->type == ColumnType::Text || found->type == ColumnType::Opaque;
+}
 
 // "on=[...]" when every key has one name on both sides, else "left_on=[...], right_on=[...]".
 std::string key_part(const std::vector<KeyPair>& keys) {
@@ -134,14 +143,18 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 // The aggregate a widen's pivot makes one cell with, when two rows want it.
 std::string pivot_aggregate(const Call& call) {
     if (call.function == "unique_count") return "pl.element().drop_nulls().n_unique()";
+    // A total of no present values is missing, where polars' sum gives 0.
+    if (call.function == "total") {
+        return "pl.when(pl.element().count() > 0).then(pl.element().sum())";
+    }
     if (call.function == "join_rows") {
         return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1)).text +
                ")";
     }
     static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
-        {"total", "sum"},    {"average", "mean"}, {"median", "median"},
-        {"smallest", "min"}, {"largest", "max"},  {"standard_deviation", "std"},
-        {"first", "first"},  {"last", "last"},
+        {"average", "mean"}, {"median", "median"},          {"smallest", "min"},
+        {"largest", "max"},  {"standard_deviation", "std"}, {"first", "first"},
+        {"last", "last"},
     };
     for (const auto& [function, word] : kWords) {
         if (function == call.function) return py_string(word);
@@ -228,18 +241,18 @@ Calls lengthen_calls(const Lengthen& lengthen) {
             in_order};
 }
 
-Calls widen_calls(const Widen& widen) {
+Calls widen_calls(const PolarsStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;
     Calls calls;
 
-    // The new columns' names: one column's values as they are, or the pattern spelled out with
+    // The new columns' names: one column's texts as they are, or the pattern spelled out with
     // its literal text around each row's pieces.
     std::string on;
-    const bool one_column_of_names = pattern.pieces.size() == 1 &&
-                                     pattern.literals.front().empty() &&
-                                     pattern.literals.back().empty();
+    const bool one_column_of_names =
+        pattern.pieces.size() == 1 && pattern.literals.front().empty() &&
+        pattern.literals.back().empty() && is_text_column(at.table, plan.name_columns.at(0));
     if (one_column_of_names) {
         on = py_string(plan.name_columns.at(0));
     } else {
@@ -270,19 +283,31 @@ Calls widen_calls(const Widen& widen) {
         unreachable(
             "the polars check lets a widen cell through only as a column or one aggregate of one");
     }
-    calls.push_back("pivot(on=" + on + ", index=" + name_list(plan.identifying) +
-                    ", values=" + py_string(values) + ", aggregate_function=" + aggregate + ")");
 
-    if (!widen.giving.empty()) {
-        // The columns it was said to make, in the order said; only these are filled.
-        const std::vector<std::string> giving = names_of(widen.giving);
-        std::vector<std::string> outgoing = plan.identifying;
-        outgoing.insert(outgoing.end(), giving.begin(), giving.end());
-        calls.push_back("select(" + name_list(outgoing) + ")");
-        if (widen.missing) {
-            calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
-                            polars_filler(*widen.missing) + "))");
-        }
+    // Rows the widen cannot place fail the query rather than vanish from it.
+    calls.push_back(py_guard_call("d.get_column(" + on + ").null_count() == 0",
+                                  widen_missing_name_message(plan.name_columns)));
+    const std::vector<std::string> giving = names_of(widen.giving);
+    if (!giving.empty()) {
+        calls.push_back(
+            py_guard_call("d.get_column(" + on + ").is_in(" + name_list(giving) + ").all()",
+                          widen_unlisted_name_message()));
+    }
+    if (widen_fails_on_shared_cells(widen)) {
+        std::vector<std::string> cell_key = plan.identifying;
+        cell_key.push_back(std::string(one_column_of_names ? plan.name_columns.at(0) : kName));
+        calls.push_back(
+            py_guard_call("not d.select(" + name_list(cell_key) + ").is_duplicated().any()",
+                          widen_shared_cell_message()));
+    }
+
+    // With `giving`, the columns it names, in its order, whether any row fills them or not.
+    const std::string listed = giving.empty() ? "" : ", on_columns=" + name_list(giving);
+    calls.push_back("pivot(on=" + on + listed + ", index=" + name_list(plan.identifying) +
+                    ", values=" + py_string(values) + ", aggregate_function=" + aggregate + ")");
+    if (!giving.empty() && widen.missing) {
+        calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
+                        polars_filler(*widen.missing) + "))");
     }
     return calls;
 }

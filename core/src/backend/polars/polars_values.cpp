@@ -1,5 +1,6 @@
 #include "backend/polars/polars_values.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "backend/compare_symbol.hpp"
@@ -117,6 +118,7 @@ class ValueWriter {
     PolarsValue binary(const Value& left, std::string_view symbol, const Value& right) const;
     PolarsValue call(const Call& node) const;
     std::string fill(std::string_view spelling, const std::vector<const Value*>& arguments) const;
+    PolarsValue in_set(const InSet& node) const;
     PolarsValue ranking(const Ranking& node) const;
     PolarsValue rolling(const Rolling& node) const;
     PolarsValue when(const When& node) const;
@@ -158,12 +160,7 @@ PolarsValue ValueWriter::write(const Value& value) const {
                 return expression("~" + (operand.expression ? operand.text
                                                             : literal_in_expression(operand.text)));
             },
-            [&](const InSet& node) {
-                std::vector<std::string> items;
-                for (const Value& item : node.items) items.push_back(write(item).text);
-                return expression(std::string(node.negated ? "~" : "") + receiver(*node.operand) +
-                                  ".is_in([" + joined(items, ", ") + "])");
-            },
+            [&](const InSet& node) { return in_set(node); },
             [&](const IsMissing& node) {
                 return expression(receiver(*node.operand) +
                                   (node.negated ? ".is_not_null()" : ".is_null()"));
@@ -275,7 +272,50 @@ PolarsValue ValueWriter::call(const Call& node) const {
     }
     const std::string text = fill(spelling->polars, arguments);
     if (entry->kind == FunctionKind::Scalar) return {text, true};
+    if (node.function == "total") {
+        // The total of no present values is missing, as a query's sum is, where polars gives 0.
+        return grouped("pl.when(" + receiver(node.arguments.at(0)) + ".count() > 0).then(" + text +
+                       ")");
+    }
     return grouped(text);
+}
+
+PolarsValue ValueWriter::in_set(const InSet& node) const {
+    const bool all_written =
+        std::all_of(node.items.begin(), node.items.end(), [](const Value& item) {
+            return std::holds_alternative<Text>(item.node) ||
+                   std::holds_alternative<Whole>(item.node) ||
+                   std::holds_alternative<Decimal>(item.node) ||
+                   std::holds_alternative<Truth>(item.node) ||
+                   std::holds_alternative<Missing>(item.node);
+        });
+    std::string found;
+    if (all_written) {
+        // A missing value equals nothing, so `missing` is left out of the list; a set that lists
+        // it never answers no: the answer is yes or missing.
+        std::vector<std::string> items;
+        bool lists_missing = false;
+        for (const Value& item : node.items) {
+            if (std::holds_alternative<Missing>(item.node)) {
+                lists_missing = true;
+            } else {
+                items.push_back(write(item).text);
+            }
+        }
+        found = receiver(*node.operand) + ".is_in([" + joined(items, ", ") + "])";
+        if (lists_missing) found = "pl.when(" + found + ").then(True)";
+    } else {
+        // A set holding a worked-out value is asked one item at a time: equal to any of them.
+        std::vector<std::string> tests;
+        for (const Value& item : node.items) {
+            tests.push_back("(" + receiver(*node.operand) + " == " + expression_argument(item) +
+                            ")");
+        }
+        found = tests.size() == 1 ? tests[0] : "(" + joined(tests, " | ") + ")";
+    }
+    // Not yes is no, not no is yes, and not missing is missing.
+    if (node.negated) found = "(~" + found + ")";
+    return {found, true};
 }
 
 PolarsValue ValueWriter::ranking(const Ranking& node) const {

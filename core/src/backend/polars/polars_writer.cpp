@@ -113,7 +113,7 @@ Calls step_calls(const PolarsStep& at) {
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(node); },
             [&](const Lengthen& node) { return lengthen_calls(node); },
-            [&](const Widen& node) { return widen_calls(node); },
+            [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(node); },
         },
         at.step.node);

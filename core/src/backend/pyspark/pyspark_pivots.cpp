@@ -10,6 +10,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "plan/value_queries.hpp"
+#include "plan/widen_guards.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -194,10 +195,25 @@ Calls widen_calls(const Widen& widen) {
                         "))");
     }
 
+    // Rows the widen cannot place fail the program instead of vanishing from the pivot: a
+    // filter that never says no, but raises for a missing name or one `giving` does not list.
+    const std::vector<std::string> giving = names_of(widen.giving);
+    std::string missing_name;
+    for (const std::string& column : plan.name_columns) {
+        missing_name +=
+            (missing_name.empty() ? "F.col(" : " | F.col(") + py_string(column) + ").isNull()";
+    }
+    std::string guard = "F.when(" + missing_name + ", F.raise_error(" +
+                        py_string(widen_missing_name_message(plan.name_columns)) + "))";
+    if (!giving.empty()) {
+        guard += ".when(~F.col(" + py_string(pivot_column) + ").isin(" + python_list(giving) +
+                 "), F.raise_error(" + py_string(widen_unlisted_name_message()) + "))";
+    }
+    calls.push_back("filter(" + guard + ".otherwise(F.lit(True)))");
+
     const Value& value = *widen.value;
     const std::string cell = holds_aggregate(value) ? write_column(value, {})
                                                     : "F.first(" + write_column(value, {}) + ")";
-    const std::vector<std::string> giving = names_of(widen.giving);
     const std::string values = giving.empty() ? "" : ", " + python_list(giving);
     calls.push_back("groupBy(" + python_names(plan.identifying) + ").pivot(" +
                     py_string(pivot_column) + values + ").agg(" + cell + ")");

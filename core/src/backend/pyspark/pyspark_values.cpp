@@ -6,6 +6,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/whole_number_width.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -91,6 +92,14 @@ std::string ValueWriter::value(const Value& value) const {
             [](const Truth& node) { return std::string(node.yes ? "True" : "False"); },
             [](const Missing&) { return std::string("None"); },
             [&](const Arithmetic& node) {
+                // Spark makes a written whole number a 32-bit integer and wraps past it: widen
+                // the first one when the arithmetic on written numbers alone would pass 32 bits.
+                if (std::holds_alternative<Whole>(node.left->node) &&
+                    whole_arithmetic_passes_32_bits(node)) {
+                    return "(" + column(*node.left) + ".cast(\"long\") " +
+                           std::string(arithmetic_symbol(node.op)) + " " +
+                           this->value(*node.right) + ")";
+                }
                 return binary(*node.left, arithmetic_symbol(node.op), *node.right);
             },
             [&](const Compare& node) {

@@ -10,6 +10,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/value_queries.hpp"
+#include "plan/widen_guards.hpp"
 
 namespace brell {
 namespace {
@@ -219,31 +220,29 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
         }
         giving_tests.push_back(joined(equalities, " AND "));
     }
-    std::vector<std::string> guards;
+    // Rows the widen cannot place fail the query instead of vanishing from it.
     const std::string error(dialect.error_function);
+    std::vector<std::string> missing_names;
+    for (const std::string& column : plan.name_columns) {
+        missing_names.push_back(quote_name(dialect, column) + " IS NULL");
+    }
+    std::vector<std::string> guards = {
+        "WHEN " + joined(missing_names, " OR ") + " THEN " + error + "(" +
+        quote_text(dialect, widen_missing_name_message(plan.name_columns)) + ")"};
     if (!giving_tests.empty()) {
         std::vector<std::string> wrapped;
         for (const std::string& test : giving_tests) wrapped.push_back("(" + test + ")");
         guards.push_back("WHEN NOT (" + joined(wrapped, " OR ") + ") THEN " + error + "(" +
-                         quote_text(dialect,
-                                    "this holds a value that `giving` does not list, so widening "
-                                    "would drop those rows without saying so. Add it to `giving`, "
-                                    "or keep only the rows you meant first") +
-                         ")");
+                         quote_text(dialect, widen_unlisted_name_message()) + ")");
     }
     if (!aggregate) {
         std::vector<std::string> cell_key = plan.identifying;
         cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());
-        guards.push_back(
-            "WHEN count(*) OVER (PARTITION BY " + quoted_names(dialect, cell_key) + ") > 1 THEN " +
-            error + "(" +
-            quote_text(dialect,
-                       "two rows want the same cell, and nothing here says which of "
-                       "them wins. Say what to do about that with `value average(...)` "
-                       "or `value first(...)`, or summarize before widening") +
-            ")");
+        guards.push_back("WHEN count(*) OVER (PARTITION BY " + quoted_names(dialect, cell_key) +
+                         ") > 1 THEN " + error + "(" +
+                         quote_text(dialect, widen_shared_cell_message()) + ")");
     }
-    if (!guards.empty()) cell = "CASE " + joined(guards, " ") + " ELSE " + cell + " END";
+    cell = "CASE " + joined(guards, " ") + " ELSE " + cell + " END";
     const std::string source =
         "(SELECT *, " + cell + " AS " + cell_name + " FROM " + at.previous + ")";
     const std::string identifying = quoted_names(dialect, plan.identifying);

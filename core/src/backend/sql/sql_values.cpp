@@ -6,6 +6,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/whole_number_width.hpp"
 
 namespace brell {
 namespace {
@@ -128,6 +129,14 @@ std::string ValueWriter::write(const Value& value) const {
             [](const Truth& node) { return std::string(node.yes ? "TRUE" : "FALSE"); },
             [](const Missing&) { return std::string("NULL"); },
             [&](const Arithmetic& node) {
+                // A written whole number is a 32-bit integer to the engine; widen the first one
+                // when the arithmetic on written numbers alone would pass what 32 bits hold.
+                if (std::holds_alternative<Whole>(node.left->node) &&
+                    whole_arithmetic_passes_32_bits(node)) {
+                    return "(CAST(" + in_context(*node.left) + " AS BIGINT) " +
+                           std::string(arithmetic_symbol(node.op)) + " " + in_context(*node.right) +
+                           ")";
+                }
                 return "(" + in_context(*node.left) + " " +
                        std::string(arithmetic_symbol(node.op)) + " " + in_context(*node.right) +
                        ")";

@@ -1,0 +1,444 @@
+"""Random sentences over random small tables, for running one sentence on every engine.
+
+`make_example(rng)` gives the tables (in the engine suite's table model: columns with their type
+words, rows of JSON cells) and one sentence that reads them. The sentences are drawn with the
+types in mind, so most of them check; the tables hold what makes engines disagree: missing values,
+ties, duplicate keys, negative and fractional numbers, texts with quotes, `%`, `_` and
+backslashes, and groups whose values are all missing.
+
+A sentence only asks what has one answer: rows are taken, numbered or read in order only after a
+sort on a column whose values are still unique, and aggregates that depend on the order of the
+rows in a group (`first`, `last`, `join_rows`) are not drawn.
+"""
+
+import random
+
+TEXTS = ["West", "East", "it's", "50%", "a_b", "back\\slash", "\"quoted\"", "", "west"]
+GROUPS = ["a", "b", "c"]
+
+
+def _number(rng, fractional):
+    if rng.random() < 0.15:
+        return None
+    if fractional:
+        return rng.choice([-2.5, -0.5, 0, 0.25, 1.5, 3, 7.75, 10])
+    return rng.choice([-3, -1, 0, 1, 2, 2, 5, 10, 40])
+
+
+def _maybe(rng, value, chance=0.15):
+    return None if rng.random() < chance else value
+
+
+def _day(rng):
+    return _maybe(rng, "2024-%02d-%02d" % (rng.choice([1, 2, 3, 12]), rng.choice([1, 15, 28])))
+
+
+def make_tables(rng):
+    """The head table `t` (with a unique `id`) and a second table `p` to join, stack and match."""
+    count = rng.choice([0, 1, 3, 5, 6, 8])
+    t_rows = []
+    for i in range(count):
+        t_rows.append([
+            i + 1,
+            _maybe(rng, rng.choice(GROUPS)),
+            _number(rng, False),
+            _number(rng, True),
+            _maybe(rng, rng.choice(TEXTS)),
+            _maybe(rng, rng.choice([True, False])),
+            _day(rng),
+        ])
+    # A group whose values are all missing, now and then.
+    if t_rows and rng.random() < 0.3:
+        for row in t_rows:
+            if row[1] == "c":
+                row[2] = None
+    t = {"columns": [{"name": "id", "type": "number"}, {"name": "g", "type": "text"},
+                     {"name": "x", "type": "number"}, {"name": "y", "type": "number"},
+                     {"name": "s", "type": "text"}, {"name": "f", "type": "truth"},
+                     {"name": "d", "type": "date"}],
+         "rows": t_rows}
+    p_rows = []
+    for _ in range(rng.choice([0, 2, 4])):
+        p_rows.append([_maybe(rng, rng.choice([1, 2, 2, 3, 9])), _maybe(rng, rng.choice(GROUPS)),
+                       _number(rng, False)])
+    p = {"columns": [{"name": "id", "type": "number"}, {"name": "g", "type": "text"},
+                     {"name": "z", "type": "number"}],
+         "rows": p_rows}
+    return {"t": t, "p": p}
+
+
+class SentenceState:
+    """What the sentence has made of the table so far: columns and types, which columns are
+    known to hold unique values, and whether a sort on one of them settles the order."""
+
+    def __init__(self):
+        self.columns = {"id": "number", "g": "text", "x": "number", "y": "number", "s": "text",
+                        "f": "truth", "d": "date"}
+        self.unique = {"id"}
+        self.ordered = False
+        self.sort_keys = set()
+        self.fresh = 0
+
+    def of_type(self, kind):
+        return [name for name, t in self.columns.items() if t == kind]
+
+    def new_name(self):
+        self.fresh += 1
+        return "n%d" % self.fresh
+
+
+def _column(name):
+    return "[" + name + "]"
+
+
+def _text_literal(rng):
+    # A text in a sentence has no escapes, so it cannot hold a double quote; the data can.
+    text = rng.choice([t for t in TEXTS if '"' not in t] + ["a", "%", "_", "\\"])
+    return '"' + text + '"'
+
+
+class SentenceMaker:
+    def __init__(self, rng):
+        self.rng = rng
+
+    # Values ------------------------------------------------------------------------------------
+
+    def number_value(self, state, depth):
+        rng = self.rng
+        numbers = state.of_type("number")
+        if depth <= 0 or rng.random() < 0.35:
+            if numbers and rng.random() < 0.75:
+                return _column(rng.choice(numbers))
+            return rng.choice(["0", "1", "2", "-1", "0.5", "3"])
+        choice = rng.randrange(7)
+        if choice == 0:
+            op = rng.choice(["+", "-", "*"])
+            return "(%s %s %s)" % (self.number_value(state, depth - 1), op,
+                                   self.number_value(state, depth - 1))
+        if choice == 1:
+            return "(%s / %s)" % (self.number_value(state, depth - 1),
+                                  rng.choice(["2", "4", "0.5"]))
+        if choice == 2:
+            return "%s(%s)" % (rng.choice(["round_below", "round_above"]),
+                               self.number_value(state, depth - 1))
+        if choice == 3:
+            return "first_present(%s, %s)" % (self.number_value(state, depth - 1),
+                                              self.number_value(state, depth - 1))
+        if choice == 4 and state.of_type("text"):
+            return "characters(%s)" % _column(rng.choice(state.of_type("text")))
+        if choice == 5:
+            return "when(%s, %s, otherwise %s)" % (self.condition(state, depth - 1),
+                                                   self.number_value(state, depth - 1),
+                                                   self.number_value(state, depth - 1))
+        return "remainder(%s, %s)" % (self.number_value(state, depth - 1), rng.choice(["2", "3"]))
+
+    def text_value(self, state, depth):
+        rng = self.rng
+        texts = state.of_type("text")
+        if depth <= 0 or rng.random() < 0.4 or not texts:
+            return _column(rng.choice(texts)) if texts and rng.random() < 0.8 \
+                else _text_literal(rng)
+        choice = rng.randrange(5)
+        column = _column(rng.choice(texts))
+        if choice == 0:
+            return "%s(%s)" % (rng.choice(["lower", "upper", "trim"]), column)
+        if choice == 1:
+            return "join_text(%s, %s)" % (column, _text_literal(rng))
+        if choice == 2:
+            return "replace_text(%s, %s, %s)" % (column, _text_literal(rng), _text_literal(rng))
+        if choice == 3:
+            return "first_present(%s, %s)" % (column, _text_literal(rng))
+        return "to_text(%s)" % _column(rng.choice(state.of_type("number") or texts))
+
+    def condition(self, state, depth):
+        rng = self.rng
+        choice = rng.randrange(9 if depth > 0 else 6)
+        numbers, texts = state.of_type("number"), state.of_type("text")
+        if choice == 0 and numbers:
+            op = rng.choice(["is", "is not", "<", "<=", ">", ">="])
+            return "%s %s %s" % (self.number_value(state, depth), op,
+                                 self.number_value(state, depth))
+        if choice == 1 and texts:
+            op = rng.choice(["is", "is not", "<", ">"])
+            return "%s %s %s" % (_column(rng.choice(texts)), op, _text_literal(rng))
+        if choice == 2:
+            name = rng.choice(list(state.columns))
+            return "%s %s" % (_column(name), rng.choice(["is missing", "is not missing"]))
+        if choice == 3 and texts:
+            test = rng.choice(["starts", "ends", "contains"])
+            right = _text_literal(rng) if rng.random() < 0.7 else _column(rng.choice(texts))
+            return "%s %s %s" % (_column(rng.choice(texts)), test, right)
+        if choice == 4 and numbers:
+            items = ", ".join(rng.sample(["1", "2", "-1", "10", "missing"], rng.randint(1, 3)))
+            return "%s %s {%s}" % (_column(rng.choice(numbers)),
+                                   rng.choice(["in", "not in"]), items)
+        if choice == 5 and state.of_type("truth"):
+            return _column(rng.choice(state.of_type("truth")))
+        if choice == 6:
+            return "(%s %s %s)" % (self.condition(state, depth - 1), rng.choice(["and", "or"]),
+                                   self.condition(state, depth - 1))
+        if choice == 7:
+            return "not (%s)" % self.condition(state, depth - 1)
+        if choice == 8 and numbers:
+            return "between(%s, %s, %s)" % (_column(rng.choice(numbers)), rng.choice(["-1", "0"]),
+                                            rng.choice(["2", "10"]))
+        return "%s is missing" % _column(rng.choice(list(state.columns)))
+
+    def aggregate(self, state):
+        rng = self.rng
+        numbers = state.of_type("number")
+        choice = rng.randrange(6)
+        if choice == 0 or not numbers:
+            return "row_count()", "number"
+        if choice == 1:
+            name = rng.choice(list(state.columns))
+            return "unique_count(%s)" % _column(name), "number"
+        if choice == 2:
+            name = rng.choice(numbers + state.of_type("text"))
+            return "%s(%s)" % (rng.choice(["smallest", "largest"]), _column(name)), \
+                state.columns[name]
+        function = rng.choice(["total", "average", "median", "total"])
+        return "%s(%s)" % (function, _column(rng.choice(numbers))), "number"
+
+    # Steps -------------------------------------------------------------------------------------
+
+    def step(self, state):
+        rng = self.rng
+        choices = ["keep", "keep", "add", "add", "pick", "summarize", "sort", "sort", "rename",
+                   "fill_missing", "drop_missing", "drop_duplicates", "join", "add_rows",
+                   "matching", "lengthen", "widen", "take", "window", "add_combinations"]
+        while True:
+            verb = rng.choice(choices)
+            made = getattr(self, "_" + verb)(state)
+            if made is not None:
+                return made
+
+    def _keep(self, state):
+        return "keep where " + self.condition(state, 2)
+
+    def _add(self, state):
+        rng = self.rng
+        name = state.new_name()
+        if rng.random() < 0.3:
+            value, kind = self.aggregate(state)
+            groups = [c for c in ("g", "s") if c in state.columns]
+            by = " by " + _column(rng.choice(groups)) if groups and rng.random() < 0.7 else ""
+            state.columns[name] = kind
+            return "add %s as %s%s" % (_column(name), value, by)
+        kind = rng.choice(["number", "number", "text", "truth"])
+        value = {"number": self.number_value, "text": self.text_value,
+                 "truth": self.condition}[kind](state, 2)
+        state.columns[name] = kind
+        return "add %s as %s" % (_column(name), value)
+
+    def _pick(self, state):
+        rng = self.rng
+        names = list(state.columns)
+        if len(names) < 2:
+            return None
+        chosen = rng.sample(names, rng.randint(1, len(names) - 1))
+        if rng.random() < 0.3:
+            kept = [n for n in names if n not in chosen]
+            text = "pick all_but " + "[" + ", ".join(chosen) + "]"
+            chosen = kept
+        else:
+            text = "pick [" + ", ".join(chosen) + "]"
+        state.columns = {n: state.columns[n] for n in names if n in chosen} \
+            if text.startswith("pick all_but") else {n: state.columns[n] for n in chosen}
+        state.unique &= set(state.columns)
+        if not state.sort_keys <= set(state.columns):
+            state.ordered = False  # a sort key taken away clears the order in force
+        return text
+
+    def _summarize(self, state):
+        rng = self.rng
+        groups = [n for n in state.columns if state.columns[n] in ("text", "truth", "number")]
+        by = rng.sample(groups, rng.randint(0, min(2, len(groups)))) if groups else []
+        items, columns = [], {n: state.columns[n] for n in by}
+        for _ in range(rng.randint(1, 2)):
+            value, kind = self.aggregate(state)
+            name = state.new_name()
+            items.append("%s as %s" % (_column(name), value))
+            columns[name] = kind
+        state.columns = columns
+        state.unique = {by[0]} if len(by) == 1 else set()
+        state.ordered = False
+        return "summarize " + ", ".join(items) + (" by [" + ", ".join(by) + "]" if by else "")
+
+    def _sort(self, state):
+        rng = self.rng
+        names = list(state.columns)
+        keys = rng.sample(names, rng.randint(1, min(2, len(names))))
+        written = ", ".join(_column(k) + (" descending" if rng.random() < 0.4 else "")
+                            for k in keys)
+        state.ordered = any(k in state.unique for k in keys)
+        state.sort_keys = set(keys)
+        return "sort " + written + (" missing first" if rng.random() < 0.2 else "")
+
+    def _take(self, state):
+        rng = self.rng
+        if not state.ordered:
+            return None
+        verb = rng.choice(["take", "take_last"])
+        n = rng.choice([0, 1, 2, 3])
+        by = ""
+        groups = [c for c in ("g", "f") if c in state.columns]
+        if groups and rng.random() < 0.4:
+            by = " by " + _column(rng.choice(groups))
+        ties = " with ties" if rng.random() < 0.3 else ""
+        return "%s %d%s%s" % (verb, n, by, ties)
+
+    def _window(self, state):
+        rng = self.rng
+        numbers = state.of_type("number")
+        name = state.new_name()
+        choice = rng.randrange(5)
+        if choice == 0 and numbers:
+            value = "rank(%s%s)" % (_column(rng.choice(numbers)),
+                                    " descending" if rng.random() < 0.5 else "")
+        elif not state.ordered:
+            return None
+        elif choice == 1 and numbers:
+            value = "running_total(%s)" % _column(rng.choice(numbers))
+        elif choice == 2:
+            value = "%s(%s%s)" % (rng.choice(["previous", "following"]),
+                                  _column(rng.choice(list(state.columns))),
+                                  rng.choice(["", ", 2"]))
+        elif choice == 3 and numbers:
+            value = "rolling(%s(%s), %d)" % (rng.choice(["total", "average", "largest"]),
+                                             _column(rng.choice(numbers)), rng.choice([2, 3]))
+        else:
+            value = "row_number()"
+        state.columns[name] = "number" if not value.startswith(("previous", "following")) \
+            else state.columns[value[value.index("[") + 1:value.index("]")]]
+        groups = [c for c in ("g",) if c in state.columns]
+        by = " by [g]" if groups and rng.random() < 0.4 else ""
+        return "add %s as %s%s" % (_column(name), value, by)
+
+    def _rename(self, state):
+        rng = self.rng
+        old = rng.choice(list(state.columns))
+        new = state.new_name()
+        state.columns = {(new if n == old else n): t for n, t in state.columns.items()}
+        if old in state.sort_keys:
+            state.ordered = False  # renaming a sort key clears the order in force
+        if old in state.unique:
+            state.unique = (state.unique - {old}) | {new}
+        return "rename %s as %s" % (_column(new), _column(old))
+
+    def _fill_missing(self, state):
+        rng = self.rng
+        name = rng.choice(list(state.columns))
+        kind = state.columns[name]
+        filler = {"number": "0", "text": '"none"', "truth": "no",
+                  "date": 'to_date("2024-01-01")'}.get(kind)
+        if filler is None:
+            return None
+        if name in state.sort_keys:
+            state.ordered = False  # new values in a sort key clear the order in force
+        return "fill_missing %s as %s" % (_column(name), filler)
+
+    def _drop_missing(self, state):
+        rng = self.rng
+        if rng.random() < 0.5:
+            return "drop_missing"
+        return "drop_missing " + _column(rng.choice(list(state.columns)))
+
+    def _drop_duplicates(self, state):
+        state.ordered = False
+        return "drop_duplicates"
+
+    def _join(self, state):
+        rng = self.rng
+        if state.columns.get("id") != "number" or "z" in state.columns:
+            return None
+        if any(n in state.columns for n in ("g",)) and state.columns.get("g") != "text":
+            return None
+        keys = ["id"] + (["g"] if "g" in state.columns and rng.random() < 0.3 else [])
+        unmatched = rng.choice(["", ' unmatched "none"', ' unmatched "both"', ' unmatched "this"'])
+        for name in ("g",):
+            if name not in state.columns or name in keys:
+                continue
+            return None  # p's g would cross over under a name this table holds
+        state.columns["z"] = "number"
+        if "g" not in state.columns:
+            state.columns["g"] = "text"
+        state.unique = set()
+        state.ordered = False
+        return "join p by [%s]%s" % (", ".join(keys), unmatched)
+
+    def _add_rows(self, state):
+        if set(state.columns) != {"id", "g", "z"}:
+            return None
+        state.unique = set()
+        state.ordered = False
+        return "add_rows p"
+
+    def _matching(self, state):
+        if state.columns.get("id") != "number":
+            return None
+        word = self.rng.choice(["", "not "])
+        return "keep where %smatching(p, by [id])" % word
+
+    def _lengthen(self, state):
+        rng = self.rng
+        numbers = [n for n in state.of_type("number") if n not in state.unique]
+        if len(numbers) < 2:
+            return None
+        stacked = rng.sample(numbers, 2)
+        for n in stacked:
+            del state.columns[n]
+        names = state.new_name(), state.new_name()
+        state.columns[names[0]] = "text"
+        state.columns[names[1]] = "number"
+        state.unique = set()
+        state.ordered = False
+        return "lengthen [%s] as name [%s], value [%s]" % (", ".join(stacked), names[0], names[1])
+
+    def _widen(self, state):
+        rng = self.rng
+        if state.columns.get("g") != "text" or not state.of_type("number"):
+            return None
+        value_column = rng.choice([n for n in state.of_type("number")])
+        others = [n for n in state.columns if n not in ("g", value_column)]
+        by = [n for n in others if n in ("f",)]
+        value = "total(%s)" % _column(value_column) if rng.random() < 0.7 \
+            else _column(value_column)
+        if not value.startswith("total") and not by:
+            return None
+        # Without `giving` the columns it makes depend on the data, which a sentence drawn
+        # before the data cannot follow.
+        missing = " missing 0" if rng.random() < 0.4 else ""
+        text = "widen name [g], value %s%s%s giving [a, b, c]" % (
+            value, " by [" + ", ".join(by) + "]" if by else "", missing)
+        state.columns = {n: state.columns[n] for n in by}
+        for g in GROUPS:
+            state.columns[g] = "number"
+        state.unique = set(by[:1]) if len(by) == 1 else set()
+        state.ordered = False
+        return text
+
+    def _add_combinations(self, state):
+        groups = [n for n in ("g", "f") if n in state.columns]
+        if len(groups) < 2:
+            return None
+        state.unique = set()
+        state.ordered = False
+        return "add_combinations [%s]" % ", ".join(groups)
+
+    # The sentence ------------------------------------------------------------------------------
+
+    def sentence(self, steps):
+        state = SentenceState()
+        words = ["t"] + [self.step(state) for _ in range(steps)]
+        return " then ".join(words), state
+
+
+def make_example(seed, steps=None):
+    """One reproducible example: the tables, the sentence, and whether its rows come in an order
+    the sentence settles (a sort on a unique column as the last word on order)."""
+    rng = random.Random(seed)
+    tables = make_tables(rng)
+    maker = SentenceMaker(rng)
+    sentence, state = maker.sentence(steps if steps is not None else rng.randint(1, 4))
+    return {"seed": seed, "tables": tables, "sentence": sentence, "ordered": state.ordered}
