@@ -209,9 +209,21 @@ Calls widen_calls(const Widen& widen) {
         guard += ".when(~F.col(" + py_string(pivot_column) + ").isin(" + python_list(giving) +
                  "), F.raise_error(" + py_string(widen_unlisted_name_message()) + "))";
     }
-    calls.push_back("filter(" + guard + ".otherwise(F.lit(True)))");
-
+    // A cell that is not an aggregate takes one row's value, so two rows for one cell fail too.
     const Value& value = *widen.value;
+    const std::string cell_rows = "__cell_rows";
+    if (!holds_aggregate(value)) {
+        std::vector<std::string> cell_key = plan.identifying;
+        cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());
+        calls.push_back("withColumn(" + py_string(cell_rows) +
+                        ", F.count(F.lit(1)).over(Window.partitionBy(" + python_names(cell_key) +
+                        ")))");
+        guard += ".when(F.col(" + py_string(cell_rows) + ") > 1, F.raise_error(" +
+                 py_string(widen_shared_cell_message()) + "))";
+    }
+    calls.push_back("filter(" + guard + ".otherwise(F.lit(True)))");
+    if (!holds_aggregate(value)) calls.push_back("drop(" + py_string(cell_rows) + ")");
+
     const std::string cell = holds_aggregate(value) ? write_column(value, {})
                                                     : "F.first(" + write_column(value, {}) + ")";
     const std::string values = giving.empty() ? "" : ", " + python_list(giving);

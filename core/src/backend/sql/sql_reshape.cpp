@@ -220,7 +220,9 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
         }
         giving_tests.push_back(joined(equalities, " AND "));
     }
-    // Rows the widen cannot place fail the query instead of vanishing from it.
+    // Rows the widen cannot place fail the query instead of vanishing from it. The test stands
+    // in a filter, which the engine must work out for every row, rather than in the cell, which
+    // an engine leaves out when no later step reads the columns made.
     const std::string error(dialect.error_function);
     std::vector<std::string> missing_names;
     for (const std::string& column : plan.name_columns) {
@@ -242,9 +244,12 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
                          ") > 1 THEN " + error + "(" +
                          quote_text(dialect, widen_shared_cell_message()) + ")");
     }
-    cell = "CASE " + joined(guards, " ") + " ELSE " + cell + " END";
+    const std::string placed = quote_name(dialect, "__brell_placed");
+    const std::string placed_rows = "(SELECT * FROM (SELECT *, CASE " + joined(guards, " ") +
+                                    " ELSE TRUE END AS " + placed + " FROM " + at.previous +
+                                    ") WHERE " + placed + ")";
     const std::string source =
-        "(SELECT *, " + cell + " AS " + cell_name + " FROM " + at.previous + ")";
+        "(SELECT *, " + cell + " AS " + cell_name + " FROM " + placed_rows + ")";
     const std::string identifying = quoted_names(dialect, plan.identifying);
     const std::string order = nulls_last(dialect, plan.identifying);
 
