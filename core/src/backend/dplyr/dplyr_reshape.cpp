@@ -11,7 +11,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/value_queries.hpp"
-#include "plan/widen_failures.hpp"
+#include "plan/widen_guards.hpp"
 
 namespace brell {
 namespace {
@@ -103,8 +103,8 @@ std::vector<std::string> cell_calls(const Widen& widen, const std::vector<TableC
         cell_name = "cell_" + std::to_string(n);
     }
     std::string cell = write_r_value(*widen.value, table);
-    if (!holds_aggregate(*widen.value)) {
-        cell = "if (n() > 1) stop(" + r_text(kTwoRowsForOneCell) + ") else " + cell;
+    if (widen_fails_on_shared_cells(widen)) {
+        cell = "if (n() > 1) stop(" + r_text(widen_shared_cell_message()) + ") else " + cell;
     }
     return {"summarise(" + r_named(cell_name) + cell + ", .by = " + r_list(keys) + ")"};
 }
@@ -202,7 +202,7 @@ std::vector<std::string> giving_calls(const Widen& widen) {
         std::string factor = "factor(" + name + ", levels = c(" + r_joined(levels[n], ", ") + "))";
         if (n == 0) {
             factor = "if (all(" + r_joined(listed, " | ") + ")) " + factor + " else stop(" +
-                     r_text(kNameGivingDoesNotList) + ")";
+                     r_text(widen_unlisted_name_message()) + ")";
         }
         factors.push_back(r_named(plan.name_columns[n]) + factor);
     }
@@ -213,8 +213,17 @@ std::vector<std::string> widen_calls(const Widen& widen, const std::vector<Table
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const NamePattern& pattern = *widen.name;
     const bool giving = !widen.giving.empty();
-    std::vector<std::string> calls;
-    if (giving) calls = giving_calls(widen);
+    // A row whose name is missing has no column to go to: the program fails rather than lose it.
+    std::vector<std::string> missing_names;
+    for (const std::string& name : widen.plan->name_columns) {
+        missing_names.push_back("is.na(" + r_name(name) + ")");
+    }
+    std::vector<std::string> calls = {
+        "filter(if (any(" + r_joined(missing_names, " | ") + ")) stop(" +
+        r_text(widen_missing_name_message(widen.plan->name_columns)) + ") else TRUE)"};
+    if (giving) {
+        for (std::string& call : giving_calls(widen)) calls.push_back(std::move(call));
+    }
     std::string cell_name;
     for (std::string& call : cell_calls(widen, table, cell_name)) calls.push_back(std::move(call));
     std::vector<std::string> arguments;
