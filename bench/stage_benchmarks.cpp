@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "arguments.hpp"
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "check/checker.hpp"
 #include "column_list.hpp"
 #include "draw/ladder.hpp"

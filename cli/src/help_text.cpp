@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "draw/ladder.hpp"
 
 namespace brell {

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "check/checked_pipeline.hpp"
 #include "check/checker.hpp"
 #include "check/suggest.hpp"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "command_line.hpp"
 #include "deep_stack.hpp"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "command_line.hpp"
 
 namespace brell {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "backend/sql/canonical.hpp"
+#include "backend/canonical/canonical.hpp"
 #include "parse/parse.hpp"
 
 namespace brell {

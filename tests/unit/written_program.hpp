@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 #include "check/column_type.hpp"
 #include "diagnostic/result.hpp"
 

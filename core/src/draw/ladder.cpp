@@ -4,7 +4,7 @@
 #include <set>
 #include <unordered_map>
 
-#include "backend/sql/canonical.hpp"
+#include "backend/canonical/canonical.hpp"
 #include "check/checker.hpp"
 #include "check/lookup.hpp"
 #include "parse/overloaded.hpp"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "backend/sql/backend.hpp"
+#include "backend/backend.hpp"
 
 namespace brell {
 

@@ -1,7 +1,7 @@
 #include "backend/polars/polars_check.hpp"
 
+#include "backend/canonical/canonical.hpp"
 #include "backend/python_text.hpp"
-#include "backend/sql/canonical.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 

@@ -1,4 +1,4 @@
-#include "backend/sql/canonical.hpp"
+#include "backend/canonical/canonical.hpp"
 
 #include "parse/overloaded.hpp"
 #include "plan/decimal_text.hpp"
