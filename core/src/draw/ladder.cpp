@@ -325,10 +325,6 @@ std::vector<Phrase> row_phrases(const Step& step) {
     return phrases;
 }
 
-std::string step_words(const Step& step) {
-    return canonical_step(step);
-}
-
 std::vector<const Diagnostic*> step_notes(const Ladder& ladder, std::size_t index) {
     std::vector<const Diagnostic*> notes;
     auto pair = std::lower_bound(ladder.notes_by_step.begin(), ladder.notes_by_step.end(),

@@ -88,7 +88,8 @@ struct Phrase {
 };
 std::vector<Phrase> row_phrases(const Step& step);
 
-// The step in the language's canonical words.
+// The step in the language's canonical words, its values written with the fewest parentheses
+// that keep their meaning.
 std::string step_words(const Step& step);
 
 // The checker's notes drawn beside step `index` (those whose span is the step's own).
