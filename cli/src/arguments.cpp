@@ -39,12 +39,27 @@ std::optional<UsageError> take_columns(Arguments& collected, const std::string& 
 
 }  // namespace
 
+std::optional<UsageError> take_head_by_name(Arguments& collected, std::string_view source) {
+    auto& named = collected.named_columns;
+    const auto found = std::find_if(named.begin(), named.end(),
+                                    [&](const auto& entry) { return entry.first == source; });
+    if (found == named.end()) return std::nullopt;
+    if (collected.head_columns) {
+        return UsageError{"`--columns` described `" + found->first +
+                          "` twice, once without its name, and a table takes one description"};
+    }
+    collected.head_columns = std::move(found->second);
+    named.erase(found);
+    return std::nullopt;
+}
+
 ScanOutcome scan_arguments(std::span<const std::string> arguments) {
     Arguments collected;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool has_next = i + 1 < arguments.size();
         if (argument == "--help" || argument == "-h") return ListingRequest::Help;
+        if (argument == "--version") return ListingRequest::Version;
         if (argument == "--vocabulary") return ListingRequest::Vocabulary;
         if (argument == "--seats") return ListingRequest::Seats;
         if (argument == "--needs") {
@@ -60,7 +75,8 @@ ScanOutcome scan_arguments(std::span<const std::string> arguments) {
                 return UsageError{"`--draw` was given twice, and this takes one"};
             }
             if (!has_next) {
-                return UsageError{"`--draw` needs a way of drawing. There is: text, svg"};
+                return UsageError{"`--draw` needs a way of drawing. There is: " +
+                                  front::drawing_way_list()};
             }
             collected.draw_way = arguments[++i];
         } else if (argument == "--columns") {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -20,7 +21,7 @@ struct Arguments {
 };
 
 // A question the scan answers at once, without a pipeline.
-enum class ListingRequest { Help, Vocabulary, Seats };
+enum class ListingRequest { Help, Version, Vocabulary, Seats };
 
 // A usage error met during the scan: the message after "brell: ".
 struct UsageError {
@@ -28,6 +29,11 @@ struct UsageError {
 };
 
 using ScanOutcome = std::variant<Arguments, ListingRequest, UsageError>;
+
+// When no unnamed `--columns` described the head table, the list named for the pipeline's own
+// source (`--columns 'orders=...'` for `orders then ...`) describes it. A head table described both
+// ways is a usage error.
+std::optional<UsageError> take_head_by_name(Arguments& collected, std::string_view source);
 
 // Reads the arguments (after the program's name) left to right, one at a time, each compared as
 // a whole. Stops at the first listing request or usage error.

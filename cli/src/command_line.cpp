@@ -10,7 +10,9 @@ namespace {
 JobOutcome answer_listing(ListingRequest request) {
     switch (request) {
         case ListingRequest::Help:
-            return success(std::string(help_text()));
+            return success(help_text());
+        case ListingRequest::Version:
+            return success(version_text());
         case ListingRequest::Vocabulary:
             return success(front::vocabulary());
         case ListingRequest::Seats:
@@ -66,6 +68,21 @@ std::variant<front::Tables, UsageError> read_descriptions(const Arguments& argum
     return described;
 }
 
+// The refusal of a pipeline whose own table no `--columns` described; `source` is its name, when
+// the pipeline parses.
+std::string columns_required(const Arguments& arguments, const std::optional<std::string>& source) {
+    std::string message =
+        "`--columns` is required. The grammar checks a pipeline against the table it will run on, "
+        "and it cannot do that without knowing the columns";
+    if (arguments.named_columns.empty() || !source) return message;
+    std::string named;
+    for (const auto& [table, list] : arguments.named_columns) {
+        named += (named.empty() ? "`" : ", `") + table + "`";
+    }
+    return message + ". The lists given are named for " + named + "; describe `" + *source +
+           "` too, the table the pipeline reads: `--columns '" + *source + "=name:type,...'`";
+}
+
 }  // namespace
 
 JobOutcome run_command_line(std::span<const std::string> argument_list,
@@ -73,7 +90,7 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
     ScanOutcome scanned = scan_arguments(argument_list);
     if (auto* request = std::get_if<ListingRequest>(&scanned)) return answer_listing(*request);
     if (auto* error = std::get_if<UsageError>(&scanned)) return usage_error(error->message);
-    const Arguments& arguments = std::get<Arguments>(scanned);
+    Arguments& arguments = std::get<Arguments>(scanned);
 
     auto text = pipeline_text(arguments, read_standard_input);
     if (auto* error = std::get_if<UsageError>(&text)) return usage_error(error->message);
@@ -81,11 +98,15 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
 
     if (arguments.needs) return run_needs(pipeline);
 
-    if (!arguments.head_columns) {
-        return usage_error(
-            "`--columns` is required. The grammar checks a pipeline against the table it will run "
-            "on, and it cannot do that without knowing the columns");
+    std::optional<std::string> source;
+    // The source is the first table the sentence reads, when it parses.
+    if (const front::Answer read = front::needs(pipeline); !read.refusal) {
+        source = read.text.substr(0, read.text.find('\n'));
     }
+    if (source) {
+        if (auto error = take_head_by_name(arguments, *source)) return usage_error(error->message);
+    }
+    if (!arguments.head_columns) return usage_error(columns_required(arguments, source));
     auto described = read_descriptions(arguments);
     if (auto* error = std::get_if<UsageError>(&described)) return usage_error(error->message);
     const front::Tables& tables = std::get<front::Tables>(described);

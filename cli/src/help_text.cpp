@@ -1,10 +1,58 @@
 #include "help_text.hpp"
 
-namespace brell {
+#include <string_view>
 
-std::string_view help_text() {
+#include "brell/brell.hpp"
+
+namespace brell {
+namespace {
+
+// An option's description starts in this column, and its lines end before the last.
+constexpr std::size_t kDescriptionColumn = 23;
+constexpr std::size_t kLineWidth = 78;
+
+// The words laid into lines that continue an option's description, each line but the first
+// indented to the description's column.
+std::string wrapped_description(std::string_view first_line_start, std::string_view words) {
+    std::string text(first_line_start);
+    std::size_t line_length = text.size();
+    while (!words.empty()) {
+        const std::size_t space = words.find(' ');
+        const std::string_view word = words.substr(0, space);
+        words = space == std::string_view::npos ? std::string_view{} : words.substr(space + 1);
+        if (line_length + 1 + word.size() > kLineWidth) {
+            text += "\n" + std::string(kDescriptionColumn, ' ');
+            line_length = kDescriptionColumn;
+        } else {
+            text += ' ';
+            ++line_length;
+        }
+        text += word;
+        line_length += word.size();
+    }
+    return text + "\n";
+}
+
+std::string backends_sentence() {
+    return "what to write out: " + front::backend_list() + ". Default: sql";
+}
+
+std::string drawing_ways_sentence() {
+    std::string ways;
+    for (const front::DrawingWay& way : front::drawing_ways()) {
+        ways += (ways.empty() ? "" : ", ") + ("`" + way.name + "` ") + way.used_for;
+    }
+    return "draw what the pipeline does to the table, step by step, and run nothing: " + ways +
+           ". A sentence that will not check is drawn as far as it checked, with the refusal "
+           "under the words that stopped it.";
+}
+
+}  // namespace
+
+std::string help_text() {
     // The first line names the program and says what it is for; the rest is the usage.
-    return R"help(brell - checks a one-sentence table pipeline, then writes it as SQL, R or Python, or draws it
+    std::string text =
+        R"help(brell - checks a one-sentence table pipeline, then writes it as SQL, R or Python, or draws it
 
     brell [options] <pipeline>
     brell [options] < pipeline.brell
@@ -15,12 +63,14 @@ Options
                        else is read as a type the grammar has no opinion about.
                        A timestamp is a date carrying a time. The two differ for
                        `hour` alone, and `kind` reports both as a date.
-    --as <backend>     what to write out. Default: sql
-    --draw <way>       draw what the pipeline does to the table, step by step,
-                       and run nothing. `text` for a terminal, `svg` for a page.
-                       A sentence that will not check is drawn as far as it
-                       checked, with the refusal under the words that stopped it.
-    --needs            print the table this pipeline reads, and stop. A launcher
+                       Another table the pipeline reads (with `join`, `add_rows`
+                       or `matching`) is described by one more `--columns`,
+                       named for it:
+                           --columns 'customers=customer:text,city:text'
+)help";
+    text += wrapped_description("    --as <backend>    ", backends_sentence());
+    text += wrapped_description("    --draw <way>      ", drawing_ways_sentence());
+    text += R"help(    --needs            print the table this pipeline reads, and stop. A launcher
                        asks this first, so it knows which table to describe
                        without having to read the pipeline itself.
     --vocabulary       print every word the grammar has, one per line, tagged
@@ -30,6 +80,7 @@ Options
                        per line: seat, kind, stands or refused, and the note
                        the cell carries. The book's table is generated from
                        this, so it cannot drift from the checker.
+    --version          print the version, and stop
     --help             this
 
 Examples
@@ -40,7 +91,19 @@ Examples
     quotes, so single quotes around the whole thing keep the shell out of it.
 
     brell --columns 'a:number' --as dplyr 't then sort [a] descending'
+
+    brell --columns 'customer:text,amount:number' \
+        --columns 'customers=customer:text,city:text' \
+        'orders then join customers by [customer]'
+
+The book, a tour of the language and every word with examples, is
+docs/README.md in brell's source.
 )help";
+    return text;
+}
+
+std::string version_text() {
+    return std::string("brell ") + BRELL_VERSION + "\n";
 }
 
 }  // namespace brell

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check/seats.hpp"
+#include "parse/borrowed_words.hpp"
 
 namespace brell {
 namespace {
@@ -24,6 +25,32 @@ TEST(Vocabulary, WordsAreLowercaseAndEachAppearsOnce) {
     EXPECT_EQ(verbs().size(), 16u);
     EXPECT_EQ(functions().size(), 38u);
     EXPECT_EQ(reserved_words().size(), 30u);
+}
+
+// A borrowed word that were also a verb or a function would shadow it (`where` is a word of the
+// grammar, but never a verb), and one that pointed to
+// no word of the grammar would teach a word that is refused in turn.
+TEST(Vocabulary, BorrowedWordsAreNotWordsOfTheGrammarAndPointToOnes) {
+    std::set<std::pair<std::string_view, BorrowedSeat>> seen;
+    for (const BorrowedWord& borrowed : borrowed_words()) {
+        EXPECT_TRUE(seen.insert({borrowed.written, borrowed.seat}).second) << borrowed.written;
+        EXPECT_FALSE(is_verb(borrowed.written)) << borrowed.written;
+        EXPECT_EQ(find_function(borrowed.written), nullptr) << borrowed.written;
+        if (borrowed.ours.empty()) {
+            EXPECT_FALSE(borrowed.note.empty()) << borrowed.written << " says nothing";
+            continue;
+        }
+        if (borrowed.seat == BorrowedSeat::Verb) {
+            // The verb is the first word: `keep where` is `keep` and its `where`.
+            const std::string_view verb = borrowed.ours.substr(0, borrowed.ours.find(' '));
+            EXPECT_TRUE(is_verb(verb)) << borrowed.written << " -> " << borrowed.ours;
+        } else {
+            std::string_view function = borrowed.ours;
+            if (function.ends_with("()")) function.remove_suffix(2);
+            EXPECT_NE(find_function(function), nullptr)
+                << borrowed.written << " -> " << borrowed.ours;
+        }
+    }
 }
 
 TEST(Vocabulary, LookupsAreExact) {

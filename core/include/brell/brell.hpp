@@ -76,6 +76,16 @@ std::vector<std::string> backends();
 // The backends' names joined by ", ".
 std::string backend_list();
 
+// Every way of drawing, in the order of every listing (text, svg), with what it is for.
+struct DrawingWay {
+    std::string name;
+    std::string used_for;
+};
+std::vector<DrawingWay> drawing_ways();
+
+// The ways' names joined by ", ".
+std::string drawing_way_list();
+
 // Every word of the language, one per line: "verb", a function's kind, or "word", a tab, the
 // word.
 std::string vocabulary();

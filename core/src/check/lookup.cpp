@@ -82,9 +82,14 @@ Result<const TableDescription*> look_up_table(const TableName& table,
     }
     const std::string middle =
         others.empty() ? "no other table was described" : "the tables described are: " + others;
-    return Diagnostic::illegal(std::string(opening) + " `" + table.text + "`, and " + middle + "." +
-                                   did_you_mean(suggest(table.text, candidates)),
-                               table.span);
+    // A name close to a described one is a slip; any other is a table still to describe.
+    const auto close = suggest(table.text, candidates);
+    const std::string advice =
+        close ? did_you_mean(close)
+              : " Describe it with one more `--columns`, named for it: `--columns '" + table.text +
+                    "=name:type,...'`";
+    return Diagnostic::illegal(
+        std::string(opening) + " `" + table.text + "`, and " + middle + "." + advice, table.span);
 }
 
 }  // namespace brell

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "draw/display_width.hpp"
 #include "draw/ladder.hpp"
@@ -17,9 +18,11 @@ using Units = std::int64_t;
 constexpr Units kNormalUnit = 9;  // per display column of normal text
 constexpr Units kSmallUnit = 7;   // per display column of small text and chip text
 constexpr std::size_t kWrapCharacters = 46;
+constexpr std::size_t kSmallWrapCharacters = 80;  // a refusal's message, in small text
 
 constexpr std::string_view kStyleSheet =
-    "<style>svg{max-width:100%;height:auto}svg text{font-family:ui-monospace,SFMono-Regular,'SF "
+    "<style>svg{max-width:100%;height:auto}svg "
+    "text{white-space:pre;font-family:ui-monospace,SFMono-Regular,'SF "
     "Mono',Menlo,Consolas,'DejaVu Sans Mono',monospace;font-size:15px}svg "
     ".small{font-size:12px}svg .on-chip{font-size:12px}"
     "svg .ground{fill:#fbfaf8}"
@@ -73,6 +76,39 @@ Units width_of(std::string_view text, Units unit) {
     return unit * static_cast<Units>(display_width(text));
 }
 
+// The room a chip's name takes: a small monospace character is a little over 7 wide, and over a
+// long name (bold, for a new column or a key) the difference adds up; a quarter more per four
+// characters keeps it off the kind after it where a viewer does not honour `textLength`.
+Units chip_name_width(std::string_view text) {
+    const Units columns = static_cast<Units>(display_width(text));
+    return kSmallUnit * columns + (columns + 3) / 4;
+}
+
+// The words laid into lines of at most `limit` characters, cut at spaces.
+std::vector<std::string> wrapped_lines(std::string_view content, std::size_t limit) {
+    std::vector<std::string> lines;
+    std::string current;
+    bool first = true;
+    std::size_t from = 0;
+    while (from <= content.size()) {
+        std::size_t space = content.find(' ', from);
+        if (space == std::string_view::npos) space = content.size();
+        const std::string word(content.substr(from, space - from));
+        if (first) {
+            current = word;
+            first = false;
+        } else if (count_characters(current) + 1 + count_characters(word) <= limit) {
+            current += " " + word;
+        } else {
+            lines.push_back(current);
+            current = word;
+        }
+        from = space + 1;
+    }
+    lines.push_back(current);
+    return lines;
+}
+
 // Text content as XML: the five markup characters escaped, and the control characters (which
 // XML forbids or no viewer shows) written as U+FFFD.
 std::string escaped(std::string_view text) {
@@ -116,34 +152,29 @@ class Diagram {
         text("ink-" + std::string(ink_name(ink)) + " small", x, y, content, kSmallUnit);
     }
 
-    // Lines of at most 46 characters, centred on the line `centre`.
-    void wrapped(Units x, Units centre, std::string_view content, Ink ink) {
-        std::vector<std::string> lines;
-        std::string current;
-        bool first = true;
-        std::size_t from = 0;
-        while (from <= content.size()) {
-            std::size_t space = content.find(' ', from);
-            if (space == std::string_view::npos) space = content.size();
-            const std::string word(content.substr(from, space - from));
-            if (first) {
-                current = word;
-                first = false;
-            } else if (count_characters(current) + 1 + count_characters(word) <= kWrapCharacters) {
-                current += " " + word;
-            } else {
-                lines.push_back(current);
-                current = word;
-            }
-            from = space + 1;
-        }
-        lines.push_back(current);
+    // Lines of at most 46 characters, centred on the line `centre`; three lines or more start
+    // level with it instead, so that they never reach up into the rung above. Gives the last
+    // line's baseline.
+    Units wrapped(Units x, Units centre, std::string_view content, Ink ink) {
+        const std::vector<std::string> lines = wrapped_lines(content, kWrapCharacters);
         const Units count = static_cast<Units>(lines.size());
         Units baseline = centre < 10 * count ? 15 : centre - 10 * count + 15;
+        if (count >= 3) baseline = std::max(baseline, centre - 6);
         for (const std::string& line : lines) {
             text("ink-" + std::string(ink_name(ink)), x, baseline, line, kNormalUnit);
             baseline += 20;
         }
+        return baseline - 20;
+    }
+
+    // Small text in lines of at most 80 characters, the first on `baseline`; gives the last
+    // line's baseline.
+    Units wrapped_small(Units x, Units baseline, std::string_view content, Ink ink) {
+        for (const std::string& line : wrapped_lines(content, kSmallWrapCharacters)) {
+            small(x, baseline, line, ink);
+            baseline += 16;
+        }
+        return baseline - 16;
     }
 
     // The chips in rows of five inside a rounded bar; gives the bar's bottom.
@@ -154,7 +185,7 @@ class Diagram {
             rows.back().push_back(&chip);
         }
         const auto chip_width = [](const Chip& chip) {
-            return width_of(chip.text, kSmallUnit) + 18 +
+            return chip_name_width(chip.text) + 18 +
                    (chip.kind_text ? width_of(*chip.kind_text, kSmallUnit) : 0);
         };
         Units widest = 0;
@@ -179,8 +210,8 @@ class Diagram {
                 text("on-chip ink-" + std::string(ink_name(chip->ink)), chip_x + 9, top + 17,
                      chip->text, kSmallUnit);
                 if (chip->kind_text) {
-                    text("ink-kind on-chip", chip_x + 9 + width_of(chip->text, kSmallUnit),
-                         top + 17, *chip->kind_text, kSmallUnit);
+                    text("ink-kind on-chip", chip_x + 9 + chip_name_width(chip->text), top + 17,
+                         *chip->kind_text, kSmallUnit);
                 }
                 chip_x += width + 6;
             }
@@ -196,9 +227,10 @@ class Diagram {
         element("<path class=\"flow\" d=\"M" + number(x) + " " + number(from_y) + "V" +
                 number(to_y) + "\"/>");
     }
-    void head(Units x, Units top) {
-        element("<path class=\"head\" d=\"M" + number(x - 4) + " " + number(top + 49) + "L" +
-                number(x) + " " + number(top + 42) + "L" + number(x + 4) + " " + number(top + 49) +
+    // An arrowhead pointing up, its tip at `tip`.
+    void head(Units x, Units tip) {
+        element("<path class=\"head\" d=\"M" + number(x - 4) + " " + number(tip + 7) + "L" +
+                number(x) + " " + number(tip) + "L" + number(x + 4) + " " + number(tip + 7) +
                 "Z\"/>");
     }
     void cross(Units top) {
@@ -215,8 +247,9 @@ class Diagram {
     std::string document(Units height, Units rail_bottom) && {
         const Units width = right_ + 26;
         std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) +
-                          "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(width) +
-                          " " + number(height) + "\">\n";
+                          "\" height=\"" + number(height) +
+                          "\" xml:space=\"preserve\" viewBox=\"0 0 " + number(width) + " " +
+                          number(height) + "\">\n";
         svg += "<rect class=\"ground\" x=\"0\" y=\"0\" width=\"" + number(width) + "\" height=\"" +
                number(height) + "\"/>\n";
         svg += std::string(kStyleSheet) + "\n";
@@ -260,8 +293,9 @@ std::string draw_svg(const Ladder& ladder) {
         const Step& step = checked.steps[i];
         const Units top = y;
         diagram.node(top + 21);
-        diagram.wrapped(56, top + 21, words[i], Ink::Step);
-        Units bottom = diagram.bar(chips_x, top, rung_chips(ladder, i));
+        const Units words_bottom = diagram.wrapped(56, top + 21, words[i], Ink::Step) + 8;
+        const Units bar_bottom = diagram.bar(chips_x, top, rung_chips(ladder, i));
+        Units bottom = bar_bottom;
         rail_bottom = top + 21;
         const std::vector<Chip> dropped = dropped_chips(ladder, i);
         if (!dropped.empty()) {
@@ -279,8 +313,9 @@ std::string draw_svg(const Ladder& ladder) {
         for (const Crossing& crossing : crossings_of(step)) {
             const Units above = bottom;
             bottom = above + 6;
-            diagram.flow(chips_x + 14, above + 27, top + 48);
-            diagram.head(chips_x + 14, top);
+            // The arrow rises to the bar's lowest row of chips, however many rows it has.
+            diagram.flow(chips_x + 14, above + 27, bar_bottom + 6);
+            diagram.head(chips_x + 14, bar_bottom);
             diagram.wrapped(chips_x + 30, above + 27, crossing.table, Ink::Table);
             Units phrase_top = above + 48;
             if (auto chips = crossing_chips(ladder, crossing)) {
@@ -299,15 +334,16 @@ std::string draw_svg(const Ladder& ladder) {
             diagram.small(chips_x, bottom + 12, phrase.text, phrase.ink);
             bottom += 18;
         }
-        y = bottom + 10;
+        y = std::max(bottom, words_bottom) + 10;
     }
     if (ladder.refused) {
         const Units top = y;
         diagram.cross(top);
-        diagram.wrapped(56, top + 21, refused_words(ladder), Ink::Caret);
-        diagram.small(56, top + 54, ladder.refused->refusal.message, Ink::Warn);
+        const Units words_bottom = diagram.wrapped(56, top + 21, refused_words(ladder), Ink::Caret);
+        const Units message_bottom = diagram.wrapped_small(
+            56, std::max(top + 54, words_bottom + 22), ladder.refused->refusal.message, Ink::Warn);
         rail_bottom = top + 21;
-        y = top + 70;
+        y = message_bottom + 16;
     }
     return std::move(diagram).document(y + 26, rail_bottom);
 }

@@ -280,14 +280,15 @@ std::vector<Phrase> row_phrases(const Step& step) {
                     {node.by.empty() ? "one row, for the whole table" : "one row per group"});
             },
             [&](const Take& node) {
-                const std::string count = std::to_string(node.count);
+                const std::string rows =
+                    std::to_string(node.count) + (node.count == 1 ? " row" : " rows");
                 const std::string per_group = node.by.empty() ? "" : " per group";
                 const std::string far_end = node.last ? ", from the far end" : "";
                 // With ties, rows level with the last one taken come too, so there may be more.
-                phrases.push_back({node.with_ties
-                                       ? count + " rows" + per_group +
-                                             ", or more when the last places tie" + far_end
-                                       : "at most " + count + " rows" + per_group + far_end});
+                phrases.push_back(
+                    {node.with_ties
+                         ? rows + per_group + ", or more when the last places tie" + far_end
+                         : "at most " + rows + per_group + far_end});
             },
             [&](const AddCombinations&) {
                 phrases.push_back(
@@ -322,10 +323,6 @@ std::vector<Phrase> row_phrases(const Step& step) {
         }
     }
     return phrases;
-}
-
-std::string step_words(const Step& step) {
-    return canonical_step(step);
 }
 
 std::vector<const Diagnostic*> step_notes(const Ladder& ladder, std::size_t index) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -87,7 +88,8 @@ struct Phrase {
 };
 std::vector<Phrase> row_phrases(const Step& step);
 
-// The step in the language's canonical words.
+// The step in the language's canonical words, its values written with the fewest parentheses
+// that keep their meaning.
 std::string step_words(const Step& step);
 
 // The checker's notes drawn beside step `index` (those whose span is the step's own).
@@ -95,6 +97,16 @@ std::vector<const Diagnostic*> step_notes(const Ladder& ladder, std::size_t inde
 
 // The refused step's words (white space around them trimmed), or "this sentence".
 std::string refused_words(const Ladder& ladder);
+
+// A way of drawing `--draw` takes: its name and what it is for.
+struct DrawingWay {
+    std::string_view name;
+    std::string_view used_for;
+};
+// Every way, in the order every listing and message uses: text, svg.
+std::span<const DrawingWay> drawing_ways();
+// Their names joined by ", ".
+std::string drawing_way_list();
 
 // The text drawing: box-drawing characters for a terminal, every line ended by "\n".
 std::string draw_text(const Ladder& ladder);

@@ -136,6 +136,18 @@ std::string backend_list() {
     return brell::backend_list();
 }
 
+std::vector<DrawingWay> drawing_ways() {
+    std::vector<DrawingWay> ways;
+    for (const brell::DrawingWay& way : brell::drawing_ways()) {
+        ways.push_back({std::string(way.name), std::string(way.used_for)});
+    }
+    return ways;
+}
+
+std::string drawing_way_list() {
+    return brell::drawing_way_list();
+}
+
 std::string vocabulary() {
     return vocabulary_listing();
 }

@@ -10,7 +10,9 @@
 #include <utility>
 
 #include "diagnostic/diagnostic.hpp"
+#include "parse/borrowed_words.hpp"
 #include "parse/unicode.hpp"
+#include "parse/vocabulary.hpp"
 
 namespace brell {
 namespace {
@@ -210,13 +212,39 @@ class Lexer {
             case '&':
                 return refuse(spelled_as_word("and"), at_, at_ + (peek(1) == '&' ? 2 : 1));
             case '|':
+                if (const std::size_t length = pipe_length()) return refuse_pipe(length);
                 return refuse(spelled_as_word("or"), at_, at_ + (peek(1) == '|' ? 2 : 1));
             case '\'':
                 return refuse_single_quote();
             default:
+                if (const std::size_t length = pipe_length()) return refuse_pipe(length);
                 return refuse(join({"`", shown(at_, at_ + 1), "`", kMeansNothingMessage}), at_,
                               at_ + 1);
         }
+    }
+
+    // Other languages' pipes between steps: `|>`, `%>%`, and `|` when a verb follows it. Gives
+    // the pipe's length in characters, or 0.
+    std::size_t pipe_length() const {
+        if (current() == '|' && peek(1) == '>') return 2;
+        if (current() == '%' && peek(1) == '>' && peek(2) == '%') return 3;
+        if (current() != '|' || peek(1) == '|') return 0;
+        std::size_t next = at_ + 1;
+        while (next < values_.size() && is_space(values_[next])) ++next;
+        std::string word;
+        while (next < values_.size() && values_[next] < 0x80 && continues_word(values_[next])) {
+            word += static_cast<char>(values_[next++]);
+        }
+        const bool verb = is_verb(word) || find_borrowed(word, BorrowedSeat::Verb) != nullptr;
+        return verb ? 1 : 0;
+    }
+
+    Verdict refuse_pipe(std::size_t length) const {
+        const Span pipe = span_of(at_, at_ + length);
+        return refuse(join({"steps are joined by the word `then`, so that one spelling works in "
+                            "every language: `",
+                            sentence_with(text_, pipe, "then"), "`"}),
+                      at_, at_ + length);
     }
 
     Verdict single(TokenKind kind) {

@@ -5,6 +5,7 @@
 
 #include "check/suggest.hpp"
 #include "parse/lexer.hpp"
+#include "parse/misplaced_words.hpp"
 #include "parse/parse.hpp"
 #include "parse/vocabulary.hpp"
 
@@ -78,6 +79,9 @@ Result<Pipeline> StepParser::parse_pipeline() {
                                                lowered + "` instead of `" + token.text + "`");
                 }
             }
+            if (auto expected = expected_instead_of_then(cursor_)) {
+                return cursor_.refuse_here(std::move(*expected));
+            }
             return cursor_.refuse_here(
                 "steps are joined by the word `then`, and one is missing here");
         }
@@ -94,6 +98,9 @@ Result<Step> StepParser::step() {
     }
     const Token& verb = cursor_.current();
     if (!is_verb(verb.text)) {
+        if (const BorrowedWord* borrowed = find_borrowed(verb.text, BorrowedSeat::Verb)) {
+            return cursor_.refuse_here(borrowed_verb_refusal(cursor_, *borrowed));
+        }
         return cursor_.refuse_here("`" + verb.text + "` is not one of the verbs." +
                                    did_you_mean(suggest(verb.text, verbs())) +
                                    " The verbs are: " + joined(verbs()));

@@ -7,8 +7,13 @@ namespace brell {
 TokenCursor::TokenCursor(std::string_view text, std::vector<Token> tokens)
     : text_(text), tokens_(std::move(tokens)) {}
 
-const Token* TokenCursor::peek() const {
-    return position_ + 1 < tokens_.size() ? &tokens_[position_ + 1] : nullptr;
+const Token* TokenCursor::peek(std::size_t ahead) const {
+    return position_ + ahead < tokens_.size() ? &tokens_[position_ + ahead] : nullptr;
+}
+
+const Token* TokenCursor::behind(std::size_t count) const {
+    return count <= position_ && position_ - count < tokens_.size() ? &tokens_[position_ - count]
+                                                                    : nullptr;
 }
 
 bool TokenCursor::current_is_word(std::string_view word) const {

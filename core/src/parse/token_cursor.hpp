@@ -19,8 +19,10 @@ class TokenCursor {
 
     bool at_end() const { return position_ >= tokens_.size(); }
     const Token& current() const { return tokens_[position_]; }
-    // The token after the current one, or null.
-    const Token* peek() const;
+    // The token `ahead` places after the current one (the next one by default), or null.
+    const Token* peek(std::size_t ahead = 1) const;
+    // The token `count` places before the current one (the last consumed one for 1), or null.
+    const Token* behind(std::size_t count) const;
     bool current_is(TokenKind kind) const { return !at_end() && current().kind == kind; }
     bool current_is_word(std::string_view word) const;
     // Moves past the current token and returns it.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "check/suggest.hpp"
+#include "parse/borrowed_words.hpp"
 #include "parse/vocabulary.hpp"
 
 namespace brell {
@@ -322,6 +323,18 @@ Result<std::vector<ValueParser::Parsed>> ValueParser::call_arguments(const Token
 
 ValueParser::Parsing ValueParser::call(const Token& name) {
     BRELL_TRY(std::vector<Parsed> arguments, call_arguments(name));
+    if (find_function(name.text) == nullptr) {
+        if (const BorrowedWord* borrowed = find_borrowed(name.text, BorrowedSeat::Function)) {
+            // A name whose arguments differ from ours stands for the whole call.
+            const bool whole_call = borrowed->ours.ends_with("()");
+            const Span replaced = whole_call ? cursor_.span_from(name.span.start) : name.span;
+            return Diagnostic::illegal(
+                borrowed_message(name.text, borrowed->ours,
+                                 sentence_with(cursor_.text(), replaced, borrowed->ours),
+                                 borrowed->note),
+                name.span);
+        }
+    }
     std::size_t depth = 0;
     std::vector<Value> values;
     for (Parsed& argument : arguments) {
