@@ -13,7 +13,7 @@ every engine must fail as well. Rows compare as a bag unless the sentence settle
 A disagreement that is a documented difference between targets is passed by a named rule in
 KNOWN_DIFFERENCES (each rule says why); nothing else is forgiven, and the comparison is the engine
 suite's own (tests/engines/compare_rows.py). The run ends with "N passed, M failed" and exits 1 when
-any run failed or an engine is missing.
+any run failed; a missing engine fails it in CI and skips it (status 77) elsewhere.
 """
 
 import argparse
@@ -32,14 +32,20 @@ from case_file import Expected  # noqa: E402
 from compare_rows import compare, format_grid  # noqa: E402
 from engines import BACKENDS, ENGINES, EngineFailed, EngineMissing, open_engine  # noqa: E402
 from random_sentences import make_example  # noqa: E402
+from run_engine_cases import reexec_under  # noqa: E402
 
 print = functools.partial(print, flush=True)  # noqa: A001 (a long run shows its progress)
 REFERENCE = "duckdb"
 SHOWN_PER_TARGET = 5
 
-# Differences between targets that the README lists, each as (name, test): the test gets the
-# example and the target and says whether the rule covers it. Empty: every engine must agree.
-KNOWN_DIFFERENCES = []
+# Differences between targets that the book lists (docs/differences.md), each as (name, test):
+# the test gets the example and the target and says whether the rule covers it.
+KNOWN_DIFFERENCES = [
+    # R holds every number as a double, so `to_text` of a whole number held as a floating-point
+    # column writes `3` where the SQL engines write `3.0`.
+    ("dplyr writes whole doubles as text without a decimal point",
+     lambda example, target: target == "dplyr" and "to_text(" in example["sentence"]),
+]
 
 
 def columns_arguments(tables):
@@ -172,13 +178,6 @@ def open_engines(names):
     return engines, missing
 
 
-def reexec_under(python):
-    if python and os.path.exists(python) and os.path.realpath(sys.executable) != os.path.realpath(
-            python) and not os.environ.get("BRELL_ENGINES_REEXEC"):
-        os.environ["BRELL_ENGINES_REEXEC"] = "1"
-        os.execv(python, [python] + sys.argv)
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--brell", required=True)
@@ -196,11 +195,15 @@ def main():
 
     started = time.monotonic()
     engines, missing = open_engines(names)
-    for problem in missing:
-        print(f"MISSING engine {problem} (tests/setup.sh installs every engine)")
-    if REFERENCE not in engines:
-        print("0 passed, 1 failed")
-        return 1
+    if missing:
+        # A missing engine fails the run in CI; elsewhere it is a loud skip of the whole run.
+        in_ci = os.environ.get("CI") == "true"
+        for problem in missing:
+            print(f"{'MISSING' if in_ci else 'SKIPPED'}: engine {problem} "
+                  "(tests/setup.sh installs every engine)")
+        print(f"0 passed, {len(missing) if in_ci else 0} failed, "
+              f"{0 if in_ci else len(missing)} skipped")
+        return 1 if in_ci else 77
     targets = [t for name in engines for t in BACKENDS[name] if name != REFERENCE]
     tally = Tally(targets)
     examples = 0
@@ -223,7 +226,7 @@ def main():
         print(f"  {target}: {tally.passed[target]} agreed, {tally.failed[target]} disagreed, "
               f"{tally.forgiven[target]} passed by a known difference")
     passed = sum(tally.passed.values()) + sum(tally.forgiven.values())
-    failed = sum(tally.failed.values()) + tally.refused + len(missing)
+    failed = sum(tally.failed.values()) + tally.refused
     print(f"{passed} passed, {failed} failed")
     return 1 if failed else 0
 

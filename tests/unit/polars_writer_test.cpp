@@ -30,7 +30,7 @@ Verdict polars_refusal(const std::string& text) {
 
 // Every function of the vocabulary, called once, and the polars method it must come out as.
 const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
-    {"total", {"total([x])", "pl.col(\"x\").sum()"}},
+    {"total", {"total([x])", "pl.when(pl.col(\"x\").count() > 0).then(pl.col(\"x\").sum())"}},
     {"average", {"average([x])", "pl.col(\"x\").mean()"}},
     {"median", {"median([x])", "pl.col(\"x\").median()"}},
     {"smallest", {"smallest([x])", "pl.col(\"x\").min()"}},
@@ -101,7 +101,7 @@ TEST(PolarsWriter, WidenCellsTakeTheirPivotAggregateFromTheCall) {
     };
     const std::vector<Cell> cells = {
         {"[x]", "x", "\"first\""},
-        {"total([x])", "x", "\"sum\""},
+        {"total([x])", "x", "pl.when(pl.element().count() > 0).then(pl.element().sum())"},
         {"average([x])", "x", "\"mean\""},
         {"median([x])", "x", "\"median\""},
         {"smallest([x])", "x", "\"min\""},

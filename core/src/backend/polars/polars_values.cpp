@@ -250,6 +250,11 @@ std::string ValueWriter::fill(std::string_view spelling,
 }
 
 PolarsValue ValueWriter::call(const Call& node) const {
+    // polars totals nothing (every value missing) as 0; the total of no values is missing.
+    if (node.function == "total" && node.arguments.size() == 1) {
+        const std::string values = receiver(node.arguments[0]);
+        return grouped("pl.when(" + values + ".count() > 0).then(" + values + ".sum())");
+    }
     // `remainder` is an operator in polars, so that two literals stay one literal.
     if (node.function == "remainder" && node.arguments.size() == 2) {
         return binary(node.arguments[0], "%", node.arguments[1]);
