@@ -103,9 +103,14 @@ std::string aggregation_word(const Call& call) {
     }
     // The total of no present values is missing, as a query's sum is, where pandas gives 0.
     if (call.function == "total") return "lambda s: s.sum(min_count=1)";
-    // pandas compares a text with the float that stands for a missing one, and fails.
-    if (call.function == "smallest") return "lambda s: s.dropna().min()";
-    if (call.function == "largest") return "lambda s: s.dropna().max()";
+    // pandas compares a text with the float that stands for a missing one, and fails; a group
+    // with no present value answers None, so that a column of texts never turns into floats.
+    if (call.function == "smallest") {
+        return "lambda s: s.dropna().min() if s.notna().any() else None";
+    }
+    if (call.function == "largest") {
+        return "lambda s: s.dropna().max() if s.notna().any() else None";
+    }
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);
