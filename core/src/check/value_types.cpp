@@ -25,18 +25,6 @@ std::string phrase(ColumnType type) {
     return std::string(type_phrase(type));
 }
 
-std::string text_test_word(TextTestOperator op) {
-    switch (op) {
-        case TextTestOperator::Starts:
-            return "starts";
-        case TextTestOperator::Ends:
-            return "ends";
-        case TextTestOperator::Contains:
-            return "contains";
-    }
-    return "starts";
-}
-
 // A value written out in the sentence: text, a number (a minus sign included), yes or no, or
 // missing.
 bool is_written_out(const Value& value) {
@@ -215,10 +203,11 @@ Result<ColumnType> ValueTypes::text_test(const TextTest& node) const {
     BRELL_TRY(ColumnType left, type(*node.left));
     BRELL_TRY(ColumnType right, type(*node.right));
     const auto refuse = [&](const Value& side, std::string_view which, ColumnType side_type) {
-        return Diagnostic::illegal(
-            "`" + text_test_word(node.op) + "` compares text with text, and " + std::string(which) +
-                " is " + phrase(side_type) + ". Convert it first with `to_text(...)`",
-            side.span);
+        return Diagnostic::illegal("`" + std::string(text_test_word(node.op)) +
+                                       "` compares text with text, and " + std::string(which) +
+                                       " is " + phrase(side_type) +
+                                       ". Convert it first with `to_text(...)`",
+                                   side.span);
     };
     if (!is_text(left)) return refuse(*node.left, "this", left);
     if (!is_text(right)) return refuse(*node.right, "the value", right);

@@ -33,36 +33,6 @@ int binding(const Value& value) {
 
 std::string readable(const Value& value, int place);
 
-std::string_view compare_word(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "is";
-        case CompareOperator::IsNot:
-            return "is not";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    return "is";
-}
-
-std::string_view text_test_word(TextTestOperator op) {
-    switch (op) {
-        case TextTestOperator::Starts:
-            return "starts";
-        case TextTestOperator::Ends:
-            return "ends";
-        case TextTestOperator::Contains:
-            return "contains";
-    }
-    return "starts";
-}
-
 std::string readable_list(const std::vector<Value>& values) {
     std::string text;
     for (const Value& value : values) text += (text.empty() ? "" : ", ") + readable(value, 1);
@@ -79,7 +49,7 @@ std::string bare(const Value& value) {
         Overloaded{
             [&](const Logic& node) {
                 const int level = node.op == LogicOperator::Or ? 1 : 2;
-                return binary(node, level, level + 1, node.op == LogicOperator::Or ? "or" : "and");
+                return binary(node, level, level + 1, logic_word(node.op));
             },
             [](const Not& node) { return "not " + readable(*node.operand, 3); },
             [&](const Compare& node) { return binary(node, 5, 5, compare_word(node.op)); },

@@ -19,6 +19,40 @@ std::string_view arithmetic_symbol(ArithmeticOperator op) {
     unreachable("every arithmetic operator has a symbol");
 }
 
+std::string_view compare_word(CompareOperator op) {
+    switch (op) {
+        case CompareOperator::Is:
+            return "is";
+        case CompareOperator::IsNot:
+            return "is not";
+        case CompareOperator::Less:
+            return "<";
+        case CompareOperator::LessOrEqual:
+            return "<=";
+        case CompareOperator::Greater:
+            return ">";
+        case CompareOperator::GreaterOrEqual:
+            return ">=";
+    }
+    unreachable("every comparison has a word");
+}
+
+std::string_view logic_word(LogicOperator op) {
+    return op == LogicOperator::And ? "and" : "or";
+}
+
+std::string_view text_test_word(TextTestOperator op) {
+    switch (op) {
+        case TextTestOperator::Starts:
+            return "starts";
+        case TextTestOperator::Ends:
+            return "ends";
+        case TextTestOperator::Contains:
+            return "contains";
+    }
+    unreachable("every text test has a word");
+}
+
 std::vector<const Value*> children(const Value& value) {
     std::vector<const Value*> found;
     const auto all = [&](const std::vector<Value>& values) {

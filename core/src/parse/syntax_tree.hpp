@@ -159,6 +159,11 @@ struct Value {
 // The direct children of a value, in written order.
 // `+`, `-`, `*` or `/`: how the sentence writes the operator, and every target language too.
 std::string_view arithmetic_symbol(ArithmeticOperator op);
+// How the sentence writes the other operators: `is`, `is not`, `<`, ...; `and`, `or`; `starts`,
+// `ends`, `contains`.
+std::string_view compare_word(CompareOperator op);
+std::string_view logic_word(LogicOperator op);
+std::string_view text_test_word(TextTestOperator op);
 
 std::vector<const Value*> children(const Value& value);
 std::vector<Value*> children(Value& value);

@@ -19,39 +19,14 @@ std::string joined(const std::vector<Item>& items, Write write) {
 std::string operator_word(ArithmeticOperator op) {
     return std::string(arithmetic_symbol(op));
 }
-
 std::string operator_word(CompareOperator op) {
-    switch (op) {
-        case CompareOperator::Is:
-            return "is";
-        case CompareOperator::IsNot:
-            return "is not";
-        case CompareOperator::Less:
-            return "<";
-        case CompareOperator::LessOrEqual:
-            return "<=";
-        case CompareOperator::Greater:
-            return ">";
-        case CompareOperator::GreaterOrEqual:
-            return ">=";
-    }
-    return "is";
+    return std::string(compare_word(op));
 }
-
 std::string operator_word(LogicOperator op) {
-    return op == LogicOperator::And ? "and" : "or";
+    return std::string(logic_word(op));
 }
-
 std::string operator_word(TextTestOperator op) {
-    switch (op) {
-        case TextTestOperator::Starts:
-            return "starts";
-        case TextTestOperator::Ends:
-            return "ends";
-        case TextTestOperator::Contains:
-            return "contains";
-    }
-    return "starts";
+    return std::string(text_test_word(op));
 }
 
 template <typename Node>
