@@ -2,10 +2,10 @@
 dtypes (Int64 for whole numbers, Float64 for others, String, Boolean, Date, Datetime("us")), a
 missing value being null."""
 
-import ast
 import math
 
-from engine_tables import EngineFailed, EngineMissing, bind, typed_columns
+from engine_tables import (EngineFailed, EngineMissing, bind, evaluate_program,
+                           typed_columns)
 
 
 class Engine:
@@ -31,17 +31,10 @@ class Engine:
         return pl.DataFrame(series)
 
     def run(self, target, program, tables):
-        try:
-            tree = ast.parse(program, mode="eval")
-        except SyntaxError as error:
-            raise EngineFailed(f"the program is not one Python expression: {error}")
         namespace = {"pl": self.pl}
         for name, (header, rows) in tables.items():
             bind(namespace, name, self.frame(header, rows))
-        try:
-            result = eval(compile(tree, "<brell>", "eval"), namespace)
-        except Exception as error:  # the program failing is what the case reports
-            raise EngineFailed(f"{type(error).__name__}: {error}")
+        result = evaluate_program(program, namespace)
         if not isinstance(result, self.pl.DataFrame):
             raise EngineFailed(f"the program returned {type(result).__name__}, not a DataFrame")
         rows = [[None if isinstance(v, float) and math.isnan(v) else v for v in row]

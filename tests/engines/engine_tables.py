@@ -1,5 +1,6 @@
 """What every engine's runner shares: a case's typed table as Python values, and the failures."""
 
+import ast
 import datetime
 import types
 
@@ -47,3 +48,16 @@ def bind(namespace, name, frame):
     for part in outer:
         namespace = namespace.setdefault(part, types.SimpleNamespace()).__dict__
     namespace[last] = frame
+
+
+def evaluate_program(program, namespace):
+    """The value of a Python program that is one expression, evaluated in the namespace. A program
+    that is not one expression, or that raises, fails as the engine's answer."""
+    try:
+        tree = ast.parse(program, mode="eval")
+    except SyntaxError as error:
+        raise EngineFailed(f"the program is not one Python expression: {error}")
+    try:
+        return eval(compile(tree, "<brell>", "eval"), namespace)
+    except Exception as error:  # the program failing is what the case reports
+        raise EngineFailed(f"{type(error).__name__}: {error}")
