@@ -197,6 +197,10 @@ Calls widen_calls(const Widen& widen) {
 
     // Rows the widen cannot place fail the program instead of vanishing from the pivot: a
     // filter that never says no, but raises for a missing name or one `giving` does not list.
+    // It passes a row through `F.spark_partition_id() >= 0`, never false, because Spark moves no
+    // filter across a test that is not deterministic: it must see exactly the rows this step
+    // receives, not rows an earlier join leaves out, nor fewer because a later filter went below
+    // it.
     const std::vector<std::string> giving = names_of(widen.giving);
     std::string missing_name;
     for (const std::string& column : plan.name_columns) {
@@ -221,7 +225,7 @@ Calls widen_calls(const Widen& widen) {
         guard += ".when(F.col(" + py_string(cell_rows) + ") > 1, F.raise_error(" +
                  py_string(widen_shared_cell_message()) + "))";
     }
-    calls.push_back("filter(" + guard + ".otherwise(F.lit(True)))");
+    calls.push_back("filter(" + guard + ".otherwise(F.spark_partition_id() >= 0))");
     if (!holds_aggregate(value)) calls.push_back("drop(" + py_string(cell_rows) + ")");
 
     const std::string cell = holds_aggregate(value) ? write_column(value, {})
