@@ -241,6 +241,7 @@ Result<std::vector<NamedValue>> StepParser::named_values(std::string_view verb,
         BRELL_TRY(Value item, value());
         items.push_back(NamedValue{std::move(name), std::move(item)});
     } while (cursor_.accept(TokenKind::Comma));
+    items.shrink_to_fit();  // the syntax tree keeps it for every step that has one
     return items;
 }
 
