@@ -99,7 +99,7 @@ Answer draw_here(std::string_view sentence, const Tables& tables, const std::str
     }
     // The ladder reads the tables where they stand, so they outlive it.
     const std::vector<TableDescription> read = described(tables, parsed->source.text);
-    const Ladder ladder = build_ladder(*parsed, sentence, read);
+    const Ladder ladder = build_ladder(std::move(*parsed), sentence, read);
     return answered(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
 }
 
