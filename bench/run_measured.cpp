@@ -1,5 +1,6 @@
 // Runs one command with its standard streams on files and prints its wall time in seconds, its
-// peak resident memory in KiB and its exit status, for the timing script:
+// peak resident memory in KiB, its exit status and the processor time it used (user and
+// system, in seconds), for the timing script:
 //   run_measured STDIN STDOUT STDERR PROGRAM [ARGUMENT...]
 // A launcher this small keeps the measurement clean: a child's peak memory counts the memory of
 // the process it was started from, which for a Python script would be tens of megabytes.
@@ -44,6 +45,10 @@ int main(int argc, char** argv) {
     const double seconds = static_cast<double>(end.tv_sec - start.tv_sec) +
                            static_cast<double>(end.tv_nsec - start.tv_nsec) * 1e-9;
     const int exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::printf("%.9f %ld %d\n", seconds, usage.ru_maxrss, exit_status);
+    const auto in_seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+    };
+    std::printf("%.9f %ld %d %.6f\n", seconds, usage.ru_maxrss, exit_status,
+                in_seconds(usage.ru_utime) + in_seconds(usage.ru_stime));
     return 0;
 }

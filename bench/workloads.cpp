@@ -172,7 +172,14 @@ std::vector<Workload> all_workloads() {
             wide_table(2'000, 1'000), long_value(10'000),    long_lists(2'000)};
 }
 
+std::vector<Workload> timing_workloads() {
+    std::vector<Workload> workloads = all_workloads();
+    workloads.push_back(every_verb(1'000'000));
+    return workloads;
+}
+
 Workload find_workload(std::string_view name) {
+    if (name == "every_verb_1000000") return every_verb(1'000'000);
     for (Workload& workload : all_workloads()) {
         if (workload.name == name) return std::move(workload);
     }

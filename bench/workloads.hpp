@@ -38,10 +38,14 @@ Workload long_value(std::size_t terms);
 // sort, drop_missing, summarize, lengthen): a step's cost must grow with its own length alone.
 Workload long_lists(std::size_t columns);
 
-// Every workload the benchmarks and the timing script run, smallest first.
+// Every workload the stage benchmarks run, smallest first.
 std::vector<Workload> all_workloads();
 
-// The workload of that name, or one with an empty name.
+// What the timing script runs: every workload above, then 1,000,000 steps of the cycle (some
+// 48 MB of sentence), which shows whether the cost stays linear past 100,000 steps.
+std::vector<Workload> timing_workloads();
+
+// The timing workload of that name, or one with an empty name.
 Workload find_workload(std::string_view name);
 
 }  // namespace brell::bench

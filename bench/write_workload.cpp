@@ -20,7 +20,7 @@ void print(const std::string& text) {
 int main(int argc, char** argv) {
     using brell::bench::Workload;
     if (argc == 1) {
-        for (const Workload& workload : brell::bench::all_workloads()) {
+        for (const Workload& workload : brell::bench::timing_workloads()) {
             print(workload.name + "\t" + std::to_string(workload.steps) + "\n");
         }
         return 0;

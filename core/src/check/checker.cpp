@@ -122,6 +122,8 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
             break;
         }
     }
+    checked.columns_before.reserve(pipeline.steps.size());
+    checked.sort_in_force.reserve(pipeline.steps.size());
     std::optional<std::size_t> in_force;
     // Steps that leave the columns as they were share one list, and so one index of it.
     std::optional<ColumnIndex> index;

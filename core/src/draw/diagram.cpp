@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "draw/display_width.hpp"
@@ -139,6 +140,20 @@ std::string escaped(std::string_view text) {
 
 class Diagram {
   public:
+    // A diagram that only counts the bytes of its body.
+    static Diagram counting() {
+        Diagram diagram;
+        diagram.counting_ = true;
+        return diagram;
+    }
+    // A diagram whose body has room for `body_bytes` (and the document's head) from the start.
+    static Diagram with_room_for(std::size_t body_bytes) {
+        Diagram diagram;
+        diagram.body_.reserve(body_bytes + kStyleSheet.size() + 1024);
+        return diagram;
+    }
+    std::size_t body_bytes() const { return counting_ ? counted_ : body_.size(); }
+
     // One text element, its length stated so that the drawing does not depend on the font.
     void text(const std::string& classes, Units x, Units y, std::string_view content, Units unit) {
         const Units length = width_of(content, unit);
@@ -262,15 +277,23 @@ class Diagram {
 
   private:
     static std::string number(Units value) { return std::to_string(value); }
-    void element(const std::string& markup) { body_ += markup + "\n"; }
+    void element(const std::string& markup) {
+        if (counting_) {
+            counted_ += markup.size() + 1;
+        } else {
+            body_ += markup;
+            body_ += '\n';
+        }
+    }
+    Diagram() = default;
+    bool counting_ = false;
+    std::size_t counted_ = 0;
     std::string body_;
     Units right_ = 0;
 };
 
-}  // namespace
-
-std::string draw_svg(const Ladder& ladder) {
-    Diagram diagram;
+// Draws the ladder into the diagram; gives the document's height and the rail's lowest point.
+std::pair<Units, Units> lay_out(Diagram& diagram, const Ladder& ladder) {
     const CheckedPipeline& checked = ladder.checked;
     std::size_t widest_words = display_width(checked.source);
     std::vector<std::string> words;
@@ -345,7 +368,19 @@ std::string draw_svg(const Ladder& ladder) {
         rail_bottom = top + 21;
         y = message_bottom + 16;
     }
-    return std::move(diagram).document(y + 26, rail_bottom);
+    return {y + 26, rail_bottom};
+}
+
+}  // namespace
+
+// Laid out twice: once counting the body's bytes, then into a body with room for all of them, so
+// that a document of hundreds of megabytes never grows by copying itself into a larger one.
+std::string draw_svg(const Ladder& ladder) {
+    Diagram sizing = Diagram::counting();
+    lay_out(sizing, ladder);
+    Diagram diagram = Diagram::with_room_for(sizing.body_bytes());
+    const auto [height, rail_bottom] = lay_out(diagram, ladder);
+    return std::move(diagram).document(height, rail_bottom);
 }
 
 }  // namespace brell

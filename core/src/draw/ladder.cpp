@@ -7,7 +7,9 @@
 #include "backend/canonical/canonical.hpp"
 #include "check/checker.hpp"
 #include "check/lookup.hpp"
+#include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "parse/parse.hpp"
 #include "parse/unicode.hpp"
 
 namespace brell {
@@ -105,14 +107,24 @@ std::string_view ink_name(Ink ink) {
 
 Ladder build_ladder(const Pipeline& pipeline, std::string_view sentence,
                     const std::vector<TableDescription>& described) {
+    return build_ladder(Pipeline(pipeline), sentence, described);
+}
+
+Ladder build_ladder(Pipeline&& checked_pipeline, std::string_view sentence,
+                    const std::vector<TableDescription>& described) {
     Ladder ladder;
     ladder.sentence = sentence;
     ladder.described = &described;
     bool something_checked = true;
-    auto whole = check(pipeline, described);
+    auto whole = check(std::move(checked_pipeline), described);
     if (whole) {
         ladder.checked = std::move(*whole);
     } else {
+        // The checker has rewritten the steps it reached; the steps as written come from the
+        // sentence again, which parsed before.
+        auto parsed = parse(sentence);
+        if (!parsed) unreachable("a sentence that parsed once parses again");
+        const Pipeline& pipeline = *parsed;
         LadderRefusal refused{whole.error(), std::nullopt};
         std::size_t prefix = pipeline.steps.size();
         if (refused.refusal.span) {

@@ -42,7 +42,12 @@ struct Ladder {
 };
 
 // Checks the sentence; when it is refused, checks again only the steps before the refused one.
+// `pipeline` is what `parse(sentence)` gave.
 Ladder build_ladder(const Pipeline& pipeline, std::string_view sentence,
+                    const std::vector<TableDescription>& described);
+// The same, checking the pipeline itself rather than a copy (a refused one is read again from
+// the sentence for the steps before the refusal).
+Ladder build_ladder(Pipeline&& pipeline, std::string_view sentence,
                     const std::vector<TableDescription>& described);
 
 // Another table a step brings in.

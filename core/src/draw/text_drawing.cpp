@@ -40,8 +40,21 @@ class TextDrawing {
         line_.spans.push_back(TextSpan{std::move(text), start, ink});
     }
 
+    // Ends the line and prints it: the drawing keeps only its text, never its lines.
     void finish() {
-        lines_.push_back(std::move(line_));
+        std::size_t width = 0;
+        const std::size_t line_start = text_.size();
+        for (const TextSpan& span : line_.spans) {
+            if (width < span.column) {
+                text_.append(span.column - width, ' ');
+                width = span.column;
+            }
+            text_ += span.text;
+            width += display_width(span.text);
+        }
+        const std::string_view printed = std::string_view(text_).substr(line_start);
+        text_.resize(line_start + trim_trailing_white_space(printed).size());
+        text_ += '\n';
         line_ = TextLine{{}, line_.rung, 0};
     }
 
@@ -69,24 +82,8 @@ class TextDrawing {
         if (!line_.spans.empty()) finish();
     }
 
-    std::string print() const {
-        std::string text;
-        for (const TextLine& line : lines_) {
-            std::string printed;
-            std::size_t width = 0;
-            for (const TextSpan& span : line.spans) {
-                if (width < span.column) {
-                    printed.append(span.column - width, ' ');
-                    width = span.column;
-                }
-                printed += span.text;
-                width += display_width(span.text);
-            }
-            text += trim_trailing_white_space(printed);
-            text += '\n';
-        }
-        return text;
-    }
+    // The drawing's text; the drawing is done with.
+    std::string print() { return std::move(text_); }
 
   private:
     static std::string_view trim_trailing_white_space(std::string_view text) {
@@ -98,7 +95,7 @@ class TextDrawing {
 
     std::size_t chip_column_;
     TextLine line_;
-    std::vector<TextLine> lines_;
+    std::string text_;  // the lines finished so far
 };
 
 // The column every rung's chips start at, so that they line up.

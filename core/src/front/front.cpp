@@ -65,7 +65,7 @@ Answer on_deep_stack(const Job& job) {
     return answer;
 }
 
-Answer compile_here(const std::string& sentence, const Tables& tables,
+Answer compile_here(std::string_view sentence, const Tables& tables,
                     const std::string& backend_name) {
     auto parsed = parse(sentence);
     if (!parsed) return refused(parsed.error(), sentence);
@@ -88,7 +88,7 @@ Answer compile_here(const std::string& sentence, const Tables& tables,
     return answer;
 }
 
-Answer draw_here(const std::string& sentence, const Tables& tables, const std::string& way) {
+Answer draw_here(std::string_view sentence, const Tables& tables, const std::string& way) {
     auto parsed = parse(sentence);
     if (!parsed) return refused(parsed.error(), sentence);
     if (way != "text" && way != "svg") {
@@ -99,11 +99,11 @@ Answer draw_here(const std::string& sentence, const Tables& tables, const std::s
     }
     // The ladder reads the tables where they stand, so they outlive it.
     const std::vector<TableDescription> read = described(tables, parsed->source.text);
-    const Ladder ladder = build_ladder(*parsed, sentence, read);
+    const Ladder ladder = build_ladder(std::move(*parsed), sentence, read);
     return answered(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
 }
 
-Answer needs_here(const std::string& sentence) {
+Answer needs_here(std::string_view sentence) {
     auto parsed = parse(sentence);
     if (!parsed) return refused(parsed.error(), sentence);
     return answered(needs_listing(*parsed));
@@ -112,20 +112,18 @@ Answer needs_here(const std::string& sentence) {
 }  // namespace
 
 Answer compile(std::string_view sentence, const Tables& tables, std::string_view backend) {
-    const std::string text(sentence);
+    // The job runs to its end before this returns, so it reads the sentence where it stands.
     const std::string name(backend);
-    return on_deep_stack([&] { return compile_here(text, tables, name); });
+    return on_deep_stack([&] { return compile_here(sentence, tables, name); });
 }
 
 Answer draw(std::string_view sentence, const Tables& tables, std::string_view way) {
-    const std::string text(sentence);
     const std::string name(way);
-    return on_deep_stack([&] { return draw_here(text, tables, name); });
+    return on_deep_stack([&] { return draw_here(sentence, tables, name); });
 }
 
 Answer needs(std::string_view sentence) {
-    const std::string text(sentence);
-    return on_deep_stack([&] { return needs_here(text); });
+    return on_deep_stack([&] { return needs_here(sentence); });
 }
 
 std::vector<std::string> backends() {

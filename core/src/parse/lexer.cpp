@@ -1,9 +1,11 @@
 #include "parse/lexer.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -94,6 +96,10 @@ bool is_bad_byte(char32_t value, std::size_t length) {
 class Lexer {
   public:
     explicit Lexer(std::string_view text) : text_(text) {
+        const bool ascii =
+            std::all_of(text.begin(), text.end(), [](char byte) { return (byte & 0x80) == 0; });
+        length_ = text.size();
+        if (ascii) return;  // each character is its byte, at its own offset
         values_.reserve(text.size());
         offsets_.reserve(text.size() + 1);
         for (std::size_t offset = 0; offset < text.size();) {
@@ -103,25 +109,40 @@ class Lexer {
             offset += character.length;
         }
         offsets_.push_back(text.size());
+        length_ = values_.size();
     }
 
-    Result<std::vector<Token>> run() {
-        while (at_ < values_.size()) {
+    // Scans until one token is read or the text ends: the token, or none at the end.
+    Result<std::optional<Token>> next() {
+        while (at_ < length_) {
             if (Verdict refusal = scan_one()) return std::move(*refusal);
+            if (pending_) {
+                std::optional<Token> token = std::move(pending_);
+                pending_.reset();
+                return token;
+            }
         }
-        return std::move(tokens_);
+        return std::optional<Token>();
     }
 
   private:
-    char32_t current() const { return values_[at_]; }
+    // The character at `index`, and the byte offset it begins at.
+    char32_t value_at(std::size_t index) const {
+        return values_.empty() ? static_cast<unsigned char>(text_[index]) : values_[index];
+    }
+    std::size_t byte_offset(std::size_t index) const {
+        return offsets_.empty() ? index : offsets_[index];
+    }
+
+    char32_t current() const { return value_at(at_); }
 
     // The character `ahead` places after the current one, or 0 past the end of the text.
     char32_t peek(std::size_t ahead) const {
-        return at_ + ahead < values_.size() ? values_[at_ + ahead] : 0;
+        return at_ + ahead < length_ ? value_at(at_ + ahead) : 0;
     }
 
     std::size_t offset_of(std::size_t index) const {
-        return index < values_.size() ? offsets_[index] : text_.size();
+        return index < length_ ? byte_offset(index) : text_.size();
     }
 
     // The bytes of the characters [first, end).
@@ -140,10 +161,11 @@ class Lexer {
         std::string result;
         result.reserve(offset_of(end) - offset_of(first));
         for (std::size_t i = first; i < end; ++i) {
-            if (is_bad_byte(values_[i], offsets_[i + 1] - offsets_[i])) {
+            const std::size_t length = offset_of(i + 1) - offset_of(i);
+            if (is_bad_byte(value_at(i), length)) {
                 result += kReplacementUtf8;
             } else {
-                result += text_.substr(offsets_[i], offsets_[i + 1] - offsets_[i]);
+                result += text_.substr(offset_of(i), length);
             }
         }
         return result;
@@ -153,9 +175,9 @@ class Lexer {
         Token token;
         token.kind = kind;
         token.span = span_of(first, end);
-        tokens_.push_back(std::move(token));
+        pending_ = std::move(token);
         at_ = end;
-        return tokens_.back();
+        return *pending_;
     }
 
     Diagnostic refuse(std::string message, std::size_t first, std::size_t end) const {
@@ -230,10 +252,10 @@ class Lexer {
         if (current() == '%' && peek(1) == '>' && peek(2) == '%') return 3;
         if (current() != '|' || peek(1) == '|') return 0;
         std::size_t next = at_ + 1;
-        while (next < values_.size() && is_space(values_[next])) ++next;
+        while (next < length_ && is_space(value_at(next))) ++next;
         std::string word;
-        while (next < values_.size() && values_[next] < 0x80 && continues_word(values_[next])) {
-            word += static_cast<char>(values_[next++]);
+        while (next < length_ && value_at(next) < 0x80 && continues_word(value_at(next))) {
+            word += static_cast<char>(value_at(next++));
         }
         const bool verb = is_verb(word) || find_borrowed(word, BorrowedSeat::Verb) != nullptr;
         return verb ? 1 : 0;
@@ -259,12 +281,12 @@ class Lexer {
 
     // A comment runs to the end of its line; the line feed is then skipped as white space.
     void skip_comment() {
-        while (at_ < values_.size() && current() != '\n') ++at_;
+        while (at_ < length_ && current() != '\n') ++at_;
     }
 
     Verdict scan_word() {
         std::size_t end = at_ + 1;
-        while (end < values_.size() && continues_word(values_[end])) ++end;
+        while (end < length_ && continues_word(value_at(end))) ++end;
         const std::size_t first = at_;
         emit(TokenKind::Word, first, end).text = std::string(bytes_of(first, end));
         return std::nullopt;
@@ -276,8 +298,8 @@ class Lexer {
         const std::size_t first = at_;
         std::size_t end = at_;
         std::optional<std::size_t> dot;
-        while (end < values_.size()) {
-            const char32_t c = values_[end];
+        while (end < length_) {
+            const char32_t c = value_at(end);
             if (c == '.' && !dot) {
                 dot = end;
             } else if (!is_ascii_digit(c)) {
@@ -327,8 +349,8 @@ class Lexer {
     Verdict scan_text() {
         const std::size_t open = at_;
         std::size_t close = open + 1;
-        while (close < values_.size() && values_[close] != '"') ++close;
-        if (close == values_.size()) {
+        while (close < length_ && value_at(close) != '"') ++close;
+        if (close == length_) {
             return refuse(std::string(kUnclosedTextMessage), open, open + 1);
         }
         emit(TokenKind::Text, open, close + 1).text = std::string(bytes_of(open + 1, close));
@@ -343,14 +365,14 @@ class Lexer {
         bool any_empty = false;
         std::size_t name_start = open + 1;
         std::size_t i = open + 1;
-        for (; i < values_.size(); ++i) {
-            const char32_t c = values_[i];
+        for (; i < length_; ++i) {
+            const char32_t c = value_at(i);
             if (c == '[') return refuse(std::string(kInnerBracketMessage), i, i + 1);
             if (c == ',' || c == ']') {
                 std::size_t first = name_start;
                 std::size_t end = i;
-                while (first < end && is_space(values_[first])) ++first;
-                while (end > first && is_space(values_[end - 1])) --end;
+                while (first < end && is_space(value_at(first))) ++first;
+                while (end > first && is_space(value_at(end - 1))) --end;
                 if (first == end) any_empty = true;
                 names.push_back(
                     BracketName{std::string(bytes_of(first, end)), span_of(first, end)});
@@ -358,7 +380,7 @@ class Lexer {
                 if (c == ']') break;
             }
         }
-        if (i == values_.size()) {
+        if (i == length_) {
             return refuse(std::string(kUnclosedBracketMessage), open, open + 1);
         }
         if (any_empty) return refuse(std::string(kEmptyBracketMessage), open, i + 1);
@@ -371,9 +393,8 @@ class Lexer {
     Verdict refuse_single_quote() const {
         const std::size_t open = at_;
         std::size_t close = open + 1;
-        while (close < values_.size() && values_[close] != '\'') ++close;
-        const std::string inside =
-            close < values_.size() ? shown(open + 1, close) : std::string("\u2026");
+        while (close < length_ && value_at(close) != '\'') ++close;
+        const std::string inside = close < length_ ? shown(open + 1, close) : std::string("\u2026");
         return refuse(join({kSingleQuoteMessage, inside, "\"`"}), open, open + 1);
     }
 
@@ -381,22 +402,64 @@ class Lexer {
     // The characters, decoded once, and the byte offset each begins at; the offsets end with the
     // text's size, so a character's bytes run up to the next offset.
     std::vector<char32_t> values_;
+    // Both stay empty for a text of ASCII alone, whose characters are its bytes.
     std::vector<std::size_t> offsets_;
+    std::size_t length_ = 0;  // in characters
     std::size_t at_ = 0;
-    std::vector<Token> tokens_;
+    std::optional<Token> pending_;  // the token the last scan read, until it is handed on
 };
 
 }  // namespace
 
-Result<std::vector<Token>> lex(std::string_view text) {
-    // No text or name of any language this writes can hold a NUL, so none may stand anywhere.
+namespace {
+
+// No text or name of any language this writes can hold a NUL, so none may stand anywhere.
+Verdict refuse_nul(std::string_view text) {
     if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
         return Diagnostic::illegal(
             "the character U+0000 (NUL) cannot stand in a sentence: no text and no name can hold "
             "it. Remove it",
             Span{nul, 1});
     }
-    return Lexer(text).run();
+    return std::nullopt;
+}
+
+}  // namespace
+
+Result<std::vector<Token>> lex(std::string_view text) {
+    BRELL_CHECK(refuse_nul(text));
+    std::vector<Token> tokens;
+    Lexer lexer(text);
+    while (true) {
+        BRELL_TRY(std::optional<Token> token, lexer.next());
+        if (!token) return tokens;
+        tokens.push_back(std::move(*token));
+    }
+}
+
+Result<std::size_t> count_then_words(std::string_view text) {
+    BRELL_CHECK(refuse_nul(text));
+    std::size_t count = 0;
+    Lexer lexer(text);
+    while (true) {
+        BRELL_TRY(std::optional<Token> token, lexer.next());
+        if (!token) return count;
+        if (token->kind == TokenKind::Word && token->text == "then") ++count;
+    }
+}
+
+struct TokenSource::Reader {
+    Lexer lexer;
+};
+
+TokenSource::TokenSource(std::string_view text)
+    : reader_(std::make_unique<Reader>(Reader{Lexer(text)})) {}
+
+TokenSource::~TokenSource() = default;
+
+std::optional<Token> TokenSource::next() {
+    Result<std::optional<Token>> token = reader_->lexer.next();
+    return token ? std::move(*token) : std::nullopt;
 }
 
 }  // namespace brell

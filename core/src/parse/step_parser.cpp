@@ -34,12 +34,14 @@ constexpr std::array<std::string_view, 6> kAllButElsewhere = {
 }  // namespace
 
 Result<Pipeline> parse(std::string_view text) {
-    BRELL_TRY(std::vector<Token> tokens, lex(text));
-    TokenCursor cursor(text, std::move(tokens));
-    return StepParser(cursor).parse_pipeline();
+    // A first reading finds any lexical refusal (which comes before any other) and how many
+    // steps there can be; the parser then reads the tokens again, a few at a time.
+    BRELL_TRY(const std::size_t then_words, count_then_words(text));
+    TokenCursor cursor(text);
+    return StepParser(cursor).parse_pipeline(then_words);
 }
 
-Result<Pipeline> StepParser::parse_pipeline() {
+Result<Pipeline> StepParser::parse_pipeline(std::size_t most_steps) {
     if (cursor_.at_end()) {
         // At the start of the text, covering its first character whole.
         Span first{0, 1};
@@ -69,6 +71,7 @@ Result<Pipeline> StepParser::parse_pipeline() {
     Pipeline pipeline;
     BRELL_TRY(pipeline.source, cursor_.table_name(kStartsWithTable));
     pipeline.span = Span{0, cursor_.text().size()};
+    pipeline.steps.reserve(most_steps);
     while (!cursor_.at_end()) {
         if (!cursor_.current_is_word("then")) {
             const Token& token = cursor_.current();
@@ -88,6 +91,7 @@ Result<Pipeline> StepParser::parse_pipeline() {
         cursor_.advance();
         BRELL_TRY(Step next, step());
         pipeline.steps.push_back(std::move(next));
+        cursor_.forget_consumed();
     }
     return pipeline;
 }
@@ -237,6 +241,7 @@ Result<std::vector<NamedValue>> StepParser::named_values(std::string_view verb,
         BRELL_TRY(Value item, value());
         items.push_back(NamedValue{std::move(name), std::move(item)});
     } while (cursor_.accept(TokenKind::Comma));
+    items.shrink_to_fit();  // the syntax tree keeps it for every step that has one
     return items;
 }
 

@@ -15,7 +15,8 @@ class StepParser {
   public:
     explicit StepParser(TokenCursor& cursor) : cursor_(cursor), values_(cursor) {}
 
-    Result<Pipeline> parse_pipeline();
+    // `most_steps`: how many steps the text can hold at most (room is made for them at once).
+    Result<Pipeline> parse_pipeline(std::size_t most_steps);
 
   private:
     Result<Step> step();

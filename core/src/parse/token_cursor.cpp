@@ -4,16 +4,43 @@
 
 namespace brell {
 
-TokenCursor::TokenCursor(std::string_view text, std::vector<Token> tokens)
-    : text_(text), tokens_(std::move(tokens)) {}
+namespace {
+
+// How many consumed tokens `forget_consumed` keeps: more than `behind` is ever asked to reach.
+constexpr std::size_t kKeptBehind = 4;
+
+}  // namespace
+
+TokenCursor::TokenCursor(std::string_view text) : text_(text), source_(text) {}
+
+bool TokenCursor::read_up_to(std::size_t index) const {
+    while (first_kept_ + window_.size() <= index) {
+        if (source_ended_) return false;
+        std::optional<Token> token = source_.next();
+        if (!token) {
+            source_ended_ = true;
+            return false;
+        }
+        window_.push_back(std::move(*token));
+    }
+    return true;
+}
 
 const Token* TokenCursor::peek(std::size_t ahead) const {
-    return position_ + ahead < tokens_.size() ? &tokens_[position_ + ahead] : nullptr;
+    return read_up_to(position_ + ahead) ? &at(position_ + ahead) : nullptr;
 }
 
 const Token* TokenCursor::behind(std::size_t count) const {
-    return count <= position_ && position_ - count < tokens_.size() ? &tokens_[position_ - count]
-                                                                    : nullptr;
+    return count <= position_ && position_ - count >= first_kept_ && read_up_to(position_ - count)
+               ? &at(position_ - count)
+               : nullptr;
+}
+
+void TokenCursor::forget_consumed() {
+    while (first_kept_ + kKeptBehind < position_ && !window_.empty()) {
+        window_.pop_front();
+        ++first_kept_;
+    }
 }
 
 bool TokenCursor::current_is_word(std::string_view word) const {
@@ -21,7 +48,8 @@ bool TokenCursor::current_is_word(std::string_view word) const {
 }
 
 const Token& TokenCursor::advance() {
-    const Token& token = tokens_[position_++];
+    read_up_to(position_);
+    const Token& token = at(position_++);
     consumed_end_ = token.span.end();
     return token;
 }

@@ -1,24 +1,31 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "diagnostic/result.hpp"
+#include "parse/lexer.hpp"
 #include "parse/syntax_tree.hpp"
 #include "parse/token.hpp"
 
 namespace brell {
 
 // The parsers' shared state: the tokens, the place reached, and the text they came from (for
-// spans at the end). Also the operations both parsers share.
+// spans at the end). Also the operations both parsers share. Tokens are read from the text as
+// they are asked for and kept until `forget_consumed`.
 class TokenCursor {
   public:
-    TokenCursor(std::string_view text, std::vector<Token> tokens);
+    // `text` must be one `lex` accepts.
+    explicit TokenCursor(std::string_view text);
 
-    bool at_end() const { return position_ >= tokens_.size(); }
-    const Token& current() const { return tokens_[position_]; }
+    bool at_end() const { return !read_up_to(position_); }
+    const Token& current() const {
+        read_up_to(position_);
+        return at(position_);
+    }
     // The token `ahead` places after the current one (the next one by default), or null.
     const Token* peek(std::size_t ahead = 1) const;
     // The token `count` places before the current one (the last consumed one for 1), or null.
@@ -30,6 +37,9 @@ class TokenCursor {
     // Where the last consumed token ends: the end of the span a construct has read so far.
     std::size_t consumed_end() const { return consumed_end_; }
     std::size_t position() const { return position_; }
+    // Lets go of the tokens consumed so far but the last few (`behind` reaches back to them);
+    // the rest of a token consumed earlier must not be read after it.
+    void forget_consumed();
 
     // If the current token is the word, consumes it.
     bool accept(std::string_view word);
@@ -59,8 +69,17 @@ class TokenCursor {
     std::string_view text() const { return text_; }
 
   private:
+    // Whether the token at `index` has been read (reading on as far as it if need be).
+    bool read_up_to(std::size_t index) const;
+    const Token& at(std::size_t index) const { return window_[index - first_kept_]; }
+
     std::string_view text_;
-    std::vector<Token> tokens_;
+    // The tokens from index `first_kept_` on that have been read; a deque, so that reading more
+    // or forgetting the first never moves a token a caller holds.
+    mutable TokenSource source_;
+    mutable std::deque<Token> window_;
+    mutable bool source_ended_ = false;
+    std::size_t first_kept_ = 0;
     std::size_t position_ = 0;
     std::size_t consumed_end_ = 0;
 };

@@ -337,6 +337,7 @@ ValueParser::Parsing ValueParser::call(const Token& name) {
     }
     std::size_t depth = 0;
     std::vector<Value> values;
+    values.reserve(arguments.size());
     for (Parsed& argument : arguments) {
         depth = std::max(depth, argument.depth);
         values.push_back(std::move(argument.value));
