@@ -138,7 +138,7 @@ class SentenceMaker:
         if depth <= 0 or rng.random() < 0.4 or not texts:
             return _column(rng.choice(texts)) if texts and rng.random() < 0.8 \
                 else _text_literal(rng)
-        choice = rng.randrange(5)
+        choice = rng.randrange(6)
         column = _column(rng.choice(texts))
         if choice == 0:
             return "%s(%s)" % (rng.choice(["lower", "upper", "trim"]), column)
@@ -148,6 +148,14 @@ class SentenceMaker:
             return "replace_text(%s, %s, %s)" % (column, _text_literal(rng), _text_literal(rng))
         if choice == 3:
             return "first_present(%s, %s)" % (column, _text_literal(rng))
+        if choice == 4:
+            # Pieces past the last, below the first and empty ones; a whole number for the piece.
+            pieces = ["1", "2", "3"]
+            if state.of_type("number"):
+                pieces.append("round_below(%s)" % _column(rng.choice(state.of_type("number"))))
+            piece = rng.choice(pieces)
+            separator = rng.choice(['"_"', '"a"', '"%"', '"\\"', '"s"'])
+            return "split_text(%s, %s, %s)" % (column, separator, piece)
         return "to_text(%s)" % _column(rng.choice(state.of_type("number") or texts))
 
     def condition(self, state, depth):

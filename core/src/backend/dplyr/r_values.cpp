@@ -11,6 +11,7 @@
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/split_piece.hpp"
 
 namespace brell {
 namespace {
@@ -226,12 +227,11 @@ std::string RValueWriter::call_text(const Call& call) const {
         return "format(" + arguments[0] + ", \"%Y-%m-%d %H:%M:%S\")";
     }
     if (call.function == "replace_text") return replace_text(call, arguments);
-    // `str_split_i` takes one piece number for every text; a number read from a column is
-    // taken row by row.
-    if (call.function == "split_text" &&
-        !std::holds_alternative<Whole>(call.arguments.at(2).node)) {
-        return "mapply(\\(text, separator, piece) if (is.na(piece)) NA_character_ else "
-               "stringr::str_split_i(text, stringr::fixed(separator), piece), " +
+    // `str_split_i` takes one piece number for every text, and counts a negative one from the
+    // end; a piece read from a column is taken row by row, and one before the first is missing.
+    if (call.function == "split_text" && !written_piece(call.arguments.at(2))) {
+        return "mapply(\\(text, separator, piece) if (is.na(piece) || piece < 1) NA_character_ "
+               "else stringr::str_split_i(text, stringr::fixed(separator), piece), " +
                arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE)";
     }
     return fill_holes(spelling_of(call.function).r, arguments);

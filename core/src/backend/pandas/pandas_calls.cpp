@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/split_piece.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -212,17 +213,17 @@ Spelled PandasValues::replace_text(const Call& node) const {
 Spelled PandasValues::split_text(const Call& node) const {
     const Value& separator = node.arguments.at(1);
     const Value& piece = node.arguments.at(2);
-    const auto* position = std::get_if<Whole>(&piece.node);
-    if (std::holds_alternative<Text>(separator.node) && position != nullptr) {
+    const std::optional<std::int64_t> position = written_piece(piece);
+    if (std::holds_alternative<Text>(separator.node) && position) {
         return {series_of(write(node.arguments[0])) + ".str.split(" + write(separator).text +
-                    ", regex=False).str[" + std::to_string(position->number - 1) + "]",
+                    ", regex=False).str[" + std::to_string(*position - 1) + "]",
                 Shape::Series};
     }
-    // The pieces count from 1, and a piece past the last one is missing.
+    // The pieces count from 1, and a piece the text does not have is missing.
     const auto expression = [&](const std::vector<std::string>& names) {
         const std::string pieces = names[0] + ".split(" + names[1] + ")";
-        if (position != nullptr) {
-            return "(" + pieces + "[" + std::to_string(position->number - 1) + "] if " + names[2] +
+        if (position) {
+            return "(" + pieces + "[" + std::to_string(*position - 1) + "] if " + names[2] +
                    " <= len(" + pieces + ") else None)";
         }
         return "(" + pieces + "[int(" + names[2] + ") - 1] if 1 <= " + names[2] + " <= len(" +

@@ -90,11 +90,17 @@ std::vector<std::string> join_calls(const Join& join) {
     std::string other = join.table.text;
     if (!renamed.empty()) other += ".rename(columns={" + joined(renamed, ", ") + "})";
     // `merge` pairs a missing key with a missing key, where a missing key matches nothing: the
-    // other table's rows with one could only match that way, so they are left out. With
-    // `unmatched "both"` they belong in the result, on rows of their own, and are kept.
-    if (join.unmatched != Unmatched::Both) other += ".dropna(subset=" + name_list(keys) + ")";
-    return {"merge(" + other + ", on=" + name_list(keys) + ", how=\"" + how_word(join.unmatched) +
-            "\")"};
+    // other table's rows with one could only match that way, so they are left out of the merge.
+    // With `unmatched "both"` they belong in the result, on rows of their own, and are added
+    // after it.
+    const std::string on = name_list(keys);
+    const auto merged = [&](const std::string& table) {
+        return "merge(" + table + ".dropna(subset=" + on + "), on=" + on + ", how=\"" +
+               how_word(join.unmatched) + "\")";
+    };
+    if (join.unmatched != Unmatched::Both) return {merged(other)};
+    return {"pipe(lambda d, o=" + other + ": pd.concat([d." + merged("o") + ", o[o[" + on +
+            "].isna().any(axis=1)]], ignore_index=True))"};
 }
 
 std::vector<std::string> add_rows_calls(const AddRows& add_rows) {

@@ -11,6 +11,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/step_reads.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell::pandas {
@@ -34,14 +35,28 @@ std::vector<std::string> pick_calls(const Pick& pick) {
     return {"loc[:, " + listed + "]"};
 }
 
-std::vector<std::string> add_calls(const Add& add) {
-    const PandasValues values(names_of(add.by));
+// The items as `assign` keyword arguments. `assign` works lambdas out one after another, each on
+// what the ones before it made; where a later item could read what an earlier one wrote, every
+// value is worked out first, on the frame as the step receives it.
+std::vector<std::string> assign_calls(const std::vector<std::string>& names,
+                                      const std::vector<std::string>& values, bool together) {
     std::vector<std::string> arguments;
-    for (const NamedValue& item : add.items) {
-        arguments.push_back(
-            keyword_argument(item.name.text, "lambda d: " + values.write(item.value).text));
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        arguments.push_back(keyword_argument(names[i], (together ? "" : "lambda d: ") + values[i]));
     }
+    if (together) return {"pipe(lambda d: d.assign(" + joined(arguments, ", ") + "))"};
     return {"assign(" + joined(arguments, ", ") + ")"};
+}
+
+std::vector<std::string> add_calls(const Add& add, const Sort* sort) {
+    const PandasValues values(names_of(add.by));
+    std::vector<std::string> names;
+    std::vector<std::string> written;
+    for (const NamedValue& item : add.items) {
+        names.push_back(item.name.text);
+        written.push_back(values.write(item.value).text);
+    }
+    return assign_calls(names, written, add_replaces_unnamed_read(add, sort));
 }
 
 // A group's answer that `agg` can take by name: one aggregate of one column, or the row count.
@@ -171,18 +186,20 @@ std::vector<std::string> rename_calls(const Rename& rename, const std::vector<Ta
 
 std::vector<std::string> fill_missing_calls(const FillMissing& fill) {
     const PandasValues values;
-    std::vector<std::string> arguments;
+    std::vector<std::string> names;
+    std::vector<std::string> filled;
     for (const NamedValue& item : fill.items) {
-        std::string filled = frame_column(item.name.text);
+        std::string column = frame_column(item.name.text);
         // pandas refuses to fill with None, and filling with a missing value changes nothing.
         if (!std::holds_alternative<Missing>(item.value.node)) {
             const Spelled filler = values.write(item.value);
-            filled +=
+            column +=
                 ".fillna(" + (filler.shape == Shape::Array ? series_of(filler) : filler.text) + ")";
         }
-        arguments.push_back(keyword_argument(item.name.text, "lambda d: " + filled));
+        names.push_back(item.name.text);
+        filled.push_back(std::move(column));
     }
-    return {"assign(" + joined(arguments, ", ") + ")"};
+    return assign_calls(names, filled, fill_reads_filled(fill));
 }
 
 std::vector<std::string> step_calls(const PandasStep& at) {
@@ -190,7 +207,7 @@ std::vector<std::string> step_calls(const PandasStep& at) {
         Overloaded{
             [&](const Keep& node) { return keep_calls(node); },
             [&](const Pick& node) { return pick_calls(node); },
-            [&](const Add& node) { return add_calls(node); },
+            [&](const Add& node) { return add_calls(node, at.sort); },
             [&](const Summarize& node) { return summarize_calls(node, at.table); },
             [&](const Sort& node) { return std::vector<std::string>{sort_call(node)}; },
             [&](const Take& node) { return take_calls(node, at.sort); },

@@ -9,6 +9,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/split_piece.hpp"
 
 namespace brell::polars {
 namespace {
@@ -276,6 +277,13 @@ PolarsValue ValueWriter::call(const Call& node) const {
         written_whole(*arguments.at(1));
     }
     const std::string text = fill(spelling->polars, arguments);
+    if (node.function == "split_text" && !written_piece(node.arguments.at(2))) {
+        // A piece before the first is missing, where `list.get` counts it from the end.
+        const PolarsValue piece = write(node.arguments.at(2));
+        const std::string number =
+            piece.expression ? piece.text : literal_in_expression(piece.text);
+        return {"pl.when(" + number + " >= 1).then(" + text + ")", true};
+    }
     if (entry->kind == FunctionKind::Scalar) return {text, true};
     if (node.function == "total") {
         // The total of no present values is missing, as a query's sum is, where polars gives 0.

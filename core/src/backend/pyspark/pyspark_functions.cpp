@@ -7,6 +7,7 @@
 #include "backend/pyspark/pyspark_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/split_piece.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -55,7 +56,8 @@ constexpr std::array<Spelling, 35> kSpellings = {{
     {"round_above", "F.ceil({})"},
     {"trim", "F.trim({})"},
     {"replace_text", "F.replace({}, {}, {})"},
-    {"split_text", "F.split_part({}, {}, {})"},
+    // Written by `write_call`: a piece past the last is missing, where F.split_part gives "".
+    {"split_text", ""},
     {"characters", "F.length({})"},
     {"between", "{}.between({}, {})", 1},
     // Written by `write_call`: the remainder takes the divisor's sign, which F.pmod does not
@@ -128,6 +130,24 @@ std::string fill(std::string_view python, const Spelling& spelling,
     return filled;
 }
 
+// The piece of a text asked for. `F.split_part` gives an empty text for a piece the text does not
+// have, which a piece that is there and empty also is, so the pieces it does not have are made
+// missing: the text has piece n when it holds n - 1 separators, which is how much shorter it is
+// without them.
+std::string split_piece(const Value& piece, const std::vector<std::string>& columns) {
+    const std::string& text = columns.at(0);
+    const std::string& separator = columns.at(1);
+    const std::string& position = columns.at(2);
+    const std::string cut = "F.split_part(" + text + ", " + separator + ", " + position + ")";
+    const std::optional<std::int64_t> written = written_piece(piece);
+    if (written == 1) return cut;
+    const std::string before = written ? std::to_string(*written - 1) : "(" + position + " - 1)";
+    std::string test = "(F.length(" + separator + ") * " + before + " <= F.length(" + text +
+                       ") - F.length(F.replace(" + text + ", " + separator + ", F.lit(\"\"))))";
+    if (!written) test = "(" + position + " >= 1) & " + test;
+    return "F.when(" + test + ", " + cut + ")";
+}
+
 }  // namespace
 
 std::string write_call(const Call& call, const ValueContext& context) {
@@ -143,6 +163,7 @@ std::string write_call(const Call& call, const ValueContext& context) {
         columns.push_back(write_column(argument, {}));
         plain.push_back(write_value(argument, {}));
     }
+    if (call.function == "split_text") return split_piece(call.arguments.at(2), columns);
     if (call.function == "remainder") {
         const std::string& divisor = columns.at(1);
         return "((((" + columns.at(0) + ") % (" + divisor + ")) + (" + divisor + ")) % (" +

@@ -7,13 +7,15 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/step_reads.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
 namespace pyspark {
 namespace {
 
-// The helper column that numbers the rows of a take with ties or by groups.
+// The helper column that numbers the rows of a take with ties or by groups, or keeps their order
+// through an add that gives a sort key new values.
 constexpr std::string_view kPlace = "__place";
 
 Calls keep_calls(const StepAt& at, const Keep& keep) {
@@ -28,28 +30,58 @@ Calls pick_calls(const Pick& pick) {
             python_names(names_of(pick.columns)) + ")"};
 }
 
+// The columns as one `withColumns` call: every value is worked out on the table as the step
+// receives it, where each `withColumn` of a chain reads what the ones before it wrote.
+std::string with_columns(const std::vector<std::string>& names,
+                         const std::vector<std::string>& columns) {
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        entries.push_back(py_string(names[i]) + ": " + columns[i]);
+    }
+    return "withColumns({" + comma_joined(entries) + "})";
+}
+
+// The columns as `withColumn` calls, each worked out on what the ones before it wrote, or, where a
+// later one could read what an earlier one wrote, as one `withColumns`, every value worked out on
+// the table as the step receives it.
+Calls with_columns(const std::vector<std::string>& names, const std::vector<std::string>& columns,
+                   bool together) {
+    std::vector<std::string> entries;
+    Calls calls;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        entries.push_back(py_string(names[i]) + ": " + columns[i]);
+        calls.push_back("withColumn(" + py_string(names[i]) + ", " + columns[i] + ")");
+    }
+    if (together) return {"withColumns({" + comma_joined(entries) + "})"};
+    return calls;
+}
+
 Calls add_calls(const StepAt& at, const Add& add) {
     const ValueContext context{at.sort, names_of(add.by), true};
-    Calls calls;
+    std::vector<std::string> names;
+    std::vector<std::string> columns;
     for (const NamedValue& item : add.items) {
-        calls.push_back("withColumn(" + py_string(item.name.text) + ", " +
-                        write_column(item.value, context) + ")");
+        names.push_back(item.name.text);
+        columns.push_back(write_column(item.value, context));
     }
+    Calls calls = with_columns(names, columns, add_replaces_unnamed_read(add, at.sort));
     // Window functions, and the aggregates an add works out over windows, hand the rows back in
-    // another order: the sort in force puts them back, unless the add gave a sort key new values.
+    // another order: the sort in force puts them back.
     const bool has_window =
         std::any_of(add.items.begin(), add.items.end(), [](const NamedValue& item) {
             return holds_window(item.value) || holds_aggregate(item.value);
         });
-    const auto rewrites = [&](const SortKey& key) {
-        return std::any_of(add.items.begin(), add.items.end(), [&](const NamedValue& item) {
-            return item.name.text == key.column.text;
-        });
-    };
-    if (has_window && at.sort != nullptr &&
-        std::none_of(at.sort->keys.begin(), at.sort->keys.end(), rewrites)) {
+    if (!has_window || at.sort == nullptr) return calls;
+    if (!add_replaces_sort_key(add, at.sort)) {
         calls.push_back("orderBy(" + order_keys(*at.sort) + ")");
+        return calls;
     }
+    // The add gives a sort key new values, so no column holds the order the rows keep: their
+    // places are numbered before the windows move them.
+    const std::string place = py_string(kPlace);
+    calls.insert(calls.begin(), "withColumn(" + place + ", F.monotonically_increasing_id())");
+    calls.push_back("orderBy(" + place + ")");
+    calls.push_back("drop(" + place + ")");
     return calls;
 }
 
@@ -105,13 +137,14 @@ Calls drop_missing_calls(const DropMissing& drop) {
 }
 
 Calls fill_missing_calls(const FillMissing& fill) {
-    Calls calls;
+    std::vector<std::string> names;
+    std::vector<std::string> columns;
     for (const NamedValue& item : fill.items) {
         const std::string name = py_string(item.name.text);
-        calls.push_back("withColumn(" + name + ", F.coalesce(F.col(" + name + "), " +
-                        write_column(item.value, {}) + "))");
+        names.push_back(item.name.text);
+        columns.push_back("F.coalesce(F.col(" + name + "), " + write_column(item.value, {}) + ")");
     }
-    return calls;
+    return with_columns(names, columns, fill_reads_filled(fill));
 }
 
 Calls step_calls(const StepAt& at) {

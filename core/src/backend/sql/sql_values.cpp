@@ -6,6 +6,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/split_piece.hpp"
 #include "plan/whole_number_width.hpp"
 
 namespace brell {
@@ -16,7 +17,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 25> kSpellings = {{
+constexpr std::array<Spelling, 24> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -36,7 +37,6 @@ constexpr std::array<Spelling, 25> kSpellings = {{
     {"round_above", "CAST(ceil({}) AS BIGINT)"},
     {"trim", "trim({})"},
     {"replace_text", "replace({}, {}, {})"},
-    {"split_text", "split_part({}, {}, {})"},
     {"characters", "length({})"},
     {"between", "({} BETWEEN {} AND {})"},
     {"year", "year({})"},
@@ -76,6 +76,26 @@ std::string joined(const std::vector<std::string>& parts, std::string_view separ
         text += part;
     }
     return text;
+}
+
+// The piece of a text asked for. `split_part` gives an empty text for a piece the text does not
+// have, which a piece that is there and empty also is, so the pieces it does not have are made
+// missing: the text has piece n when it holds n - 1 separators, which is how much shorter it is
+// without them.
+std::string split_piece(const SqlDialect& dialect, const Value& piece,
+                        const std::vector<std::string>& arguments) {
+    const std::string& text = arguments.at(0);
+    const std::string& separator = arguments.at(1);
+    const std::string& position = arguments.at(2);
+    const std::string cut = "split_part(" + text + ", " + separator + ", " + position + ")";
+    const std::optional<std::int64_t> written = written_piece(piece);
+    if (written == 1) return cut;
+    const std::string before = written ? std::to_string(*written - 1) : "(" + position + " - 1)";
+    std::string test = "length(" + separator + ") * " + before + " <= length(" + text +
+                       ") - length(replace(" + text + ", " + separator + ", " +
+                       quote_text(dialect, "") + "))";
+    if (!written) test = "(" + position + ") >= 1 AND " + test;
+    return "CASE WHEN " + test + " THEN " + cut + " END";
 }
 
 std::string_view compare_symbol(CompareOperator op) {
@@ -309,6 +329,7 @@ std::string ValueWriter::call(const Call& node) const {
         return fill(dialect_.last_value_ignore_nulls, "{}", arguments[0]) + " OVER (" + window +
                running + ")";
     }
+    if (name == "split_text") return split_piece(dialect_, node.arguments.at(2), arguments);
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == name) return fill_in_order(spelling.sql, arguments);
     }
