@@ -7,6 +7,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -77,7 +78,7 @@ Calls take_calls(const StepAt& at, const Take& take) {
     const std::string inner = order_keys(take.last ? reversed(*at.sort) : *at.sort);
     if (!take.with_ties && take.by.empty())
         return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
-    const std::string place = py_string(kPlace);
+    const std::string place = py_string(HelperNames(at.table).name(kPlace));
     const std::string window =
         "Window.partitionBy(" + python_names(names_of(take.by)) + ").orderBy(" + inner + ")";
     return {"withColumn(" + place + ", " + (take.with_ties ? "F.rank()" : "F.row_number()") +
@@ -129,8 +130,8 @@ Calls step_calls(const StepAt& at) {
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(node); },
-            [&](const Lengthen& node) { return lengthen_calls(node); },
-            [&](const Widen& node) { return widen_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(at, node); },
+            [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(at, node); },
         },
         at.step.node);

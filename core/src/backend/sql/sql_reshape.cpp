@@ -9,6 +9,7 @@
 #include "backend/sql/sql_writer.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -30,6 +31,8 @@ std::string nulls_last(const SqlDialect& dialect, const std::vector<std::string>
     return joined(keys, ", ");
 }
 
+// Table aliases of add_combinations. Every column beside them is read as `alias."column"`, which
+// names the alias's table first, so no column can be mistaken for them and they need no guard.
 constexpr std::string_view kGrid = "__brell_grid";
 constexpr std::string_view kRows = "__brell_rows";
 
@@ -196,7 +199,9 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     const auto* call = std::get_if<Call>(&value.node);
     const FunctionEntry* function = call != nullptr ? find_function(call->function) : nullptr;
     const bool aggregate = function != nullptr && function->kind == FunctionKind::Aggregate;
-    const std::string cell_name = quote_name(dialect, "__brell_cell");
+    // The helper columns stand beside every column the widen reads, and beside each other.
+    HelperNames helpers(at.table);
+    const std::string cell_name = quote_name(dialect, helpers.name("__brell_cell"));
     std::string cell;
     std::string over_cell;
     if (aggregate && !call->arguments.empty()) {
@@ -244,7 +249,7 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
                          ") > 1 THEN " + error + "(" +
                          quote_text(dialect, widen_shared_cell_message()) + ")");
     }
-    const std::string placed = quote_name(dialect, "__brell_placed");
+    const std::string placed = quote_name(dialect, helpers.name("__brell_placed"));
     const std::string placed_rows = "(SELECT * FROM (SELECT *, CASE " + joined(guards, " ") +
                                     " ELSE TRUE END AS " + placed + " FROM " + at.previous +
                                     ") WHERE " + placed + ")";
