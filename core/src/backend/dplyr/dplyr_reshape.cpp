@@ -10,6 +10,7 @@
 #include "backend/dplyr/r_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -40,6 +41,9 @@ std::size_t occurrences(std::string_view text, std::string_view part) {
     return count;
 }
 
+// The word `names_to` reads as "this piece of the name names a column of values".
+const std::string kValueWord = ".value";
+
 // A regular expression taking a name apart as the pattern does: each piece is the shortest
 // text before the literal that follows it, so the first occurrence of a literal ends a piece.
 std::string names_pattern(const NamePattern& pattern) {
@@ -52,17 +56,22 @@ std::string names_pattern(const NamePattern& pattern) {
 
 // `names_to` and how the names are taken apart: `names_sep` splits on every occurrence of its
 // text, so it is used only when the pattern has no outer literals and no piece of a stacked name
-// holds the separator; otherwise `names_pattern`, which keeps every literal.
+// holds the separator; otherwise `names_pattern`, which keeps every literal. `names_to` reads
+// ".value" as a word of its own, so a name column the user calls that is written as
+// `stand_in` there, and renamed after.
 std::vector<std::string> name_arguments(const Lengthen& lengthen,
-                                        const std::vector<std::string>& stacked) {
+                                        const std::vector<std::string>& stacked,
+                                        const std::string& stand_in) {
+    const auto made = [&](const std::string& name) {
+        return r_text(name == kValueWord ? stand_in : name);
+    };
     if (!lengthen.name || lengthen.name->bracketed) {
-        return {"names_to = " +
-                r_text(lengthen.name ? lengthen.name->pieces.front().name : "name")};
+        return {"names_to = " + made(lengthen.name ? lengthen.name->pieces.front().name : "name")};
     }
     const NamePattern& pattern = *lengthen.name;
     std::vector<std::string> names_to;
     for (const PatternPiece& piece : pattern.pieces) {
-        names_to.push_back(r_text(piece.is_value ? ".value" : piece.name));
+        names_to.push_back(piece.is_value ? r_text(kValueWord) : made(piece.name));
     }
     std::vector<std::string> arguments{
         "names_to = " +
@@ -98,10 +107,9 @@ std::vector<std::string> cell_calls(const Widen& widen, const std::vector<TableC
     const WidenPlan& plan = *widen.plan;
     std::vector<std::string> keys = plan.identifying;
     keys.insert(keys.end(), plan.name_columns.begin(), plan.name_columns.end());
-    cell_name = "cell";
-    for (int n = 2; std::find(keys.begin(), keys.end(), cell_name) != keys.end(); ++n) {
-        cell_name = "cell_" + std::to_string(n);
-    }
+    HelperNames helpers;
+    for (const std::string& key : keys) helpers.hold(key);
+    cell_name = helpers.name("cell");
     std::string cell = write_r_value(*widen.value, table);
     if (widen_fails_on_shared_cells(widen)) {
         cell = "if (n() > 1) stop(" + r_text(widen_shared_cell_message()) + ") else " + cell;
@@ -139,7 +147,8 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
     return calls;
 }
 
-std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColumn>& table) {
+std::vector<std::string> lengthen_calls(const Lengthen& lengthen,
+                                        const std::vector<TableColumn>& table) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const std::set<std::string> kept(plan.kept.begin(), plan.kept.end());
@@ -161,7 +170,13 @@ std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColum
         }
         arguments.push_back("cols = c(" + r_names(listed) + ")");
     }
-    for (std::string& argument : name_arguments(lengthen, stacked)) {
+    HelperNames helpers(table);
+    for (const std::string& name : plan.name_columns) helpers.hold(name);
+    for (const std::string& name : plan.value_columns) helpers.hold(name);
+    const bool stands_in = std::find(plan.name_columns.begin(), plan.name_columns.end(),
+                                     kValueWord) != plan.name_columns.end();
+    const std::string stand_in = stands_in ? helpers.name("name") : "";
+    for (std::string& argument : name_arguments(lengthen, stacked, stand_in)) {
         arguments.push_back(std::move(argument));
     }
     // With a `{value}` piece the value columns are named by the pattern, and there is no one
@@ -170,7 +185,9 @@ std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColum
         lengthen.name && std::any_of(lengthen.name->pieces.begin(), lengthen.name->pieces.end(),
                                      [](const PatternPiece& piece) { return piece.is_value; });
     if (!has_value_piece) arguments.push_back("values_to = " + r_text(plan.value_columns.front()));
-    return "pivot_longer(" + r_joined(arguments, ", ") + ")";
+    std::vector<std::string> calls{"pivot_longer(" + r_joined(arguments, ", ") + ")"};
+    if (stands_in) calls.push_back("rename(" + r_named(kValueWord) + r_name(stand_in) + ")");
+    return calls;
 }
 
 // With `giving`, the name columns become factors whose levels are the listed names, so that
@@ -226,18 +243,35 @@ std::vector<std::string> widen_calls(const Widen& widen, const std::vector<Table
     }
     std::string cell_name;
     for (std::string& call : cell_calls(widen, table, cell_name)) calls.push_back(std::move(call));
+    // `pivot_wider` keeps its own columns `.name` and `.value` beside the name columns, so a name
+    // column called either is renamed first.
+    HelperNames helpers(table);
+    helpers.hold(cell_name);
+    NamePattern pivoted = pattern;
+    std::vector<std::string> name_columns = widen.plan->name_columns;
+    std::vector<std::string> renamings;
+    for (std::string& name : name_columns) {
+        if (name != kValueWord && name != ".name") continue;
+        const std::string stand_in = helpers.name("name");
+        renamings.push_back(r_named(stand_in) + r_name(name));
+        for (PatternPiece& piece : pivoted.pieces) {
+            if (piece.name == name) piece.name = stand_in;
+        }
+        name = stand_in;
+    }
+    if (!renamings.empty()) calls.push_back("rename(" + r_joined(renamings, ", ") + ")");
     std::vector<std::string> arguments;
     if (!widen.plan->identifying.empty()) {
         arguments.push_back("id_cols = " + r_list(widen.plan->identifying));
     }
-    arguments.push_back("names_from = " + r_list(widen.plan->name_columns));
+    arguments.push_back("names_from = " + r_list(name_columns));
     const bool has_literal =
         std::any_of(pattern.literals.begin(), pattern.literals.end(),
                     [](const std::string& literal) { return !literal.empty(); });
     if (const std::optional<std::string> separator = shared_separator(pattern)) {
         arguments.push_back("names_sep = " + r_text(*separator));
     } else if (has_literal) {
-        arguments.push_back("names_glue = " + r_text(names_glue(pattern)));
+        arguments.push_back("names_glue = " + r_text(names_glue(pivoted)));
     }
     arguments.push_back(giving ? "names_expand = TRUE" : "names_sort = TRUE");
     arguments.push_back("values_from = " + r_name(cell_name));

@@ -215,7 +215,7 @@ std::vector<std::string> step_calls(const Step& step, const std::vector<TableCol
                 return Calls{"drop_na(" + r_names(names_of(node.columns)) + ")"};
             },
             [&](const FillMissing& node) { return Calls{fill_missing_call(node, table)}; },
-            [&](const Lengthen& node) { return Calls{lengthen_call(node, table)}; },
+            [&](const Lengthen& node) { return lengthen_calls(node, table); },
             [&](const Widen& node) { return widen_calls(node, table); },
             [](const Join& node) { return Calls{join_call(node)}; },
         },

@@ -17,7 +17,8 @@ std::vector<std::string> names_of(const ColumnList& list);
 // The calls of the steps that change the table's shape, given the table each receives.
 std::vector<std::string> add_combinations_calls(const AddCombinations& combinations,
                                                 const std::vector<TableColumn>& table);
-std::string lengthen_call(const Lengthen& lengthen, const std::vector<TableColumn>& table);
+std::vector<std::string> lengthen_calls(const Lengthen& lengthen,
+                                        const std::vector<TableColumn>& table);
 std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table);
 
 }  // namespace brell

@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::pandas {
@@ -50,8 +51,6 @@ std::optional<std::string> plain_name_column(const PandasStep& at, const NamePat
     if (column->type != ColumnType::Text && column->type != ColumnType::Opaque) return std::nullopt;
     return plan.name_columns[0];
 }
-
-constexpr std::string_view kBuiltName = "__name";
 
 }  // namespace
 
@@ -167,7 +166,9 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
     if (const auto plain = plain_name_column(at, *widen.name, plan)) {
         names = *plain;
     } else {
-        names = kBuiltName;
+        HelperNames helpers(at.table);
+        for (const ColumnName& given : widen.giving.names) helpers.hold(given.text);
+        names = helpers.name("__name");
         std::vector<std::string> parts;
         for (std::size_t i = 0; i <= plan.name_columns.size(); ++i) {
             const std::string& literal = widen.name->literals.at(i);
@@ -176,8 +177,8 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
                 parts.push_back(frame_column(plan.name_columns[i]) + ".astype(\"string\")");
             }
         }
-        calls.push_back("assign(" +
-                        keyword_argument(kBuiltName, "lambda d: " + joined(parts, " + ")) + ")");
+        calls.push_back("assign(" + keyword_argument(names, "lambda d: " + joined(parts, " + ")) +
+                        ")");
     }
 
     // A cell is a column's value, or one aggregate of a column when two rows want it.

@@ -8,18 +8,34 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::polars {
 namespace {
 
-// Helper columns: a stacked column's name before it is cut into pieces, the `{value}` piece
-// (which becomes a column name again), the stacked values while they are spread back out, the
-// row each stacked value came from, and a widened column's name built from a pattern.
-constexpr std::string_view kName = "__name";
-constexpr std::string_view kValue = "__value";
-constexpr std::string_view kCell = "__cell";
-constexpr std::string_view kRow = "__row";
+// Helper columns, each named so as to be none of the step's other columns: a stacked column's
+// name before it is cut into pieces, the `{value}` piece (which becomes a column name again), the
+// stacked values while they are spread back out, and the row each stacked value came from. (A
+// widened column's name built from a pattern is named in the widen.)
+struct Helpers {
+    std::string name;
+    std::string value;
+    std::string cell;
+    std::string row;
+};
+
+Helpers lengthen_helpers(const PolarsStep& at, const LengthenPlan& plan) {
+    HelperNames names(at.table);
+    for (const std::string& made : plan.name_columns) names.hold(made);
+    for (const std::string& made : plan.value_columns) names.hold(made);
+    Helpers helpers;
+    helpers.name = names.name("__name");
+    helpers.value = names.name("__value");
+    helpers.cell = names.name("__cell");
+    helpers.row = names.name("__row");
+    return helpers;
+}
 
 // Whether the table's column holds texts, which a pivot makes column names of as they are.
 bool is_text_column(const std::vector<TableColumn>& table, const std::string& name) {
@@ -111,12 +127,13 @@ bool cut_at_separator(const NamePattern& pattern, const std::vector<StackedName>
 
 // The pattern's pieces as columns cut from the stacked names: at the separator where that cuts
 // every name right, else by looking each name up in what the checker found its pieces to be.
-std::string piece_columns(const NamePattern& pattern, const std::vector<StackedName>& stacked) {
+std::string piece_columns(const NamePattern& pattern, const std::vector<StackedName>& stacked,
+                          const Helpers& helper) {
     const bool at_separator = cut_at_separator(pattern, stacked);
     std::vector<std::string> pieces;
     for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
         const PatternPiece& piece = pattern.pieces[i];
-        std::string cut = column(kName);
+        std::string cut = column(helper.name);
         if (at_separator) {
             cut += ".str.split(" + py_string(pattern.literals[1]) + ").list.get(" +
                    std::to_string(i) + ")";
@@ -127,7 +144,8 @@ std::string piece_columns(const NamePattern& pattern, const std::vector<StackedN
             }
             cut += ".replace_strict({" + joined(pairs, ", ") + "})";
         }
-        pieces.push_back(cut + ".alias(" + py_string(piece.is_value ? kValue : piece.name) + ")");
+        pieces.push_back(cut + ".alias(" + py_string(piece.is_value ? helper.value : piece.name) +
+                         ")");
     }
     return "with_columns(" + joined(pieces, ", ") + ")";
 }
@@ -204,7 +222,7 @@ Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combin
     return calls;
 }
 
-Calls lengthen_calls(const Lengthen& lengthen) {
+Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const NamePattern pattern =
@@ -222,22 +240,24 @@ Calls lengthen_calls(const Lengthen& lengthen) {
     outgoing.insert(outgoing.end(), plan.name_columns.begin(), plan.name_columns.end());
     outgoing.insert(outgoing.end(), plan.value_columns.begin(), plan.value_columns.end());
     const std::string in_order = "select(" + name_list(outgoing) + ")";
+    const Helpers helper = lengthen_helpers(at, plan);
     const bool has_value_piece =
         std::any_of(pattern.pieces.begin(), pattern.pieces.end(),
                     [](const PatternPiece& piece) { return piece.is_value; });
     if (!has_value_piece) {
-        return {unpivot_call(plan.kept, stacked, kName, plan.value_columns.at(0)),
-                piece_columns(pattern, stacked), in_order};
+        return {unpivot_call(plan.kept, stacked, helper.name, plan.value_columns.at(0)),
+                piece_columns(pattern, stacked, helper), in_order};
     }
     // The `{value}` piece names columns again: each row's stacked values are spread back out,
     // keyed by the row they came from so that rows alike in every kept column stay apart.
-    std::vector<std::string> index{std::string(kRow)};
+    std::vector<std::string> index{helper.row};
     index.insert(index.end(), plan.kept.begin(), plan.kept.end());
-    const std::string unpivot = unpivot_call(index, stacked, kName, kCell);
+    const std::string unpivot = unpivot_call(index, stacked, helper.name, helper.cell);
     index.insert(index.end(), plan.name_columns.begin(), plan.name_columns.end());
-    return {"with_row_index(" + py_string(kRow) + ")", unpivot, piece_columns(pattern, stacked),
-            "pivot(on=" + py_string(kValue) + ", index=" + name_list(index) +
-                ", values=" + py_string(kCell) + ")",
+    return {"with_row_index(" + py_string(helper.row) + ")", unpivot,
+            piece_columns(pattern, stacked, helper),
+            "pivot(on=" + py_string(helper.value) + ", index=" + name_list(index) +
+                ", values=" + py_string(helper.cell) + ")",
             in_order};
 }
 
@@ -250,6 +270,7 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
     // The new columns' names: one column's texts as they are, or the pattern spelled out with
     // its literal text around each row's pieces.
     std::string on;
+    std::string built_name;
     const bool one_column_of_names =
         pattern.pieces.size() == 1 && pattern.literals.front().empty() &&
         pattern.literals.back().empty() && is_text_column(at.table, plan.name_columns.at(0));
@@ -263,9 +284,12 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
             }
             if (i < plan.name_columns.size()) parts.push_back(column(plan.name_columns[i]));
         }
+        HelperNames helpers(at.table);
+        for (const ColumnName& given : widen.giving.names) helpers.hold(given.text);
+        built_name = helpers.name("__name");
         calls.push_back("with_columns(pl.concat_str([" + joined(parts, ", ") + "]).alias(" +
-                        py_string(kName) + "))");
-        on = py_string(kName);
+                        py_string(built_name) + "))");
+        on = py_string(built_name);
     }
 
     // The cells: a column, or one aggregate of a column (the backend's check refuses the rest).
@@ -295,7 +319,7 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
     }
     if (widen_fails_on_shared_cells(widen)) {
         std::vector<std::string> cell_key = plan.identifying;
-        cell_key.push_back(std::string(one_column_of_names ? plan.name_columns.at(0) : kName));
+        cell_key.push_back(one_column_of_names ? plan.name_columns.at(0) : built_name);
         calls.push_back(
             py_guard_call("not d.select(" + name_list(cell_key) + ").is_duplicated().any()",
                           widen_shared_cell_message()));

@@ -112,7 +112,7 @@ Calls step_calls(const PolarsStep& at) {
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(node); },
-            [&](const Lengthen& node) { return lengthen_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(at, node); },
             [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(node); },
         },

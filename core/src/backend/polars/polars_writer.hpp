@@ -25,7 +25,7 @@ Calls matching_calls(const Matching& matching, bool negated);
 Calls join_calls(const Join& join);
 Calls add_rows_calls(const PolarsStep& at, const AddRows& add_rows);
 Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combinations);
-Calls lengthen_calls(const Lengthen& lengthen);
+Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen);
 Calls widen_calls(const PolarsStep& at, const Widen& widen);
 
 // The sort step as a call: `sort(["a"], descending=[True], nulls_last=True)`.

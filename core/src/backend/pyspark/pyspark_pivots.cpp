@@ -9,18 +9,33 @@
 #include "backend/pyspark/pyspark_writer.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::pyspark {
 namespace {
 
-// Helper columns: the whole name of a stacked or widened column, the cell a lengthen carries to
-// its `{value}` pivot, the text of the `{value}` piece, and the row a stacked value came from.
-constexpr std::string_view kName = "__name";
-constexpr std::string_view kCell = "__cell";
-constexpr std::string_view kValue = "__value";
-constexpr std::string_view kRow = "__row";
+// Helper columns, each named so as to be none of the step's other columns: the whole name of a
+// stacked or widened column, the cell a lengthen carries to its `{value}` pivot, the text of the
+// `{value}` piece, and the row a stacked value came from.
+struct Helpers {
+    std::string name;
+    std::string cell;
+    std::string value;
+    std::string row;
+};
+
+Helpers helpers_beside(const StepAt& at) {
+    HelperNames names(at.table);
+    names.hold(at.outgoing);
+    Helpers helpers;
+    helpers.name = names.name("__name");
+    helpers.cell = names.name("__cell");
+    helpers.value = names.name("__value");
+    helpers.row = names.name("__row");
+    return helpers;
+}
 
 // One stacked column and the text of each piece of its name, in pattern order.
 struct StackedName {
@@ -77,8 +92,8 @@ bool splits_cleanly(const NamePattern& pattern, const std::vector<StackedName>& 
 
 // The text of piece `index`, worked out from the whole name held in the helper column.
 std::string piece_of_name(const NamePattern& pattern, std::size_t index,
-                          const std::vector<StackedName>& stacked) {
-    const std::string whole = "F.col(" + py_string(kName) + ")";
+                          const std::vector<StackedName>& stacked, std::string_view name_column) {
+    const std::string whole = "F.col(" + py_string(name_column) + ")";
     if (pattern.pieces.size() == 1 && without_literals(pattern)) return whole;
     if (splits_cleanly(pattern, stacked)) {
         return "F.split_part(" + whole + ", F.lit(" + py_string(pattern.literals[1]) + "), F.lit(" +
@@ -113,7 +128,7 @@ std::string unpivot_call(const std::vector<std::string>& ids,
 
 }  // namespace
 
-Calls lengthen_calls(const Lengthen& lengthen) {
+Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const NamePattern pattern =
@@ -122,6 +137,7 @@ Calls lengthen_calls(const Lengthen& lengthen) {
             : NamePattern{{"", ""}, {PatternPiece{plan.name_columns.at(0), false}}, true, Span{}};
     const std::optional<std::size_t> value_index = value_piece(pattern);
     const std::vector<StackedName> stacked = stacked_names(plan, value_index);
+    const Helpers helper = helpers_beside(at);
 
     std::vector<std::string> order = plan.kept;
     order.insert(order.end(), plan.name_columns.begin(), plan.name_columns.end());
@@ -139,24 +155,25 @@ Calls lengthen_calls(const Lengthen& lengthen) {
     if (value_index) {
         // The `{value}` pivot gathers each row's values back into one row, so each row is told
         // apart first, even from a row equal to it.
-        calls.push_back("withColumn(" + py_string(kRow) + ", F.monotonically_increasing_id())");
-        ids.insert(ids.begin(), std::string(kRow));
+        calls.push_back("withColumn(" + py_string(helper.row) +
+                        ", F.monotonically_increasing_id())");
+        ids.insert(ids.begin(), helper.row);
     }
-    const std::string cell(value_index ? kCell : plan.value_columns.at(0));
-    calls.push_back(unpivot_call(ids, stacked, kName, cell));
+    const std::string cell(value_index ? helper.cell : plan.value_columns.at(0));
+    calls.push_back(unpivot_call(ids, stacked, helper.name, cell));
     for (std::size_t i = 0; i < pattern.pieces.size(); ++i) {
-        const std::string made(pattern.pieces[i].is_value ? kValue : pattern.pieces[i].name);
+        const std::string made(pattern.pieces[i].is_value ? helper.value : pattern.pieces[i].name);
         calls.push_back("withColumn(" + py_string(made) + ", " +
-                        piece_of_name(pattern, i, stacked) + ")");
+                        piece_of_name(pattern, i, stacked, helper.name) + ")");
     }
-    calls.push_back("drop(" + py_string(kName) + ")");
+    calls.push_back("drop(" + py_string(helper.name) + ")");
     if (value_index) {
         std::vector<std::string> rows = ids;
         rows.insert(rows.end(), plan.name_columns.begin(), plan.name_columns.end());
-        calls.push_back("groupBy(" + python_names(rows) + ").pivot(" + py_string(kValue) + ", " +
-                        python_list(plan.value_columns) + ").agg(F.first(F.col(" +
-                        py_string(kCell) + ")))");
-        calls.push_back("drop(" + py_string(kRow) + ")");
+        calls.push_back("groupBy(" + python_names(rows) + ").pivot(" + py_string(helper.value) +
+                        ", " + python_list(plan.value_columns) + ").agg(F.first(F.col(" +
+                        py_string(helper.cell) + ")))");
+        calls.push_back("drop(" + py_string(helper.row) + ")");
     } else {
         // The pieces were made after the value column; they go before it.
         std::vector<std::string> made = plan.kept;
@@ -171,10 +188,12 @@ Calls lengthen_calls(const Lengthen& lengthen) {
     return calls;
 }
 
-Calls widen_calls(const Widen& widen) {
+Calls widen_calls(const StepAt& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;
+    HelperNames helpers(at.table);
+    helpers.hold(at.outgoing);
     Calls calls;
 
     // PySpark pivots on a column's name, so a name spelt from several columns, or with literal
@@ -190,9 +209,9 @@ Calls widen_calls(const Widen& widen) {
                 parts.push_back("F.col(" + py_string(plan.name_columns[i]) + ")");
             }
         }
-        pivot_column = kName;
-        calls.push_back("withColumn(" + py_string(kName) + ", F.concat(" + comma_joined(parts) +
-                        "))");
+        pivot_column = helpers.name("__name");
+        calls.push_back("withColumn(" + py_string(pivot_column) + ", F.concat(" +
+                        comma_joined(parts) + "))");
     }
 
     // Rows the widen cannot place fail the program instead of vanishing from the pivot: a
@@ -215,7 +234,7 @@ Calls widen_calls(const Widen& widen) {
     }
     // A cell that is not an aggregate takes one row's value, so two rows for one cell fail too.
     const Value& value = *widen.value;
-    const std::string cell_rows = "__cell_rows";
+    const std::string cell_rows = helpers.name("__cell_rows");
     if (!holds_aggregate(value)) {
         std::vector<std::string> cell_key = plan.identifying;
         cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());

@@ -7,6 +7,7 @@
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_writer.hpp"
 #include "backend/python_text.hpp"
+#include "plan/helper_names.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -14,8 +15,12 @@ namespace {
 // The other table, with every right key that is named differently renamed to its left name, so
 // that both sides share the key names the join is on. `withColumnRenamed` renames one at a time,
 // and renames every column of the name: when a key takes the name another key is renamed from
-// (`[a] is [b], [b] is [a]`), the keys first take names of their own, `__key1`, `__key2`, ...
-std::string right_side(const TableName& table, const std::vector<KeyPair>& keys) {
+// (`[a] is [b], [b] is [a]`), the keys first take names of their own, `__key1`, `__key2`, ...,
+// none of the names in play (`helpers`). A semi or anti join (`keys_only`) reads nothing of the
+// other table but its keys, so it is cut down to them first, which leaves no other column of it
+// in play.
+std::string right_side(const TableName& table, const std::vector<KeyPair>& keys,
+                       HelperNames helpers, bool keys_only) {
     std::vector<const KeyPair*> renamed;
     std::set<std::string_view> renamed_from;
     for (const KeyPair& key : keys) {
@@ -34,11 +39,25 @@ std::string right_side(const TableName& table, const std::vector<KeyPair>& keys)
         for (const KeyPair* key : renamed) right += rename(key->right.text, key->left.text);
         return right;
     }
+    if (keys_only) {
+        std::vector<std::string> read;
+        for (const KeyPair& key : keys) {
+            if (std::find(read.begin(), read.end(), key.right.text) == read.end()) {
+                read.push_back(key.right.text);
+            }
+        }
+        right += ".select(" + python_names(read) + ")";
+    }
+    for (const KeyPair& key : keys) helpers.hold(key.right.text);
+    std::vector<std::string> own_names;
     for (std::size_t i = 0; i < renamed.size(); ++i) {
-        right += rename(renamed[i]->right.text, "__key" + std::to_string(i + 1));
+        own_names.push_back(helpers.name("__key" + std::to_string(i + 1)));
     }
     for (std::size_t i = 0; i < renamed.size(); ++i) {
-        right += rename("__key" + std::to_string(i + 1), renamed[i]->left.text);
+        right += rename(renamed[i]->right.text, own_names[i]);
+    }
+    for (std::size_t i = 0; i < renamed.size(); ++i) {
+        right += rename(own_names[i], renamed[i]->left.text);
     }
     return right;
 }
@@ -73,8 +92,8 @@ std::vector<std::string> keys_first(const std::vector<std::string>& on,
 
 Calls matching_calls(const StepAt& at, const Matching& matching, bool negated) {
     const std::vector<std::string> on = left_names(matching.keys);
-    Calls calls{
-        join_call(right_side(matching.table, matching.keys), on, negated ? "anti" : "semi")};
+    Calls calls{join_call(right_side(matching.table, matching.keys, HelperNames(at.table), true),
+                          on, negated ? "anti" : "semi")};
     const std::vector<std::string> wanted = names_of(at.table);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;
@@ -85,7 +104,9 @@ Calls join_calls(const StepAt& at, const Join& join) {
                                  : join.unmatched == Unmatched::None ? "inner"
                                                                      : "outer";
     const std::vector<std::string> on = left_names(join.keys);
-    Calls calls{join_call(right_side(join.table, join.keys), on, how)};
+    HelperNames helpers(at.table);
+    helpers.hold(at.outgoing);
+    Calls calls{join_call(right_side(join.table, join.keys, helpers, false), on, how)};
     const std::vector<std::string> wanted = names_of(at.outgoing);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;

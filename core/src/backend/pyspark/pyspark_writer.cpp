@@ -7,6 +7,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/value_queries.hpp"
 
@@ -78,7 +79,9 @@ Calls add_calls(const StepAt& at, const Add& add) {
     }
     // The add gives a sort key new values, so no column holds the order the rows keep: their
     // places are numbered before the windows move them.
-    const std::string place = py_string(kPlace);
+    HelperNames helpers(at.table);
+    for (const std::string& name : names) helpers.hold(name);
+    const std::string place = py_string(helpers.name(kPlace));
     calls.insert(calls.begin(), "withColumn(" + place + ", F.monotonically_increasing_id())");
     calls.push_back("orderBy(" + place + ")");
     calls.push_back("drop(" + place + ")");
@@ -109,7 +112,7 @@ Calls take_calls(const StepAt& at, const Take& take) {
     const std::string inner = order_keys(take.last ? reversed(*at.sort) : *at.sort);
     if (!take.with_ties && take.by.empty())
         return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
-    const std::string place = py_string(kPlace);
+    const std::string place = py_string(HelperNames(at.table).name(kPlace));
     const std::string window =
         "Window.partitionBy(" + python_names(names_of(take.by)) + ").orderBy(" + inner + ")";
     return {"withColumn(" + place + ", " + (take.with_ties ? "F.rank()" : "F.row_number()") +
@@ -162,8 +165,8 @@ Calls step_calls(const StepAt& at) {
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(node); },
-            [&](const Lengthen& node) { return lengthen_calls(node); },
-            [&](const Widen& node) { return widen_calls(node); },
+            [&](const Lengthen& node) { return lengthen_calls(at, node); },
+            [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(at, node); },
         },
         at.step.node);

@@ -31,8 +31,8 @@ Calls matching_calls(const StepAt& at, const Matching& matching, bool negated);
 Calls join_calls(const StepAt& at, const Join& join);
 Calls add_rows_calls(const AddRows& add_rows);
 Calls add_combinations_calls(const StepAt& at, const AddCombinations& combinations);
-Calls lengthen_calls(const Lengthen& lengthen);
-Calls widen_calls(const Widen& widen);
+Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen);
+Calls widen_calls(const StepAt& at, const Widen& widen);
 
 // "select(...)" of the wanted columns when a call leaves them in another order, else nothing.
 Calls in_order(const std::vector<std::string>& left_in, const std::vector<std::string>& wanted);

@@ -9,6 +9,7 @@
 #include "backend/sql/sql_writer.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -30,20 +31,32 @@ std::string nulls_last(const SqlDialect& dialect, const std::vector<std::string>
     return joined(keys, ", ");
 }
 
-constexpr std::string_view kGrid = "__brell_grid";
-constexpr std::string_view kRows = "__brell_rows";
-
 }  // namespace
 
+// The other table is cut down to its keys: inside the test Spark reads a name like `step0."a"`
+// first as a field of a column `step0` of the tables in reach, so the only columns there are the
+// keys, and the step before and the keys go by names none of the keys holds.
 std::string matching_body(const SqlStep& at, const Matching& matching, bool negated) {
     const std::string other = quote_table(at.dialect, matching.table.text);
+    std::vector<std::string> right_keys;
+    HelperNames helpers;
+    for (const KeyPair& key : matching.keys) {
+        const std::string quoted = quote_name(at.dialect, key.right.text);
+        if (std::find(right_keys.begin(), right_keys.end(), quoted) == right_keys.end()) {
+            right_keys.push_back(quoted);
+        }
+        helpers.hold(key.right.text);
+    }
+    const std::string outer = helpers.name(at.previous);
+    const std::string inner = helpers.name("__brell_keys");
     std::vector<std::string> conditions;
     for (const KeyPair& key : matching.keys) {
-        conditions.push_back(other + "." + quote_name(at.dialect, key.right.text) + " = " +
-                             at.previous + "." + quote_name(at.dialect, key.left.text));
+        conditions.push_back(inner + "." + quote_name(at.dialect, key.right.text) + " = " + outer +
+                             "." + quote_name(at.dialect, key.left.text));
     }
-    return "SELECT * FROM " + at.previous + " WHERE " + (negated ? "NOT " : "") +
-           "EXISTS (SELECT 1 FROM " + other + " WHERE " + joined(conditions, " AND ") + ")";
+    return "SELECT * FROM " + at.previous + (outer == at.previous ? "" : " " + outer) + " WHERE " +
+           (negated ? "NOT " : "") + "EXISTS (SELECT 1 FROM (SELECT " + joined(right_keys, ", ") +
+           " FROM " + other + ") " + inner + " WHERE " + joined(conditions, " AND ") + ")";
 }
 
 std::string join_body(const SqlStep& at, const Join& join) {
@@ -90,7 +103,15 @@ std::string add_rows_body(const SqlStep& at, const AddRows& add_rows) {
 std::string add_combinations_body(const SqlStep& at, const AddCombinations& combinations) {
     std::vector<std::string> by;
     for (const ColumnName& name : combinations.by.names) by.push_back(name.text);
-    const auto grid = [](std::size_t k) { return std::string(kGrid) + std::to_string(k); };
+    // The table aliases, none of them a column's name: Spark reads `a.b` as a field of the column
+    // `a` when one such stands in a table in reach, before it looks for a table called `a`.
+    HelperNames helpers(at.table);
+    std::vector<std::string> grids;
+    for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
+        grids.push_back(helpers.name("__brell_grid" + std::to_string(k)));
+    }
+    const std::string rows = helpers.name("__brell_rows");
+    const auto grid = [&](std::size_t k) { return grids.at(k); };
     std::string grid_sql;
     for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
         const std::string& column = combinations.columns.names[k].text;
@@ -132,16 +153,16 @@ std::string add_combinations_body(const SqlStep& at, const AddCombinations& comb
     std::vector<std::string> absent;
     for (std::size_t k = 0; k < combinations.columns.names.size(); ++k) {
         const std::string quoted = quote_name(at.dialect, combinations.columns.names[k].text);
-        absent.push_back(std::string(kRows) + "." + quoted + " = " + grid(k) + "." + quoted);
+        absent.push_back(rows + "." + quoted + " = " + grid(k) + "." + quoted);
     }
     for (const std::string& name : by) {
         const std::string quoted = quote_name(at.dialect, name);
-        absent.push_back(std::string(kRows) + "." + quoted + " = " + grid(0) + "." + quoted);
+        absent.push_back(rows + "." + quoted + " = " + grid(0) + "." + quoted);
     }
     const std::string columns = table_columns(at);
     return "SELECT " + columns + " FROM " + at.previous + " UNION ALL SELECT " +
            joined(new_rows, ", ") + " FROM " + grid_sql + " WHERE NOT EXISTS (SELECT 1 FROM " +
-           at.previous + " " + std::string(kRows) + " WHERE " + joined(absent, " AND ") + ")";
+           at.previous + " " + rows + " WHERE " + joined(absent, " AND ") + ")";
 }
 
 std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen) {
@@ -196,7 +217,9 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     const auto* call = std::get_if<Call>(&value.node);
     const FunctionEntry* function = call != nullptr ? find_function(call->function) : nullptr;
     const bool aggregate = function != nullptr && function->kind == FunctionKind::Aggregate;
-    const std::string cell_name = quote_name(dialect, "__brell_cell");
+    // The helper columns stand beside every column the widen reads, and beside each other.
+    HelperNames helpers(at.table);
+    const std::string cell_name = quote_name(dialect, helpers.name("__brell_cell"));
     std::string cell;
     std::string over_cell;
     if (aggregate && !call->arguments.empty()) {
@@ -257,7 +280,7 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
                          quote_text(dialect, widen_shared_cell_message()) + ")");
     }
     const std::string passes = dialect.spark ? "spark_partition_id() >= 0" : "TRUE";
-    const std::string placed = quote_name(dialect, "__brell_placed");
+    const std::string placed = quote_name(dialect, helpers.name("__brell_placed"));
     const std::string placed_rows = "(SELECT * FROM (SELECT *, CASE " + joined(guards, " ") +
                                     " ELSE " + passes + " END AS " + placed + " FROM " +
                                     at.previous + ") WHERE " + placed + ")";

@@ -7,8 +7,8 @@
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
-
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -122,7 +122,7 @@ std::string take_body(const SqlStep& at, const Take& take) {
                                        : "take_last is only reached after a sort");
     }
     const std::string outer = write_keys(at.dialect, *at.sort);
-    const std::string row = quote_name(at.dialect, "__brell_row");
+    const std::string row = quote_name(at.dialect, HelperNames(at.table).name("__brell_row"));
     if (take.with_ties || !take.by.empty()) {
         const std::string inner = write_keys(at.dialect, take.last ? reversed(*at.sort) : *at.sort);
         const std::string numbering = take.with_ties ? "RANK()" : "ROW_NUMBER()";
