@@ -57,11 +57,11 @@ std::vector<TableDescription> described(const Tables& tables, const std::string&
     return described_tables(std::move(named), typed(tables.head), source);
 }
 
-// The job run to its end on the deep stack.
+// The job on the sentence run to its end on a stack deep enough for it.
 template <typename Job>
-Answer on_deep_stack(const Job& job) {
+Answer on_deep_stack(const std::string& sentence, const Job& job) {
     Answer answer;
-    run_with_deep_stack([&] { answer = job(); });
+    run_with_deep_stack([&] { answer = job(); }, sentence.size());
     return answer;
 }
 
@@ -114,18 +114,18 @@ Answer needs_here(const std::string& sentence) {
 Answer compile(std::string_view sentence, const Tables& tables, std::string_view backend) {
     const std::string text(sentence);
     const std::string name(backend);
-    return on_deep_stack([&] { return compile_here(text, tables, name); });
+    return on_deep_stack(text, [&] { return compile_here(text, tables, name); });
 }
 
 Answer draw(std::string_view sentence, const Tables& tables, std::string_view way) {
     const std::string text(sentence);
     const std::string name(way);
-    return on_deep_stack([&] { return draw_here(text, tables, name); });
+    return on_deep_stack(text, [&] { return draw_here(text, tables, name); });
 }
 
 Answer needs(std::string_view sentence) {
     const std::string text(sentence);
-    return on_deep_stack([&] { return needs_here(text); });
+    return on_deep_stack(text, [&] { return needs_here(text); });
 }
 
 std::vector<std::string> backends() {
