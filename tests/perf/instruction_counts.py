@@ -9,7 +9,10 @@ The workload is the first N and 10 N steps of the benchmarks' every-verb pipelin
 step per line, a checker note every eighteen steps). For every backend and both drawings, one run
 at each length; each stage's count is the inclusive cost of its function. A stage fails when its
 count per step at 10 N passes its bound below, or when 10 N steps cost it more than GROWTH times
-N steps. The whole process on the README example is counted as well: what starting costs.
+N steps. The whole process on the README example is counted as well: what starting costs. And
+the dearest short sentence, which may run on the main thread's own stack, must take at most a
+quarter of that stack (the sentence that opens a parenthesis with every byte, and the one that
+nests as deep as it can and is written by every job).
 
 The bounds are 1.5 times what this build counted when they were set (the figure beside each);
 when a change makes a stage cheaper for good, lower its figure with it.
@@ -44,6 +47,13 @@ PER_STEP = {
 }
 # The README example as a whole process, instructions from the first to the last.
 STARTUP = ("startup", 102_200)
+
+# A sentence of at most 256 bytes runs on the main thread's own stack when that may grow to
+# 8 MiB (core/src/front/deep_stack.hpp), which holds when such a sentence needs at most a quarter
+# of it. Parentheses nest deepest for their bytes.
+SHORT_TEXT_BYTES = 256
+SHORT_TEXT_STACK_LIMIT = 2 << 20
+SHORT_TEXT_STACK_WAS = 1_665_632  # bytes, the deepest of the jobs
 
 README_COLUMNS = "region:text,revenue:number"
 README_SENTENCE = 'sales then keep where [region] is "West" then take 10'
@@ -88,6 +98,21 @@ def counted(brell, arguments, stdin_text, folder):
         name = match.group(2).removeprefix("=> ").split(":", 1)[-1]
         functions[name] = max(functions.get(name, 0), cost)
     return total, functions
+
+
+def peak_stack(brell, arguments, folder):
+    """The most stack one run held, in bytes, as valgrind's massif saw it."""
+    out = os.path.join(folder, "massif.out")
+    run = subprocess.run(["valgrind", "--tool=massif", "--stacks=yes", "--heap=no",
+                          f"--massif-out-file={out}", brell, *arguments],
+                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE)
+    if run.returncode not in (0, 2):
+        sys.exit(f"brell {' '.join(arguments[-3:-1])} on a short deep sentence exited "
+                 f"{run.returncode} under valgrind:\n{run.stderr.decode(errors='replace')[-2000:]}")
+    with open(out) as snapshots:
+        return max(int(line.split("=")[1]) for line in snapshots
+                   if line.startswith("mem_stacks_B="))
 
 
 def stage_cost(functions, pattern):
@@ -164,6 +189,18 @@ def main():
                     failures.append(f"{stage} per step")
                 if growth > GROWTH:
                     failures.append(f"{stage} growth")
+
+        head = "t then keep where "
+        opened = (SHORT_TEXT_BYTES - len(head)) // 2 - 4
+        deep = [head + "(" * (SHORT_TEXT_BYTES - len(head)),  # refused once it is read
+                head + "(" * opened + "[a]" + ")" * opened + " > 1"]  # written by every job
+        assert all(len(sentence) <= SHORT_TEXT_BYTES for sentence in deep)
+        deepest = max(peak_stack(brell, ["--columns", "a:number", *job, sentence], folder)
+                      for job in jobs for sentence in deep)
+        print(f"\n{'stack, short deep sentence':26} {deepest:>14,} bytes        "
+              f"bound {SHORT_TEXT_STACK_LIMIT:>12,}   (was {SHORT_TEXT_STACK_WAS:,})")
+        if deepest > SHORT_TEXT_STACK_LIMIT:
+            failures.append("stack of a short sentence")
 
     if failures:
         print("\nover the bound: " + "; ".join(failures))
