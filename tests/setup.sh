@@ -3,8 +3,9 @@
 # when everything is already there.
 #
 #   bash tests/setup.sh build    what the build needs (compilers, CMake, Ninja, GoogleTest, ICU, ...)
-#   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java), and the
-#                                engines' Python virtual environment (tests/engines/requirements.txt)
+#   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java,
+#                                valgrind), and the engines' Python virtual environment
+#                                (tests/engines/requirements.txt)
 #
 # The virtual environment is shared by every clone on the machine: it lives in
 # ${BRELL_ENGINES_HOME:-~/.cache/brell}/engines-HASH, HASH being the start of the SHA-256 of
@@ -18,8 +19,8 @@ case "$what" in build | all) ;; *) echo "usage: bash tests/setup.sh [build|all]"
 
 build_packages=(cmake ninja-build g++ clang clang-format python3 libgtest-dev libgmock-dev
     libbenchmark-dev libicu-dev libclang-rt-14-dev)
-test_packages=(libxml2-utils librsvg2-bin python3-venv r-base-core r-cran-dplyr r-cran-tidyr
-    r-cran-stringr r-cran-lubridate r-cran-slider r-cran-vctrs r-cran-jsonlite)
+test_packages=(libxml2-utils librsvg2-bin python3-venv valgrind r-base-core r-cran-dplyr
+    r-cran-tidyr r-cran-stringr r-cran-lubridate r-cran-slider r-cran-vctrs r-cran-jsonlite)
 wanted=("${build_packages[@]}")
 if [ "$what" = all ]; then
     wanted+=("${test_packages[@]}")

@@ -2,14 +2,49 @@
 
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace brell {
 namespace {
 
+// Whether this thread is running on a deep enough stack already.
+thread_local bool on_deep_stack = false;
+
+void run_marked(const std::function<void()>& work) {
+    const bool was = on_deep_stack;
+    on_deep_stack = true;
+    work();
+    on_deep_stack = was;
+}
+
 void* run_work(void* work) {
-    (*static_cast<const std::function<void()>*>(work))();
+    run_marked(*static_cast<const std::function<void()>*>(work));
     return nullptr;
+}
+
+#if defined(__has_feature)
+#define BRELL_HAS_FEATURE(feature) __has_feature(feature)
+#else
+#define BRELL_HAS_FEATURE(feature) 0
+#endif
+
+// Frames grow several times larger without optimisation and under the sanitizers, where the
+// bound on a short text's stack does not hold.
+#if defined(__OPTIMIZE__) && !defined(__SANITIZE_ADDRESS__) && \
+    !BRELL_HAS_FEATURE(address_sanitizer) && !BRELL_HAS_FEATURE(undefined_behavior_sanitizer)
+constexpr bool kFramesMeasured = true;
+#else
+constexpr bool kFramesMeasured = false;
+#endif
+
+// Whether a short text's run fits where it stands: on the main thread, whose stack grows on
+// demand up to the process's limit.
+bool short_text_fits_here(std::size_t text_bytes) {
+    if (!kFramesMeasured || text_bytes > kShortTextBytes || gettid() != getpid()) return false;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_STACK, &limit) != 0) return false;
+    return limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur >= kMainStackBytes;
 }
 
 // The memory of one deep stack, kept by the thread that asks for runs so that each run after
@@ -48,7 +83,11 @@ void* reserved_stack() {
 
 }  // namespace
 
-void run_with_deep_stack(const std::function<void()>& work) {
+void run_with_deep_stack(const std::function<void()>& work, std::size_t text_bytes) {
+    if (on_deep_stack || short_text_fits_here(text_bytes)) {
+        work();
+        return;
+    }
     void* stack = reserved_stack();
     pthread_attr_t attributes;
     pthread_t thread;

@@ -57,11 +57,11 @@ std::vector<TableDescription> described(const Tables& tables, const std::string&
     return described_tables(std::move(named), typed(tables.head), source);
 }
 
-// The job run to its end on the deep stack.
+// The job on the sentence run to its end on a stack deep enough for it.
 template <typename Job>
-Answer on_deep_stack(const Job& job) {
+Answer on_deep_stack(std::string_view sentence, const Job& job) {
     Answer answer;
-    run_with_deep_stack([&] { answer = job(); });
+    run_with_deep_stack([&] { answer = job(); }, sentence.size());
     return answer;
 }
 
@@ -114,16 +114,16 @@ Answer needs_here(std::string_view sentence) {
 Answer compile(std::string_view sentence, const Tables& tables, std::string_view backend) {
     // The job runs to its end before this returns, so it reads the sentence where it stands.
     const std::string name(backend);
-    return on_deep_stack([&] { return compile_here(sentence, tables, name); });
+    return on_deep_stack(sentence, [&] { return compile_here(sentence, tables, name); });
 }
 
 Answer draw(std::string_view sentence, const Tables& tables, std::string_view way) {
     const std::string name(way);
-    return on_deep_stack([&] { return draw_here(sentence, tables, name); });
+    return on_deep_stack(sentence, [&] { return draw_here(sentence, tables, name); });
 }
 
 Answer needs(std::string_view sentence) {
-    return on_deep_stack([&] { return needs_here(sentence); });
+    return on_deep_stack(sentence, [&] { return needs_here(sentence); });
 }
 
 std::vector<std::string> backends() {
