@@ -31,17 +31,6 @@ Calls pick_calls(const Pick& pick) {
             python_names(names_of(pick.columns)) + ")"};
 }
 
-// The columns as one `withColumns` call: every value is worked out on the table as the step
-// receives it, where each `withColumn` of a chain reads what the ones before it wrote.
-std::string with_columns(const std::vector<std::string>& names,
-                         const std::vector<std::string>& columns) {
-    std::vector<std::string> entries;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        entries.push_back(py_string(names[i]) + ": " + columns[i]);
-    }
-    return "withColumns({" + comma_joined(entries) + "})";
-}
-
 // The columns as `withColumn` calls, each worked out on what the ones before it wrote, or, where a
 // later one could read what an earlier one wrote, as one `withColumns`, every value worked out on
 // the table as the step receives it.
