@@ -170,7 +170,8 @@ TEST(PolarsValues, LiteralsStayLiteralsUntilPolarsIsNeeded) {
         auto checked = check_text("t then sort [d] then add [out] as " + text, kColumns);
         EXPECT_TRUE(checked.ok()) << text;
         if (!checked.ok()) return polars::PolarsValue{};
-        return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value);
+        return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value,
+                                    *checked->columns_before.at(1));
     };
     for (const std::string literal : {"1", "\"a\"", "2.5", "yes", "missing", "(1 + 2) * 3", "1 < 2",
                                       "yes and no", "remainder(7, 2)"}) {

@@ -5,6 +5,7 @@
 
 #include "backend/compare_symbol.hpp"
 #include "backend/python_text.hpp"
+#include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
@@ -93,9 +94,12 @@ std::int64_t written_whole(const Value& value) {
     return whole->number;
 }
 
+// The walk over one value, with the types of the table the step reads: a few functions are
+// spelled by what their argument holds.
 class ValueWriter {
   public:
-    explicit ValueWriter(const std::vector<std::string>& over) : over_(over) {}
+    ValueWriter(const std::vector<TableColumn>& table, const std::vector<std::string>& over)
+        : index_(table), types_(index_), over_(over) {}
 
     PolarsValue write(const Value& value) const;
 
@@ -129,6 +133,13 @@ class ValueWriter {
         return {std::move(text), true};
     }
 
+    ColumnType type_of(const Value& value) const {
+        const Result<ColumnType> type = types_.type(value);
+        return type ? *type : ColumnType::Opaque;
+    }
+
+    ColumnIndex index_;
+    ValueTypes types_;
     const std::vector<std::string>& over_;
 };
 
@@ -259,6 +270,13 @@ PolarsValue ValueWriter::call(const Call& node) const {
     if (node.function == "remainder" && node.arguments.size() == 2) {
         return binary(node.arguments[0], "%", node.arguments[1]);
     }
+    // A date or a timestamp is not parsed: it keeps its day.
+    if (node.function == "to_date" && node.arguments.size() == 1) {
+        const ColumnType type = type_of(node.arguments[0]);
+        if (type == ColumnType::Date || type == ColumnType::Timestamp) {
+            return {receiver(node.arguments[0]) + ".dt.date()", true};
+        }
+    }
     const FunctionEntry* entry = find_function(node.function);
     const Spelling* spelling = nullptr;
     for (const Spelling& each : kSpellings) {
@@ -366,22 +384,25 @@ PolarsValue ValueWriter::look_up(const LookUp& node) const {
 
 }  // namespace
 
-PolarsValue polars_value(const Value& value, const std::vector<std::string>& over) {
-    return ValueWriter(over).write(value);
+PolarsValue polars_value(const Value& value, const std::vector<TableColumn>& table,
+                         const std::vector<std::string>& over) {
+    return ValueWriter(table, over).write(value);
 }
 
-std::string polars_expression(const Value& value, const std::vector<std::string>& over) {
-    const PolarsValue written = polars_value(value, over);
+std::string polars_expression(const Value& value, const std::vector<TableColumn>& table,
+                              const std::vector<std::string>& over) {
+    const PolarsValue written = polars_value(value, table, over);
     return written.expression ? written.text : literal_in_expression(written.text);
 }
 
-std::string polars_receiver(const Value& value, const std::vector<std::string>& over) {
-    return ValueWriter(over).receiver(value);
+std::string polars_receiver(const Value& value, const std::vector<TableColumn>& table,
+                            const std::vector<std::string>& over) {
+    return ValueWriter(table, over).receiver(value);
 }
 
-std::string polars_filler(const Value& value) {
+std::string polars_filler(const Value& value, const std::vector<TableColumn>& table) {
     if (std::holds_alternative<Missing>(value.node)) return literal_in_expression("None");
-    return polars_value(value).text;
+    return polars_value(value, table).text;
 }
 
 std::string name_list(const std::vector<std::string>& names) {
