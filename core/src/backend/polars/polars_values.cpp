@@ -10,6 +10,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/empty_sought_text.hpp"
 
 namespace brell::polars {
 namespace {
@@ -270,6 +271,7 @@ PolarsValue ValueWriter::call(const Call& node) const {
     if (node.function == "remainder" && node.arguments.size() == 2) {
         return binary(node.arguments[0], "%", node.arguments[1]);
     }
+    if (replaces_the_empty_text(node)) return {receiver(node.arguments[0]), true};
     // A date or a timestamp is not parsed: it keeps its day.
     if (node.function == "to_date" && node.arguments.size() == 1) {
         const ColumnType type = type_of(node.arguments[0]);
