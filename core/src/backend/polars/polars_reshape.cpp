@@ -142,7 +142,8 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 
 // The aggregate a widen's pivot makes one cell with, when two rows want it.
 std::string pivot_aggregate(const Call& call) {
-    if (call.function == "unique_count") return "pl.element().drop_nulls().n_unique()";
+    if (call.function == "unique_count")
+        return "pl.element().drop_nulls().n_unique().cast(pl.Int64)";
     // A total of no present values is missing, where polars' sum gives 0.
     if (call.function == "total") {
         return "pl.when(pl.element().count() > 0).then(pl.element().sum())";

@@ -18,7 +18,9 @@ namespace {
 // Each function as one template over its arguments in order. The holes say how an argument is
 // written: "{r}" as an expression a method can follow; "{}" as it is; "{e}" where polars reads a
 // plain string as a column name, so a text goes in `pl.lit(...)`; "{e...}" every argument left,
-// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0.
+// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0. A count, a
+// length or a part of a date is made a 64-bit integer: polars gives them as unsigned or narrow
+// integers, which wrap (or turn a written number they are compared with missing) past their range.
 struct Spelling {
     std::string_view function;
     std::string_view polars;
@@ -33,8 +35,8 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"first", "{r}.first()"},
     {"last", "{r}.last()"},
     // A missing value is not a value to count, as in the other targets.
-    {"unique_count", "{r}.drop_nulls().n_unique()"},
-    {"row_count", "pl.len()"},
+    {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
+    {"row_count", "pl.len().cast(pl.Int64)"},
     {"join_rows", "{r}.drop_nulls().str.join({})"},
     {"first_present", "pl.coalesce([{e...}])"},
     {"join_text", "pl.concat_str([{e...}])"},
@@ -49,13 +51,13 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
     {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},
-    {"characters", "{r}.str.len_chars()"},
+    {"characters", "{r}.str.len_chars().cast(pl.Int64)"},
     {"between", "{r}.is_between({e}, {e})"},
-    {"year", "{r}.dt.year()"},
-    {"month", "{r}.dt.month()"},
-    {"day", "{r}.dt.day()"},
-    {"weekday", "{r}.dt.weekday()"},
-    {"hour", "{r}.dt.hour()"},
+    {"year", "{r}.dt.year().cast(pl.Int64)"},
+    {"month", "{r}.dt.month().cast(pl.Int64)"},
+    {"day", "{r}.dt.day().cast(pl.Int64)"},
+    {"weekday", "{r}.dt.weekday().cast(pl.Int64)"},
+    {"hour", "{r}.dt.hour().cast(pl.Int64)"},
     // cum_sum leaves a missing value where the row's own is missing; the total so far carries on.
     {"running_total", "{r}.cum_sum().forward_fill()"},
     {"previous", "{r}.shift({})"},
@@ -349,7 +351,7 @@ PolarsValue ValueWriter::ranking(const Ranking& node) const {
     // share the place after the last counted value.
     const std::string column = "pl.col(" + py_string(node.column->text) + ")";
     return grouped(column + ".rank(\"min\"" + (node.descending ? ", descending=True" : "") +
-                   ").fill_null(" + column + ".count() + 1)");
+                   ").fill_null(" + column + ".count() + 1).cast(pl.Int64)");
 }
 
 PolarsValue ValueWriter::rolling(const Rolling& node) const {
