@@ -91,7 +91,8 @@ Calls take_calls(const PolarsStep& at, const Take& take) {
         if (!take.by.empty()) place += ".over(" + name_list(names_of(take.by)) + ")";
         return {"filter(" + place + " <= " + count + ")", sort_call(*at.sort)};
     }
-    if (take.by.empty()) return {end + "(" + count + ")"};
+    // polars' grouped head of nought rows gives each group a row of missing values.
+    if (take.by.empty() || take.count == 0) return {end + "(" + count + ")"};
     // A grouped head puts the group's columns first: the table's order is said again.
     Calls calls{"group_by(" + name_list(names_of(take.by)) + ")." + end + "(" + count + ")",
                 "select(" + name_list(names_of(at.table)) + ")"};
