@@ -38,10 +38,12 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"standard_deviation", {"standard_deviation([x])", "pl.col(\"x\").std()"}},
     {"first", {"first([s])", "pl.col(\"s\").first()"}},
     {"last", {"last([s])", "pl.col(\"s\").last()"}},
-    {"unique_count", {"unique_count([s])", "pl.col(\"s\").drop_nulls().n_unique()"}},
-    {"row_count", {"row_count()", "pl.len()"}},
+    {"unique_count", {"unique_count([s])", "pl.col(\"s\").drop_nulls().n_unique().cast(pl.Int64)"}},
+    {"row_count", {"row_count()", "pl.len().cast(pl.Int64)"}},
     {"join_rows", {"join_rows([s], \"+\")", "pl.col(\"s\").drop_nulls().str.join(\"+\")"}},
-    {"rank", {"rank([x])", "pl.col(\"x\").rank(\"min\").fill_null(pl.col(\"x\").count() + 1)"}},
+    {"rank",
+     {"rank([x])",
+      "pl.col(\"x\").rank(\"min\").fill_null(pl.col(\"x\").count() + 1).cast(pl.Int64)"}},
     {"row_number", {"row_number()", "pl.int_range(1, pl.len() + 1)"}},
     {"first_present", {"first_present([s], \"z\")", "pl.coalesce([pl.col(\"s\"), pl.lit(\"z\")])"}},
     {"join_text", {"join_text([s], [s])", "pl.concat_str([pl.col(\"s\"), pl.col(\"s\")])"}},
@@ -58,14 +60,14 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
       "pl.col(\"s\").str.replace_all(\"a\", \"b\", literal=True)"}},
     {"split_text",
      {"split_text([s], \",\", 3)", "pl.col(\"s\").str.split(\",\").list.get(2, null_on_oob=True)"}},
-    {"characters", {"characters([s])", "pl.col(\"s\").str.len_chars()"}},
+    {"characters", {"characters([s])", "pl.col(\"s\").str.len_chars().cast(pl.Int64)"}},
     {"between", {"between([x], 1, 2)", "pl.col(\"x\").is_between(1, 2)"}},
     {"remainder", {"remainder([x], 2)", "(pl.col(\"x\") % 2)"}},
-    {"year", {"year([d])", "pl.col(\"d\").dt.year()"}},
-    {"month", {"month([d])", "pl.col(\"d\").dt.month()"}},
-    {"day", {"day([d])", "pl.col(\"d\").dt.day()"}},
-    {"weekday", {"weekday([d])", "pl.col(\"d\").dt.weekday()"}},
-    {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour()"}},
+    {"year", {"year([d])", "pl.col(\"d\").dt.year().cast(pl.Int64)"}},
+    {"month", {"month([d])", "pl.col(\"d\").dt.month().cast(pl.Int64)"}},
+    {"day", {"day([d])", "pl.col(\"d\").dt.day().cast(pl.Int64)"}},
+    {"weekday", {"weekday([d])", "pl.col(\"d\").dt.weekday().cast(pl.Int64)"}},
+    {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour().cast(pl.Int64)"}},
     {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum().forward_fill()"}},
     {"previous", {"previous([x], 4)", "pl.col(\"x\").shift(4)"}},
     {"following", {"following([x], 4)", "pl.col(\"x\").shift(-4)"}},
@@ -109,7 +111,7 @@ TEST(PolarsWriter, WidenCellsTakeTheirPivotAggregateFromTheCall) {
         {"standard_deviation([x])", "x", "\"std\""},
         {"first([k])", "k", "\"first\""},
         {"last([k])", "k", "\"last\""},
-        {"unique_count([k])", "k", "pl.element().drop_nulls().n_unique()"},
+        {"unique_count([k])", "k", "pl.element().drop_nulls().n_unique().cast(pl.Int64)"},
         {"join_rows([k], \", \")", "k", "pl.element().drop_nulls().str.join(\", \")"},
     };
     for (const Cell& cell : cells) {
@@ -170,7 +172,8 @@ TEST(PolarsValues, LiteralsStayLiteralsUntilPolarsIsNeeded) {
         auto checked = check_text("t then sort [d] then add [out] as " + text, kColumns);
         EXPECT_TRUE(checked.ok()) << text;
         if (!checked.ok()) return polars::PolarsValue{};
-        return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value);
+        return polars::polars_value(std::get<Add>(checked->steps.at(1).node).items.at(0).value,
+                                    *checked->columns_before.at(1));
     };
     for (const std::string literal : {"1", "\"a\"", "2.5", "yes", "missing", "(1 + 2) * 3", "1 < 2",
                                       "yes and no", "remainder(7, 2)"}) {

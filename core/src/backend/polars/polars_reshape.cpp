@@ -160,13 +160,15 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 
 // The aggregate a widen's pivot makes one cell with, when two rows want it.
 std::string pivot_aggregate(const Call& call) {
-    if (call.function == "unique_count") return "pl.element().drop_nulls().n_unique()";
+    if (call.function == "unique_count")
+        return "pl.element().drop_nulls().n_unique().cast(pl.Int64)";
     // A total of no present values is missing, where polars' sum gives 0.
     if (call.function == "total") {
         return "pl.when(pl.element().count() > 0).then(pl.element().sum())";
     }
     if (call.function == "join_rows") {
-        return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1)).text +
+        // The separator is written in the sentence: it reads no column.
+        return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1), {}).text +
                ")";
     }
     static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
@@ -325,13 +327,18 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
                           widen_shared_cell_message()));
     }
 
-    // With `giving`, the columns it names, in its order, whether any row fills them or not.
-    const std::string listed = giving.empty() ? "" : ", on_columns=" + name_list(giving);
-    calls.push_back("pivot(on=" + on + listed + ", index=" + name_list(plan.identifying) +
-                    ", values=" + py_string(values) + ", aggregate_function=" + aggregate + ")");
+    // With `giving`, the columns it names, in its order, whether any row fills them or not;
+    // without it, the names the rows bring, ordered as texts (polars would keep the order they
+    // first appear in).
+    const std::string pivot =
+        "pivot(on=" + on + ", on_columns=" +
+        (giving.empty() ? "d.get_column(" + on + ").unique().sort()" : name_list(giving)) +
+        ", index=" + name_list(plan.identifying) + ", values=" + py_string(values) +
+        ", aggregate_function=" + aggregate + ")";
+    calls.push_back(giving.empty() ? "pipe(lambda d: d." + pivot + ")" : pivot);
     if (!giving.empty() && widen.missing) {
         calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
-                        polars_filler(*widen.missing) + "))");
+                        polars_filler(*widen.missing, at.table) + "))");
     }
     return calls;
 }

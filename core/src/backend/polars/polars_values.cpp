@@ -5,10 +5,12 @@
 
 #include "backend/compare_symbol.hpp"
 #include "backend/python_text.hpp"
+#include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/empty_sought_text.hpp"
 #include "plan/split_piece.hpp"
 
 namespace brell::polars {
@@ -17,7 +19,9 @@ namespace {
 // Each function as one template over its arguments in order. The holes say how an argument is
 // written: "{r}" as an expression a method can follow; "{}" as it is; "{e}" where polars reads a
 // plain string as a column name, so a text goes in `pl.lit(...)`; "{e...}" every argument left,
-// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0.
+// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0. A count, a
+// length or a part of a date is made a 64-bit integer: polars gives them as unsigned or narrow
+// integers, which wrap (or turn a written number they are compared with missing) past their range.
 struct Spelling {
     std::string_view function;
     std::string_view polars;
@@ -32,8 +36,8 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"first", "{r}.first()"},
     {"last", "{r}.last()"},
     // A missing value is not a value to count, as in the other targets.
-    {"unique_count", "{r}.drop_nulls().n_unique()"},
-    {"row_count", "pl.len()"},
+    {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
+    {"row_count", "pl.len().cast(pl.Int64)"},
     {"join_rows", "{r}.drop_nulls().str.join({})"},
     {"first_present", "pl.coalesce([{e...}])"},
     {"join_text", "pl.concat_str([{e...}])"},
@@ -48,13 +52,13 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
     {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},
-    {"characters", "{r}.str.len_chars()"},
+    {"characters", "{r}.str.len_chars().cast(pl.Int64)"},
     {"between", "{r}.is_between({e}, {e})"},
-    {"year", "{r}.dt.year()"},
-    {"month", "{r}.dt.month()"},
-    {"day", "{r}.dt.day()"},
-    {"weekday", "{r}.dt.weekday()"},
-    {"hour", "{r}.dt.hour()"},
+    {"year", "{r}.dt.year().cast(pl.Int64)"},
+    {"month", "{r}.dt.month().cast(pl.Int64)"},
+    {"day", "{r}.dt.day().cast(pl.Int64)"},
+    {"weekday", "{r}.dt.weekday().cast(pl.Int64)"},
+    {"hour", "{r}.dt.hour().cast(pl.Int64)"},
     // cum_sum leaves a missing value where the row's own is missing; the total so far carries on.
     {"running_total", "{r}.cum_sum().forward_fill()"},
     {"previous", "{r}.shift({})"},
@@ -94,9 +98,12 @@ std::int64_t written_whole(const Value& value) {
     return whole->number;
 }
 
+// The walk over one value, with the types of the table the step reads: a few functions are
+// spelled by what their argument holds.
 class ValueWriter {
   public:
-    explicit ValueWriter(const std::vector<std::string>& over) : over_(over) {}
+    ValueWriter(const std::vector<TableColumn>& table, const std::vector<std::string>& over)
+        : index_(table), types_(index_), over_(over) {}
 
     PolarsValue write(const Value& value) const;
 
@@ -130,6 +137,13 @@ class ValueWriter {
         return {std::move(text), true};
     }
 
+    ColumnType type_of(const Value& value) const {
+        const Result<ColumnType> type = types_.type(value);
+        return type ? *type : ColumnType::Opaque;
+    }
+
+    ColumnIndex index_;
+    ValueTypes types_;
     const std::vector<std::string>& over_;
 };
 
@@ -260,6 +274,14 @@ PolarsValue ValueWriter::call(const Call& node) const {
     if (node.function == "remainder" && node.arguments.size() == 2) {
         return binary(node.arguments[0], "%", node.arguments[1]);
     }
+    if (replaces_the_empty_text(node)) return {receiver(node.arguments[0]), true};
+    // A date or a timestamp is not parsed: it keeps its day.
+    if (node.function == "to_date" && node.arguments.size() == 1) {
+        const ColumnType type = type_of(node.arguments[0]);
+        if (type == ColumnType::Date || type == ColumnType::Timestamp) {
+            return {receiver(node.arguments[0]) + ".dt.date()", true};
+        }
+    }
     const FunctionEntry* entry = find_function(node.function);
     const Spelling* spelling = nullptr;
     for (const Spelling& each : kSpellings) {
@@ -337,7 +359,7 @@ PolarsValue ValueWriter::ranking(const Ranking& node) const {
     // share the place after the last counted value.
     const std::string column = "pl.col(" + py_string(node.column->text) + ")";
     return grouped(column + ".rank(\"min\"" + (node.descending ? ", descending=True" : "") +
-                   ").fill_null(" + column + ".count() + 1)");
+                   ").fill_null(" + column + ".count() + 1).cast(pl.Int64)");
 }
 
 PolarsValue ValueWriter::rolling(const Rolling& node) const {
@@ -374,22 +396,25 @@ PolarsValue ValueWriter::look_up(const LookUp& node) const {
 
 }  // namespace
 
-PolarsValue polars_value(const Value& value, const std::vector<std::string>& over) {
-    return ValueWriter(over).write(value);
+PolarsValue polars_value(const Value& value, const std::vector<TableColumn>& table,
+                         const std::vector<std::string>& over) {
+    return ValueWriter(table, over).write(value);
 }
 
-std::string polars_expression(const Value& value, const std::vector<std::string>& over) {
-    const PolarsValue written = polars_value(value, over);
+std::string polars_expression(const Value& value, const std::vector<TableColumn>& table,
+                              const std::vector<std::string>& over) {
+    const PolarsValue written = polars_value(value, table, over);
     return written.expression ? written.text : literal_in_expression(written.text);
 }
 
-std::string polars_receiver(const Value& value, const std::vector<std::string>& over) {
-    return ValueWriter(over).receiver(value);
+std::string polars_receiver(const Value& value, const std::vector<TableColumn>& table,
+                            const std::vector<std::string>& over) {
+    return ValueWriter(table, over).receiver(value);
 }
 
-std::string polars_filler(const Value& value) {
+std::string polars_filler(const Value& value, const std::vector<TableColumn>& table) {
     if (std::holds_alternative<Missing>(value.node)) return literal_in_expression("None");
-    return polars_value(value).text;
+    return polars_value(value, table).text;
 }
 
 std::string name_list(const std::vector<std::string>& names) {

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell::polars {
@@ -16,21 +17,24 @@ struct PolarsValue {
     bool expression = false;
 };
 
-// One checked value. `over` holds the columns of an `add ... by`: each aggregate and window in
-// the value is worked out per group of them.
-PolarsValue polars_value(const Value& value, const std::vector<std::string>& over = {});
+// One checked value, read against the table the step receives. `over` holds the columns of an
+// `add ... by`: each aggregate and window in the value is worked out per group of them.
+PolarsValue polars_value(const Value& value, const std::vector<TableColumn>& table,
+                         const std::vector<std::string>& over = {});
 
 // The value where a whole column is meant (after `with_columns`, `filter`, `select`): a plain
 // literal is wrapped in `pl.lit(...)`.
-std::string polars_expression(const Value& value, const std::vector<std::string>& over = {});
+std::string polars_expression(const Value& value, const std::vector<TableColumn>& table,
+                              const std::vector<std::string>& over = {});
 
 // The value with a method to follow (`.alias(...)`): an expression, with a literal wrapped and a
 // `~` in parentheses.
-std::string polars_receiver(const Value& value, const std::vector<std::string>& over = {});
+std::string polars_receiver(const Value& value, const std::vector<TableColumn>& table,
+                            const std::vector<std::string>& over = {});
 
 // The value polars fills missing values with: as it is, but `missing` itself as `pl.lit(None)`,
 // since `fill_null(None)` asks for no filling at all.
-std::string polars_filler(const Value& value);
+std::string polars_filler(const Value& value, const std::vector<TableColumn>& table);
 
 // A list of names: `["a", "b"]`.
 std::string name_list(const std::vector<std::string>& names);

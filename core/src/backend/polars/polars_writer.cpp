@@ -7,6 +7,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell::polars {
@@ -14,20 +15,21 @@ namespace {
 
 // `[name] as value` items as `value.alias("name")`.
 std::vector<std::string> aliased(const std::vector<NamedValue>& items,
+                                 const std::vector<TableColumn>& table,
                                  const std::vector<std::string>& over) {
     std::vector<std::string> written;
     for (const NamedValue& item : items) {
-        written.push_back(polars_receiver(item.value, over) + ".alias(" +
+        written.push_back(polars_receiver(item.value, table, over) + ".alias(" +
                           py_string(item.name.text) + ")");
     }
     return written;
 }
 
-Calls keep_calls(const Keep& keep) {
+Calls keep_calls(const PolarsStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(*membership->matching, membership->negated);
     }
-    return {"filter(" + polars_expression(keep.condition) + ")"};
+    return {"filter(" + polars_expression(keep.condition, at.table) + ")"};
 }
 
 Calls pick_calls(const Pick& pick) {
@@ -35,20 +37,48 @@ Calls pick_calls(const Pick& pick) {
 }
 
 Calls add_calls(const PolarsStep& at, const Add& add) {
-    Calls calls{"with_columns(" + joined(aliased(add.items, names_of(add.by)), ", ") + ")"};
-    // After values worked out along the rows, the sort in force is said again.
+    Calls calls{"with_columns(" + joined(aliased(add.items, at.table, names_of(add.by)), ", ") +
+                ")"};
+    // After values worked out along the rows, the sort in force is said again; but not when an
+    // item gives a sorted column new values: the rows stay in the order of the values they had.
     const bool has_window =
         std::any_of(add.items.begin(), add.items.end(),
                     [](const NamedValue& item) { return holds_window(item.value); });
-    if (has_window && at.sort != nullptr) calls.push_back(sort_call(*at.sort));
+    const auto rewritten = [&](const SortKey& key) {
+        return std::any_of(add.items.begin(), add.items.end(), [&](const NamedValue& item) {
+            return item.name.text == key.column.text;
+        });
+    };
+    if (has_window && at.sort != nullptr &&
+        std::none_of(at.sort->keys.begin(), at.sort->keys.end(), rewritten)) {
+        calls.push_back(sort_call(*at.sort));
+    }
     return calls;
 }
 
-Calls summarize_calls(const Summarize& summarize) {
-    const std::string items = joined(aliased(summarize.items, {}), ", ");
+Calls summarize_calls(const PolarsStep& at, const Summarize& summarize) {
+    const std::string items = joined(aliased(summarize.items, at.table, {}), ", ");
     if (summarize.by.empty()) return {"select(" + items + ")"};
     const std::string by = name_list(names_of(summarize.by));
     return {"group_by(" + by + ").agg(" + items + ")", "sort(" + by + ", nulls_last=True)"};
+}
+
+// A row's place in the order a take counts in (`taken_order`), rows level on every key sharing
+// the first place among them. Each key is first turned into a number that places its missing
+// values where that order puts them (polars leaves a missing value's rank missing).
+std::string taken_place(const Sort& order) {
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < order.keys.size(); ++i) {
+        const SortKey& key = order.keys[i];
+        std::string ranked = "pl.col(" + py_string(key.column.text) + ").rank(\"dense\"" +
+                             (key.descending ? ", descending=True" : "") + ").fill_null(" +
+                             (order.missing_first ? "0" : "pl.len() + 1") + ")";
+        if (order.keys.size() > 1) ranked += ".alias(" + py_string(std::to_string(i)) + ")";
+        keys.push_back(std::move(ranked));
+    }
+    const std::string levels =
+        keys.size() == 1 ? keys.front() : "pl.struct(" + joined(keys, ", ") + ")";
+    return levels + ".rank(\"min\")";
 }
 
 Calls take_calls(const PolarsStep& at, const Take& take) {
@@ -56,15 +86,13 @@ Calls take_calls(const PolarsStep& at, const Take& take) {
     const std::string end = take.last ? "tail" : "head";
     if (take.with_ties) {
         if (at.sort == nullptr) unreachable("ties are only reached after a sort");
-        // The rows level with the last one taken rank no further than it, counted from the end
-        // the take reads.
-        const SortKey& key = at.sort->keys.at(0);
-        std::string place = "pl.col(" + py_string(key.column.text) + ").rank(method=\"min\", " +
-                            "descending=" + (key.descending != take.last ? "True" : "False") + ")";
+        // The rows level with the last one taken stand no further than it.
+        std::string place = taken_place(taken_order(*at.sort, take.last));
         if (!take.by.empty()) place += ".over(" + name_list(names_of(take.by)) + ")";
         return {"filter(" + place + " <= " + count + ")", sort_call(*at.sort)};
     }
-    if (take.by.empty()) return {end + "(" + count + ")"};
+    // polars' grouped head of nought rows gives each group a row of missing values.
+    if (take.by.empty() || take.count == 0) return {end + "(" + count + ")"};
     // A grouped head puts the group's columns first: the table's order is said again.
     Calls calls{"group_by(" + name_list(names_of(take.by)) + ")." + end + "(" + count + ")",
                 "select(" + name_list(names_of(at.table)) + ")"};
@@ -88,11 +116,11 @@ Calls drop_missing_calls(const DropMissing& drop) {
     return {"drop_nulls(" + name_list(names_of(drop.columns)) + ")"};
 }
 
-Calls fill_missing_calls(const FillMissing& fill) {
+Calls fill_missing_calls(const PolarsStep& at, const FillMissing& fill) {
     std::vector<std::string> items;
     for (const NamedValue& item : fill.items) {
         items.push_back("pl.col(" + py_string(item.name.text) + ").fill_null(" +
-                        polars_filler(item.value) + ")");
+                        polars_filler(item.value, at.table) + ")");
     }
     return {"with_columns(" + joined(items, ", ") + ")"};
 }
@@ -100,10 +128,10 @@ Calls fill_missing_calls(const FillMissing& fill) {
 Calls step_calls(const PolarsStep& at) {
     return std::visit(
         Overloaded{
-            [&](const Keep& node) { return keep_calls(node); },
+            [&](const Keep& node) { return keep_calls(at, node); },
             [&](const Pick& node) { return pick_calls(node); },
             [&](const Add& node) { return add_calls(at, node); },
-            [&](const Summarize& node) { return summarize_calls(node); },
+            [&](const Summarize& node) { return summarize_calls(at, node); },
             [&](const Sort& node) { return Calls{sort_call(node)}; },
             [&](const Take& node) { return take_calls(at, node); },
             [&](const AddRows& node) { return add_rows_calls(at, node); },
@@ -111,7 +139,7 @@ Calls step_calls(const PolarsStep& at) {
             [&](const DropDuplicates&) { return Calls{"unique(maintain_order=True)"}; },
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
-            [&](const FillMissing& node) { return fill_missing_calls(node); },
+            [&](const FillMissing& node) { return fill_missing_calls(at, node); },
             [&](const Lengthen& node) { return lengthen_calls(at, node); },
             [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(node); },
