@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/empty_sought_text.hpp"
 #include "plan/split_piece.hpp"
 
 namespace brell::pandas {
@@ -194,6 +195,7 @@ Spelled PandasValues::row_by_row(
 }
 
 Spelled PandasValues::replace_text(const Call& node) const {
+    if (replaces_the_empty_text(node)) return write(node.arguments[0]);
     const Value& look_for = node.arguments.at(1);
     const Value& put_there = node.arguments.at(2);
     if (std::holds_alternative<Text>(look_for.node) &&
@@ -205,7 +207,9 @@ Spelled PandasValues::replace_text(const Call& node) const {
     return row_by_row(
         {{"s", &node.arguments[0]}, {"a", &look_for}, {"b", &put_there}},
         [](const std::vector<std::string>& names) {
-            return names[0] + ".replace(" + names[1] + ", " + names[2] + ")";
+            // Python finds the empty text between every two characters; it is found nowhere.
+            return "(" + names[0] + ".replace(" + names[1] + ", " + names[2] + ") if " + names[1] +
+                   " else " + names[0] + ")";
         },
         "None", "object");
 }
