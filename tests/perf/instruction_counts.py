@@ -32,21 +32,21 @@ MARGIN = 1.5
 
 # Instructions per step at 10 N steps, as counted when the bound was set (RelWithDebInfo, GCC 12).
 PER_STEP = {
-    "parse": 27_400,
-    "check": 6_500,
-    "write sql": 12_900,
-    "write spark": 13_200,
-    "write dplyr": 12_000,
-    "write pandas": 13_300,
+    "parse": 51_400,
+    "check": 6_800,
+    "write sql": 19_100,
+    "write spark": 19_400,
+    "write dplyr": 15_900,
+    "write pandas": 13_200,
     "write polars": 13_100,
-    "write pyspark": 19_900,
-    "write brell": 2_300,
-    "ladder": 7_800,
-    "draw text": 66_000,
-    "draw svg": 121_300,
+    "write pyspark": 28_300,
+    "write brell": 2_200,
+    "ladder": 7_300,
+    "draw text": 62_800,
+    "draw svg": 210_900,
 }
 # The README example as a whole process, instructions from the first to the last.
-STARTUP = ("startup", 102_200)
+STARTUP = ("startup", 122_900)
 
 # A sentence of at most 256 bytes runs on the main thread's own stack when that may grow to
 # 8 MiB (core/src/front/deep_stack.hpp), which holds when such a sentence needs at most a quarter
