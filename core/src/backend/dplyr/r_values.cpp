@@ -229,10 +229,11 @@ std::string RValueWriter::call_text(const Call& call) const {
     if (call.function == "replace_text") return replace_text(call, arguments);
     // `str_split_i` takes one piece number for every text, and counts a negative one from the
     // end; a piece read from a column is taken row by row, and one before the first is missing.
+    // `mapply` gives a list for no rows, which `as.character` turns into a text column.
     if (call.function == "split_text" && !written_piece(call.arguments.at(2))) {
-        return "mapply(\\(text, separator, piece) if (is.na(piece) || piece < 1) NA_character_ "
-               "else stringr::str_split_i(text, stringr::fixed(separator), piece), " +
-               arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE)";
+        return "as.character(mapply(\\(text, separator, piece) if (is.na(piece) || piece < 1) "
+               "NA_character_ else stringr::str_split_i(text, stringr::fixed(separator), piece), " +
+               arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE))";
     }
     return fill_holes(spelling_of(call.function).r, arguments);
 }
