@@ -1,4 +1,5 @@
 #include "check/column_type.hpp"
+#include "parse/unicode.hpp"
 
 #include <algorithm>
 #include <array>
@@ -18,14 +19,6 @@ constexpr std::array<TypeWords, 5> kTypeWords = {{
     {ColumnType::Date, {"date"}},
     {ColumnType::Timestamp, {"timestamp", "datetime", "posixct"}},
 }};
-
-std::string ascii_lower(std::string_view word) {
-    std::string lowered(word);
-    for (char& letter : lowered) {
-        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-    }
-    return lowered;
-}
 
 }  // namespace
 

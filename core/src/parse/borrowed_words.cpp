@@ -78,14 +78,6 @@ constexpr std::array<BorrowedWord, 53> kBorrowedWords = {{
     {"sd", Function, "standard_deviation", ""},
 }};
 
-std::string ascii_lower(std::string_view word) {
-    std::string lowered(word);
-    for (char& letter : lowered) {
-        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-    }
-    return lowered;
-}
-
 }  // namespace
 
 std::span<const BorrowedWord> borrowed_words() {

@@ -6,14 +6,6 @@
 namespace brell {
 namespace {
 
-std::string ascii_lower(std::string_view word) {
-    std::string lowered(word);
-    for (char& letter : lowered) {
-        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-    }
-    return lowered;
-}
-
 bool is_word(const Token* token, std::string_view word) {
     return token != nullptr && token->kind == TokenKind::Word && ascii_lower(token->text) == word;
 }

@@ -7,6 +7,7 @@
 #include "parse/lexer.hpp"
 #include "parse/misplaced_words.hpp"
 #include "parse/parse.hpp"
+#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
 
 namespace brell {
@@ -16,14 +17,6 @@ std::string joined(std::span<const std::string_view> words) {
     std::string text;
     for (std::string_view word : words) text += (text.empty() ? "" : ", ") + std::string(word);
     return text;
-}
-
-std::string ascii_lower(std::string_view word) {
-    std::string lowered(word);
-    for (char& letter : lowered) {
-        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-    }
-    return lowered;
 }
 
 // Words other languages use where `pick` takes `all_but`.

@@ -146,4 +146,12 @@ std::string_view trim_white_space(std::string_view text) {
     return text.substr(begin, end - begin);
 }
 
+std::string ascii_lower(std::string_view text) {
+    std::string lowered(text);
+    for (char& letter : lowered) {
+        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
+    }
+    return lowered;
+}
+
 }  // namespace brell

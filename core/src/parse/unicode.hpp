@@ -39,6 +39,10 @@ std::size_t count_characters(std::string_view text);
 
 namespace brell {
 
+// The text with A to Z lowered and every other byte kept: how the language's own words are
+// matched without case.
+std::string ascii_lower(std::string_view text);
+
 // Full Unicode case mapping of a UTF-8 text, as UTF-8.
 std::string lower_case_text(std::string_view text);
 std::string upper_case_text(std::string_view text);

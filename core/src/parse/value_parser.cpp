@@ -6,6 +6,7 @@
 
 #include "check/suggest.hpp"
 #include "parse/borrowed_words.hpp"
+#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
 
 namespace brell {
@@ -28,14 +29,6 @@ constexpr std::array<ForeignWord, 10> kForeignWords = {{
     {"none", "missing"},
     {"nothing", "missing"},
 }};
-
-std::string ascii_lower(std::string_view word) {
-    std::string lowered(word);
-    for (char& letter : lowered) {
-        if (letter >= 'A' && letter <= 'Z') letter = static_cast<char>(letter - 'A' + 'a');
-    }
-    return lowered;
-}
 
 std::vector<std::string_view> function_names() {
     std::vector<std::string_view> names;
