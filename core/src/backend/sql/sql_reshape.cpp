@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "backend/sql/sql_values.hpp"
+#include "backend/sql/sql_widen_guard.hpp"
 #include "backend/sql/sql_writer.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
@@ -248,42 +249,26 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     // an engine leaves out when no later step reads the columns made. The filter must also see
     // exactly the rows this step receives: an optimizer that moved it below an earlier join would
     // fail on rows the join leaves out, and one that moved a later filter below it would let rows
-    // it should fail on go unseen. DuckDB moves no filter across a window over the whole table,
-    // so its tests are such windows; Spark moves none across a test that is not deterministic,
-    // and a whole-table window would gather every row into one task there.
-    const std::string error(dialect.error_function);
-    const auto failing_when = [&](const std::string& test, std::string_view message) {
-        const std::string fails = dialect.spark ? test : "bool_or(" + test + ") OVER ()";
-        return "WHEN " + fails + " THEN " + error + "(" + quote_text(dialect, message) + ")";
-    };
+    // it should fail on go unseen.
     std::vector<std::string> missing_names;
     for (const std::string& column : plan.name_columns) {
         missing_names.push_back(quote_name(dialect, column) + " IS NULL");
     }
-    std::vector<std::string> guards = {
-        failing_when(joined(missing_names, " OR "), widen_missing_name_message(plan.name_columns))};
+    std::vector<WidenFault> faults = {
+        {joined(missing_names, " OR "), widen_missing_name_message(plan.name_columns)}};
     if (!giving_tests.empty()) {
         std::vector<std::string> wrapped;
         for (const std::string& test : giving_tests) wrapped.push_back("(" + test + ")");
-        guards.push_back(
-            failing_when("NOT (" + joined(wrapped, " OR ") + ")", widen_unlisted_name_message()));
+        faults.push_back({"NOT (" + joined(wrapped, " OR ") + ")", widen_unlisted_name_message()});
     }
+    std::optional<std::string> cell_key;
     if (!aggregate) {
-        std::vector<std::string> cell_key = plan.identifying;
-        cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());
-        // DuckDB: more rows than cells means two rows share a cell, counted over the whole table.
-        const std::string cells = quoted_names(dialect, cell_key);
-        const std::string shared =
-            dialect.spark ? "count(*) OVER (PARTITION BY " + cells + ") > 1"
-                          : "count(*) OVER () > count(DISTINCT row(" + cells + ")) OVER ()";
-        guards.push_back("WHEN " + shared + " THEN " + error + "(" +
-                         quote_text(dialect, widen_shared_cell_message()) + ")");
+        std::vector<std::string> key = plan.identifying;
+        key.insert(key.end(), plan.name_columns.begin(), plan.name_columns.end());
+        cell_key = quoted_names(dialect, key);
     }
-    const std::string passes = dialect.spark ? "spark_partition_id() >= 0" : "TRUE";
-    const std::string placed = quote_name(dialect, helpers.name("__brell_placed"));
-    const std::string placed_rows = "(SELECT * FROM (SELECT *, CASE " + joined(guards, " ") +
-                                    " ELSE " + passes + " END AS " + placed + " FROM " +
-                                    at.previous + ") WHERE " + placed + ")";
+    const std::string placed_rows =
+        widen_placed_rows(dialect, faults, cell_key, at.previous, helpers);
     const std::string source =
         "(SELECT *, " + cell + " AS " + cell_name + " FROM " + placed_rows + ")";
     const std::string identifying = quoted_names(dialect, plan.identifying);
