@@ -5,6 +5,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "backend/joined_text.hpp"
 #include "backend/sql/sql_values.hpp"
 #include "backend/sql/sql_widen_guard.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -16,15 +17,6 @@
 
 namespace brell {
 namespace {
-
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string text;
-    for (const std::string& part : parts) {
-        if (!text.empty()) text += separator;
-        text += part;
-    }
-    return text;
-}
 
 std::string nulls_last(const SqlDialect& dialect, const std::vector<std::string>& names) {
     std::vector<std::string> keys;

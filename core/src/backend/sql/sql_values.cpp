@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "backend/joined_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
@@ -67,15 +68,6 @@ std::string fill_in_order(std::string_view template_text,
         }
     }
     return filled;
-}
-
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string text;
-    for (const std::string& part : parts) {
-        if (!text.empty()) text += separator;
-        text += part;
-    }
-    return text;
 }
 
 // The piece of a text asked for. `split_part` gives an empty text for a piece the text does not
