@@ -409,6 +409,8 @@ class SentenceMaker:
             return None
         value_column = rng.choice([n for n in state.of_type("number")])
         others = [n for n in state.columns if n not in ("g", value_column)]
+        if not others:
+            return None  # nothing would say which rows go together: the checker refuses it
         by = [n for n in others if n in ("f",)]
         value = "total(%s)" % _column(value_column) if rng.random() < 0.7 \
             else _column(value_column)
