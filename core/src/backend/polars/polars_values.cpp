@@ -127,6 +127,7 @@ class ValueWriter {
     PolarsValue call(const Call& node) const;
     std::string fill(std::string_view spelling, const std::vector<const Value*>& arguments) const;
     PolarsValue in_set(const InSet& node) const;
+    PolarsValue split_text(const Call& node, std::string_view spelling) const;
     PolarsValue ranking(const Ranking& node) const;
     PolarsValue rolling(const Rolling& node) const;
     PolarsValue when(const When& node) const;
@@ -298,14 +299,8 @@ PolarsValue ValueWriter::call(const Call& node) const {
         if (arguments.size() == 1) arguments.push_back(&kOneRow);
         written_whole(*arguments.at(1));
     }
+    if (node.function == "split_text") return split_text(node, spelling->polars);
     const std::string text = fill(spelling->polars, arguments);
-    if (node.function == "split_text" && !written_piece(node.arguments.at(2))) {
-        // A piece before the first is missing, where `list.get` counts it from the end.
-        const PolarsValue piece = write(node.arguments.at(2));
-        const std::string number =
-            piece.expression ? piece.text : literal_in_expression(piece.text);
-        return {"pl.when(" + number + " >= 1).then(" + text + ")", true};
-    }
     if (entry->kind == FunctionKind::Scalar) return {text, true};
     if (node.function == "total") {
         // The total of no present values is missing, as a query's sum is, where polars gives 0.
@@ -313,6 +308,31 @@ PolarsValue ValueWriter::call(const Call& node) const {
                        ")");
     }
     return grouped(text);
+}
+
+PolarsValue ValueWriter::split_text(const Call& node, std::string_view spelling) const {
+    std::vector<const Value*> arguments;
+    for (const Value& argument : node.arguments) arguments.push_back(&argument);
+    const std::optional<std::int64_t> written = written_piece(node.arguments.at(2));
+    const std::string number = receiver(node.arguments.at(2));
+    std::string cut = fill(spelling, arguments);
+    // A piece before the first is missing, where `list.get` counts it from the end.
+    if (!written) cut = "pl.when(" + number + " >= 1).then(" + cut + ")";
+    // A text cut at the empty separator is one piece: the text itself.
+    const std::string text = receiver(node.arguments.at(0));
+    const std::string whole =
+        written == 1 ? text : "pl.when(" + number + " == 1).then(" + text + ")";
+    switch (split_separator(node.arguments.at(1))) {
+        case SplitSeparator::Empty:
+            return {whole, true};
+        case SplitSeparator::Written:
+            return {cut, true};
+        case SplitSeparator::PerRow:
+            return {"pl.when(" + receiver(node.arguments.at(1)) + " == \"\").then(" + whole +
+                        ").otherwise(" + cut + ")",
+                    true};
+    }
+    unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
 PolarsValue ValueWriter::in_set(const InSet& node) const {
