@@ -215,14 +215,13 @@ PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol,
                                 const Value& right) const {
     PolarsValue written_left = write(left);
     PolarsValue written_right = write(right);
-    if (!written_left.expression && !written_right.expression) {
-        // Python would work `None + 1` out itself, and fail: polars is given the missing value.
-        if (std::holds_alternative<Missing>(left.node)) {
-            written_left = {literal_in_expression(written_left.text), true};
-        }
-        if (std::holds_alternative<Missing>(right.node)) {
-            written_right = {literal_in_expression(written_right.text), true};
-        }
+    // Python would work `None + 1` out itself, and fail, and polars warns on `== None` (the
+    // answer is missing either way): polars is given the missing value as a literal.
+    if (std::holds_alternative<Missing>(left.node)) {
+        written_left = {literal_in_expression(written_left.text), true};
+    }
+    if (std::holds_alternative<Missing>(right.node)) {
+        written_right = {literal_in_expression(written_right.text), true};
     }
     return {"(" + written_left.text + " " + std::string(symbol) + " " + written_right.text + ")",
             written_left.expression || written_right.expression};
@@ -363,8 +362,10 @@ PolarsValue ValueWriter::in_set(const InSet& node) const {
         // A set holding a worked-out value is asked one item at a time: equal to any of them.
         std::vector<std::string> tests;
         for (const Value& item : node.items) {
-            tests.push_back("(" + receiver(*node.operand) + " == " + expression_argument(item) +
-                            ")");
+            const std::string other = std::holds_alternative<Missing>(item.node)
+                                          ? literal_in_expression(write(item).text)
+                                          : expression_argument(item);
+            tests.push_back("(" + receiver(*node.operand) + " == " + other + ")");
         }
         found = tests.size() == 1 ? tests[0] : "(" + joined(tests, " | ") + ")";
     }
