@@ -26,7 +26,8 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     {"trim", "{0}.str.strip()", true},
-    {"characters", "{0}.str.len()", true},
+    // A column of no text at all gives no number either, unless made a number column.
+    {"characters", "{0}.str.len().astype(\"Int64\")", true},
     {"to_number", "pd.to_numeric({0})", false},
     // A whole-number column that pandas holds as floats (for its missing values) is written
     // as whole numbers, as a query writes an integer column.

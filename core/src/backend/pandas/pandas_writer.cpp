@@ -7,6 +7,7 @@
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
 #include "backend/python_text.hpp"
+#include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
@@ -85,10 +86,17 @@ std::vector<std::string> summarize_calls(const Summarize& summarize,
     const std::vector<std::string> by = names_of(summarize.by);
     const PandasValues values;
     if (by.empty()) {
+        // A text answer is a text column even when it is missing (an aggregate of no texts is
+        // NaN, which a column of its own would hold as a number).
+        const ColumnIndex index(table);
+        const ValueTypes types(index);
         std::vector<std::string> columns;
         for (const NamedValue& item : summarize.items) {
-            columns.push_back(py_string(item.name.text) + ": [" + values.write(item.value).text +
-                              "]");
+            const Result<ColumnType> type = types.type(item.value);
+            const bool text = type.ok() && type.value() == ColumnType::Text;
+            const std::string answer = "[" + values.write(item.value).text + "]";
+            columns.push_back(py_string(item.name.text) + ": " +
+                              (text ? "pd.Series(" + answer + ", dtype=\"object\")" : answer));
         }
         return {"pipe(lambda d: pd.DataFrame({" + joined(columns, ", ") + "}))"};
     }
