@@ -5,10 +5,14 @@ int64, any other number column as float64 with NaN for a missing value, texts as
 holding str and None, truths as bool (object with None when one is missing), dates and
 timestamps as datetime64[ns] with NaT. pandas has no date of its own, so a midnight timestamp
 stands for a date in the answers.
+
+A warning pandas gives while the program runs about what a later pandas will do differently
+(FutureWarning, DeprecationWarning) fails the program: its rows may change on the next pandas.
 """
 
 import datetime
 import math
+import warnings
 
 from compare_rows import LENIENT_DATES
 from engine_tables import (EngineFailed, EngineMissing, bind, evaluate_program,
@@ -69,7 +73,10 @@ class Engine:
         namespace = {"pd": self.pd, "np": self.np}
         for name, (header, rows) in tables.items():
             bind(namespace, name, self.frame(header, rows))
-        result = evaluate_program(program, namespace)
+        with warnings.catch_warnings():
+            warnings.simplefilter("error", FutureWarning)
+            warnings.simplefilter("error", DeprecationWarning)
+            result = evaluate_program(program, namespace)
         if not isinstance(result, self.pd.DataFrame):
             raise EngineFailed(f"the program returned {type(result).__name__}, not a DataFrame")
         rows = [[self.plain(v) for v in row] for row in result.itertuples(index=False, name=None)]

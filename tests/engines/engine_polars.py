@@ -1,8 +1,13 @@
 """polars: the program is evaluated with `pl` and every table bound as a DataFrame with explicit
 dtypes (Int64 for whole numbers, Float64 for others, String, Boolean, Date, Datetime("us")), a
-missing value being null."""
+missing value being null.
+
+A warning polars gives while the program runs (a UserWarning, such as the one for `== None`)
+fails the program: it says the program is not written as polars means it to be.
+"""
 
 import math
+import warnings
 
 from engine_tables import (EngineFailed, EngineMissing, bind, evaluate_program,
                            typed_columns)
@@ -34,7 +39,9 @@ class Engine:
         namespace = {"pl": self.pl}
         for name, (header, rows) in tables.items():
             bind(namespace, name, self.frame(header, rows))
-        result = evaluate_program(program, namespace)
+        with warnings.catch_warnings():
+            warnings.simplefilter("error", UserWarning)
+            result = evaluate_program(program, namespace)
         if not isinstance(result, self.pl.DataFrame):
             raise EngineFailed(f"the program returned {type(result).__name__}, not a DataFrame")
         rows = [[None if isinstance(v, float) and math.isnan(v) else v for v in row]

@@ -6,7 +6,8 @@ written by every backend, and the program is given to the target's own parser:
   - sql: run on DuckDB (by the engines' Python, tests/engines/run_injection_programs.py), over a
     table with that column, and the result must have exactly the columns the sentence makes;
   - spark, polars, pyspark, pandas: Python's parser for the Python ones, and the name must stand
-    in the program as one string constant; for spark, the name must come back out of its backticks;
+    in the program as one string constant (for pyspark, plain or in backticks); for spark, the
+    name must come back out of its backticks;
   - dplyr: R's parser, and the name must be one symbol or one string of the program.
 A target whose parser is not installed is reported as skipped by name, and the whole check then
 ends with status 77 (skipped) unless something failed; with CI=true a skipped target fails.
@@ -53,6 +54,14 @@ def check_python(program, name, _text):
     return name in strings and name + "2" in strings
 
 
+def check_pyspark(program, name, _text):
+    """PySpark reads a column named by a string holding a dot or a backtick in backticks, so each
+    name stands as one string constant, plain or so quoted."""
+    strings = python_strings(program)
+    return all(each in strings or "`" + each.replace("`", "``") + "`" in strings
+               for each in (name, name + "2"))
+
+
 def check_spark(program, name, _text):
     quoted = "`" + name.replace("`", "``") + "`"
     return quoted in program and ("`" + (name + "2").replace("`", "``") + "`") in program
@@ -89,7 +98,7 @@ def main():
 
     # Python backends and spark: parsed here.
     for backend, check in (("spark", check_spark), ("polars", check_python),
-                           ("pyspark", check_python), ("pandas", check_python)):
+                           ("pyspark", check_pyspark), ("pandas", check_python)):
         for name, text in cases:
             status, program, error = brell(options.brell, backend, columns_for(name),
                                            sentence(name, text))

@@ -8,4 +8,12 @@ std::optional<std::int64_t> written_piece(const Value& piece) {
     return whole->number;
 }
 
+SplitSeparator split_separator(const Value& separator) {
+    if (const auto* text = std::get_if<Text>(&separator.node)) {
+        return text->text.empty() ? SplitSeparator::Empty : SplitSeparator::Written;
+    }
+    if (std::holds_alternative<Missing>(separator.node)) return SplitSeparator::Written;
+    return SplitSeparator::PerRow;
+}
+
 }  // namespace brell

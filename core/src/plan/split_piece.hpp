@@ -15,4 +15,18 @@ namespace brell {
 // piece, or none.
 std::optional<std::int64_t> written_piece(const Value& piece);
 
+// The empty text is found nowhere, as `replace_text` finds it nowhere: a text cut at it is one
+// piece, the whole text, and every other piece is missing (engines would cut it between every
+// two characters, give nothing, or fail). What a writer asks of the separator:
+enum class SplitSeparator {
+    // Written as the empty text: the text is not cut at all.
+    Empty,
+    // Written as any other value: the text is cut at it on every row.
+    Written,
+    // Read from a column or worked out: empty on some rows, perhaps, and those are not cut.
+    PerRow,
+};
+
+SplitSeparator split_separator(const Value& separator);
+
 }  // namespace brell

@@ -11,6 +11,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -273,13 +274,30 @@ std::vector<std::string> widen_calls(const Widen& widen, const std::vector<Table
     } else if (has_literal) {
         arguments.push_back("names_glue = " + r_text(names_glue(pivoted)));
     }
-    arguments.push_back(giving ? "names_expand = TRUE" : "names_sort = TRUE");
+    if (giving) arguments.push_back("names_expand = TRUE");
     arguments.push_back("values_from = " + r_name(cell_name));
     calls.push_back("pivot_wider(" + r_joined(arguments, ", ") + ")");
-    if (giving) {
-        std::vector<std::string> kept = widen.plan->identifying;
-        for (const std::string& name : names_of(widen.giving)) kept.push_back(name);
-        calls.push_back("select(" + r_names(kept) + ")");
+    const std::vector<std::string>& identifying = widen.plan->identifying;
+    switch (made_column_order(widen)) {
+        case MadeColumnOrder::AsGiving: {
+            std::vector<std::string> kept = identifying;
+            for (const std::string& name : names_of(widen.giving)) kept.push_back(name);
+            calls.push_back("select(" + r_names(kept) + ")");
+            break;
+        }
+        case MadeColumnOrder::ByNameBytes: {
+            // `names_sort` would order the names by the values they are read from (numbers as
+            // numbers) and `sort` by the locale's collation; a radix sort orders texts by their
+            // bytes.
+            std::vector<std::string> quoted;
+            for (const std::string& name : identifying) quoted.push_back(r_text(name));
+            const std::string made = identifying.empty() ? "tidyselect::peek_vars()"
+                                                         : "setdiff(tidyselect::peek_vars(), c(" +
+                                                               r_joined(quoted, ", ") + "))";
+            calls.push_back("select(" + (identifying.empty() ? "" : r_names(identifying) + ", ") +
+                            "all_of(sort(" + made + ", method = \"radix\")))");
+            break;
+        }
     }
     // The filler goes in every cell left empty: one no row fills (which `values_fill` alone
     // would fill) and one whose row brought a missing value.

@@ -155,6 +155,7 @@ class RValueWriter {
     std::string contains(const std::string& tested, const Value& sought) const;
     std::string call_text(const Call& call) const;
     std::string replace_text(const Call& call, const std::vector<std::string>& arguments) const;
+    std::string split_text(const Call& call, const std::vector<std::string>& arguments) const;
     std::string rolling_text(const Rolling& rolling) const;
     std::string values_text(const std::vector<Value>& values) const {
         std::vector<std::string> texts;
@@ -227,15 +228,46 @@ std::string RValueWriter::call_text(const Call& call) const {
         return "format(" + arguments[0] + ", \"%Y-%m-%d %H:%M:%S\")";
     }
     if (call.function == "replace_text") return replace_text(call, arguments);
+    if (call.function == "split_text") return split_text(call, arguments);
+    return fill_holes(spelling_of(call.function).r, arguments);
+}
+
+std::string RValueWriter::split_text(const Call& call,
+                                     const std::vector<std::string>& arguments) const {
+    const Value& piece = call.arguments.at(2);
+    const std::optional<std::int64_t> written = written_piece(piece);
     // `str_split_i` takes one piece number for every text, and counts a negative one from the
     // end; a piece read from a column is taken row by row, and one before the first is missing.
     // `mapply` gives a list for no rows, which `as.character` turns into a text column.
-    if (call.function == "split_text" && !written_piece(call.arguments.at(2))) {
+    const auto per_row_cut = [](const std::vector<std::string>& cut_at) {
         return "as.character(mapply(\\(text, separator, piece) if (is.na(piece) || piece < 1) "
                "NA_character_ else stringr::str_split_i(text, stringr::fixed(separator), piece), " +
-               arguments[0] + ", " + arguments[1] + ", " + arguments[2] + ", USE.NAMES = FALSE))";
+               cut_at[0] + ", " + cut_at[1] + ", " + cut_at[2] + ", USE.NAMES = FALSE))";
+    };
+    const std::string cut =
+        written ? fill_holes(spelling_of(call.function).r, arguments) : per_row_cut(arguments);
+    // A text cut at the empty separator is one piece: the text itself.
+    const std::string whole =
+        written == 1 ? arguments[0]
+        : written || std::holds_alternative<Missing>(piece.node)
+            ? "NA_character_"
+            : "if_else(" + arguments[2] + " == 1, " + arguments[0] + ", NA_character_)";
+    switch (split_separator(call.arguments.at(1))) {
+        case SplitSeparator::Empty:
+            return whole;
+        case SplitSeparator::Written:
+            return cut;
+        case SplitSeparator::PerRow: {
+            // `stringr` looks for no empty text (it warns, and gives a missing piece).
+            std::vector<std::string> cut_at = arguments;
+            cut_at[1] = "na_if(" + arguments[1] + ", \"\")";
+            return "if_else(" + arguments[1] + " == \"\", " + whole + ", " +
+                   (written ? fill_holes(spelling_of(call.function).r, cut_at)
+                            : per_row_cut(cut_at)) +
+                   ")";
+        }
     }
-    return fill_holes(spelling_of(call.function).r, arguments);
+    unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
 // `gsub` looks for one text and puts one text in its place, both as written. What is read from

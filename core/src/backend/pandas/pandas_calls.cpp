@@ -26,7 +26,8 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     {"trim", "{0}.str.strip()", true},
-    {"characters", "{0}.str.len()", true},
+    // A column of no text at all gives no number either, unless made a number column.
+    {"characters", "{0}.str.len().astype(\"Int64\")", true},
     {"to_number", "pd.to_numeric({0})", false},
     // A whole-number column that pandas holds as floats (for its missing values) is written
     // as whole numbers, as a query writes an integer column.
@@ -218,6 +219,21 @@ Spelled PandasValues::split_text(const Call& node) const {
     const Value& separator = node.arguments.at(1);
     const Value& piece = node.arguments.at(2);
     const std::optional<std::int64_t> position = written_piece(piece);
+    // A text cut at the empty separator is one piece: the text itself (Python's `split` fails on
+    // the empty separator).
+    const SplitSeparator kind = split_separator(separator);
+    if (kind == SplitSeparator::Empty && position == 1) return write(node.arguments[0]);
+    if (kind == SplitSeparator::Empty && position) {
+        return {"pd.Series(None, index=d.index, dtype=\"object\")", Shape::Series};
+    }
+    if (kind == SplitSeparator::Empty) {
+        return row_by_row(
+            {{"s", &node.arguments[0]}, {"n", &piece, false}},
+            [](const std::vector<std::string>& names) {
+                return "(" + names[0] + " if " + names[1] + " == 1 else None)";
+            },
+            "None", "object");
+    }
     if (std::holds_alternative<Text>(separator.node) && position) {
         return {series_of(write(node.arguments[0])) + ".str.split(" + write(separator).text +
                     ", regex=False).str[" + std::to_string(*position - 1) + "]",
@@ -226,12 +242,15 @@ Spelled PandasValues::split_text(const Call& node) const {
     // The pieces count from 1, and a piece the text does not have is missing.
     const auto expression = [&](const std::vector<std::string>& names) {
         const std::string pieces = names[0] + ".split(" + names[1] + ")";
-        if (position) {
-            return "(" + pieces + "[" + std::to_string(*position - 1) + "] if " + names[2] +
-                   " <= len(" + pieces + ") else None)";
-        }
-        return "(" + pieces + "[int(" + names[2] + ") - 1] if 1 <= " + names[2] + " <= len(" +
-               pieces + ") else None)";
+        const std::string cut =
+            position ? "(" + pieces + "[" + std::to_string(*position - 1) + "] if " + names[2] +
+                           " <= len(" + pieces + ") else None)"
+                     : "(" + pieces + "[int(" + names[2] + ") - 1] if 1 <= " + names[2] +
+                           " <= len(" + pieces + ") else None)";
+        if (kind == SplitSeparator::Written) return cut;
+        const std::string whole =
+            position == 1 ? names[0] : "(" + names[0] + " if " + names[2] + " == 1 else None)";
+        return "(" + whole + " if " + names[1] + " == \"\" else " + cut + ")";
     };
     return row_by_row({{"s", &node.arguments[0]}, {"p", &separator}, {"n", &piece, false}},
                       expression, "None", "object");

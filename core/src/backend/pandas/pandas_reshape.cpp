@@ -10,6 +10,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/made_column_order.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::pandas {
@@ -218,8 +219,10 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
     keys.push_back(names);
     calls.push_back("groupby(" + name_list(keys) + ", dropna=False)[" + py_string(column) +
                     "].agg(" + word + ")");
+    // `unstack` orders the names it finds (texts: a name read from any other column was made
+    // one above) as Python orders strings, by code point, which is the order of their bytes.
     calls.push_back("unstack(" + py_string(names) + ")");
-    if (!widen.giving.empty()) {
+    if (made_column_order(widen) == MadeColumnOrder::AsGiving) {
         calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
         // A count of the values no row brings is 0.
         if (counts_values) calls.push_back("fillna(0)");

@@ -7,6 +7,7 @@
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
 #include "backend/python_text.hpp"
+#include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
@@ -85,10 +86,17 @@ std::vector<std::string> summarize_calls(const Summarize& summarize,
     const std::vector<std::string> by = names_of(summarize.by);
     const PandasValues values;
     if (by.empty()) {
+        // A text answer is a text column even when it is missing (an aggregate of no texts is
+        // NaN, which a column of its own would hold as a number).
+        const ColumnIndex index(table);
+        const ValueTypes types(index);
         std::vector<std::string> columns;
         for (const NamedValue& item : summarize.items) {
-            columns.push_back(py_string(item.name.text) + ": [" + values.write(item.value).text +
-                              "]");
+            const Result<ColumnType> type = types.type(item.value);
+            const bool text = type.ok() && type.value() == ColumnType::Text;
+            const std::string answer = "[" + values.write(item.value).text + "]";
+            columns.push_back(py_string(item.name.text) + ": " +
+                              (text ? "pd.Series(" + answer + ", dtype=\"object\")" : answer));
         }
         return {"pipe(lambda d: pd.DataFrame({" + joined(columns, ", ") + "}))"};
     }
@@ -115,7 +123,12 @@ std::vector<std::string> summarize_calls(const Summarize& summarize,
     for (const NamedValue& item : summarize.items) {
         answers.push_back(py_string(item.name.text) + ": " + values.write(item.value).text);
     }
-    return {groupby_call(by, true) + ".apply(lambda d: pd.Series({" + joined(answers, ", ") + "}))",
+    // Every column is selected by name, the grouping ones among them: pandas warns that an
+    // `apply` over the groups will stop handing them the grouping columns unless they are.
+    std::vector<std::string> columns;
+    for (const TableColumn& column : table) columns.push_back(column.name);
+    return {groupby_call(by, true) + "[" + name_list(columns) + "].apply(lambda d: pd.Series({" +
+                joined(answers, ", ") + "}))",
             "reset_index()", "infer_objects()", "sort_values(" + name_list(by) + ")"};
 }
 
@@ -184,12 +197,21 @@ std::vector<std::string> rename_calls(const Rename& rename, const std::vector<Ta
     return {"rename(columns={" + joined(pairs, ", ") + "})"};
 }
 
-std::vector<std::string> fill_missing_calls(const FillMissing& fill) {
+std::vector<std::string> fill_missing_calls(const PandasStep& at, const FillMissing& fill) {
     const PandasValues values;
     std::vector<std::string> names;
     std::vector<std::string> filled;
     for (const NamedValue& item : fill.items) {
         std::string column = frame_column(item.name.text);
+        // A truth column with missing values holds Python objects, which `fillna` would turn
+        // into a column of booleans, a change pandas warns it will stop making; the column is
+        // made one of pandas' own booleans first, which holds a missing value as it is.
+        const bool truth = std::any_of(at.table.begin(), at.table.end(), [&](const TableColumn& c) {
+            return c.name == item.name.text && c.type == ColumnType::Truth;
+        });
+        if (truth && !std::holds_alternative<Missing>(item.value.node)) {
+            column += ".astype(\"boolean\")";
+        }
         // pandas refuses to fill with None, and filling with a missing value changes nothing.
         if (!std::holds_alternative<Missing>(item.value.node)) {
             const Spelled filler = values.write(item.value);
@@ -220,7 +242,7 @@ std::vector<std::string> step_calls(const PandasStep& at) {
                 return std::vector<std::string>{
                     "dropna(subset=" + name_list(names_of(node.columns)) + ")"};
             },
-            [&](const FillMissing& node) { return fill_missing_calls(node); },
+            [&](const FillMissing& node) { return fill_missing_calls(at, node); },
             [&](const Lengthen& node) { return lengthen_calls(node); },
             [&](const Widen& node) { return widen_calls(at, node); },
             [&](const Join& node) { return join_calls(node); },

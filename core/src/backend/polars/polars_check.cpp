@@ -1,5 +1,7 @@
 #include "backend/polars/polars_check.hpp"
 
+#include <algorithm>
+
 #include "backend/canonical/canonical.hpp"
 #include "backend/python_text.hpp"
 #include "parse/overloaded.hpp"
@@ -9,8 +11,18 @@ namespace brell::polars {
 namespace {
 
 // A polars program reads each table from the Python variable of its name (`schema.orders` from
-// an attribute), so every part of the name has to be a Python name.
+// an attribute), so every part of the name has to be a Python name, and the first cannot be `pl`,
+// which the program reads polars from.
 Verdict table_name_refusal(const std::string& table, Span span) {
+    const std::size_t first_dot = std::min(table.find('.'), table.size());
+    if (table.substr(0, first_dot) == "pl") {
+        return Diagnostic::illegal(
+            "a polars program reads each table from a Python variable of its name, and `pl` "
+            "cannot be one: the program already uses it for polars. Hand the table to polars "
+            "under another name and write that: `" +
+                table.substr(0, first_dot) + "_table" + table.substr(first_dot) + "`",
+            span);
+    }
     std::size_t start = 0;
     while (start <= table.size()) {
         const std::size_t dot = std::min(table.find('.', start), table.size());

@@ -9,6 +9,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/made_column_order.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::polars {
@@ -328,14 +329,15 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
     }
 
     // With `giving`, the columns it names, in its order, whether any row fills them or not;
-    // without it, the names the rows bring, ordered as texts (polars would keep the order they
-    // first appear in).
+    // without it, the names the rows bring (texts: the column `on` is one), which a polars sort
+    // orders by their bytes (polars would keep the order they first appear in).
+    const bool found = made_column_order(widen) == MadeColumnOrder::ByNameBytes;
     const std::string pivot =
-        "pivot(on=" + on + ", on_columns=" +
-        (giving.empty() ? "d.get_column(" + on + ").unique().sort()" : name_list(giving)) +
+        "pivot(on=" + on +
+        ", on_columns=" + (found ? "d.get_column(" + on + ").unique().sort()" : name_list(giving)) +
         ", index=" + name_list(plan.identifying) + ", values=" + py_string(values) +
         ", aggregate_function=" + aggregate + ")";
-    calls.push_back(giving.empty() ? "pipe(lambda d: d." + pivot + ")" : pivot);
+    calls.push_back(found ? "pipe(lambda d: d." + pivot + ")" : pivot);
     if (!giving.empty() && widen.missing) {
         calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
                         polars_filler(*widen.missing, at.table) + "))");

@@ -127,6 +127,7 @@ class ValueWriter {
     PolarsValue call(const Call& node) const;
     std::string fill(std::string_view spelling, const std::vector<const Value*>& arguments) const;
     PolarsValue in_set(const InSet& node) const;
+    PolarsValue split_text(const Call& node, std::string_view spelling) const;
     PolarsValue ranking(const Ranking& node) const;
     PolarsValue rolling(const Rolling& node) const;
     PolarsValue when(const When& node) const;
@@ -214,14 +215,13 @@ PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol,
                                 const Value& right) const {
     PolarsValue written_left = write(left);
     PolarsValue written_right = write(right);
-    if (!written_left.expression && !written_right.expression) {
-        // Python would work `None + 1` out itself, and fail: polars is given the missing value.
-        if (std::holds_alternative<Missing>(left.node)) {
-            written_left = {literal_in_expression(written_left.text), true};
-        }
-        if (std::holds_alternative<Missing>(right.node)) {
-            written_right = {literal_in_expression(written_right.text), true};
-        }
+    // Python would work `None + 1` out itself, and fail, and polars warns on `== None` (the
+    // answer is missing either way): polars is given the missing value as a literal.
+    if (std::holds_alternative<Missing>(left.node)) {
+        written_left = {literal_in_expression(written_left.text), true};
+    }
+    if (std::holds_alternative<Missing>(right.node)) {
+        written_right = {literal_in_expression(written_right.text), true};
     }
     return {"(" + written_left.text + " " + std::string(symbol) + " " + written_right.text + ")",
             written_left.expression || written_right.expression};
@@ -298,14 +298,8 @@ PolarsValue ValueWriter::call(const Call& node) const {
         if (arguments.size() == 1) arguments.push_back(&kOneRow);
         written_whole(*arguments.at(1));
     }
+    if (node.function == "split_text") return split_text(node, spelling->polars);
     const std::string text = fill(spelling->polars, arguments);
-    if (node.function == "split_text" && !written_piece(node.arguments.at(2))) {
-        // A piece before the first is missing, where `list.get` counts it from the end.
-        const PolarsValue piece = write(node.arguments.at(2));
-        const std::string number =
-            piece.expression ? piece.text : literal_in_expression(piece.text);
-        return {"pl.when(" + number + " >= 1).then(" + text + ")", true};
-    }
     if (entry->kind == FunctionKind::Scalar) return {text, true};
     if (node.function == "total") {
         // The total of no present values is missing, as a query's sum is, where polars gives 0.
@@ -313,6 +307,31 @@ PolarsValue ValueWriter::call(const Call& node) const {
                        ")");
     }
     return grouped(text);
+}
+
+PolarsValue ValueWriter::split_text(const Call& node, std::string_view spelling) const {
+    std::vector<const Value*> arguments;
+    for (const Value& argument : node.arguments) arguments.push_back(&argument);
+    const std::optional<std::int64_t> written = written_piece(node.arguments.at(2));
+    const std::string number = receiver(node.arguments.at(2));
+    std::string cut = fill(spelling, arguments);
+    // A piece before the first is missing, where `list.get` counts it from the end.
+    if (!written) cut = "pl.when(" + number + " >= 1).then(" + cut + ")";
+    // A text cut at the empty separator is one piece: the text itself.
+    const std::string text = receiver(node.arguments.at(0));
+    const std::string whole =
+        written == 1 ? text : "pl.when(" + number + " == 1).then(" + text + ")";
+    switch (split_separator(node.arguments.at(1))) {
+        case SplitSeparator::Empty:
+            return {whole, true};
+        case SplitSeparator::Written:
+            return {cut, true};
+        case SplitSeparator::PerRow:
+            return {"pl.when(" + receiver(node.arguments.at(1)) + " == \"\").then(" + whole +
+                        ").otherwise(" + cut + ")",
+                    true};
+    }
+    unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
 PolarsValue ValueWriter::in_set(const InSet& node) const {
@@ -343,8 +362,10 @@ PolarsValue ValueWriter::in_set(const InSet& node) const {
         // A set holding a worked-out value is asked one item at a time: equal to any of them.
         std::vector<std::string> tests;
         for (const Value& item : node.items) {
-            tests.push_back("(" + receiver(*node.operand) + " == " + expression_argument(item) +
-                            ")");
+            const std::string other = std::holds_alternative<Missing>(item.node)
+                                          ? literal_in_expression(write(item).text)
+                                          : expression_argument(item);
+            tests.push_back("(" + receiver(*node.operand) + " == " + other + ")");
         }
         found = tests.size() == 1 ? tests[0] : "(" + joined(tests, " | ") + ")";
     }

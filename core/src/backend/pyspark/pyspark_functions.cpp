@@ -134,18 +134,37 @@ std::string fill(std::string_view python, const Spelling& spelling,
 // have, which a piece that is there and empty also is, so the pieces it does not have are made
 // missing: the text has piece n when it holds n - 1 separators, which is how much shorter it is
 // without them.
-std::string split_piece(const Value& piece, const std::vector<std::string>& columns) {
+std::string cut_piece(std::optional<std::int64_t> written,
+                      const std::vector<std::string>& columns) {
     const std::string& text = columns.at(0);
     const std::string& separator = columns.at(1);
     const std::string& position = columns.at(2);
     const std::string cut = "F.split_part(" + text + ", " + separator + ", " + position + ")";
-    const std::optional<std::int64_t> written = written_piece(piece);
     if (written == 1) return cut;
     const std::string before = written ? std::to_string(*written - 1) : "(" + position + " - 1)";
     std::string test = "(F.length(" + separator + ") * " + before + " <= F.length(" + text +
                        ") - F.length(F.replace(" + text + ", " + separator + ", F.lit(\"\"))))";
     if (!written) test = "(" + position + " >= 1) & " + test;
     return "F.when(" + test + ", " + cut + ")";
+}
+
+// A text cut at the empty separator is one piece: the text itself (`F.split_part` gives it as
+// the first piece, but an empty text for the others).
+std::string split_piece(const Call& call, const std::vector<std::string>& columns) {
+    const std::optional<std::int64_t> written = written_piece(call.arguments.at(2));
+    const std::string& text = columns.at(0);
+    const std::string whole =
+        written == 1 ? text : "F.when(" + columns.at(2) + " == 1, " + text + ")";
+    switch (split_separator(call.arguments.at(1))) {
+        case SplitSeparator::Empty:
+            return whole;
+        case SplitSeparator::Written:
+            return cut_piece(written, columns);
+        case SplitSeparator::PerRow:
+            return "F.when(" + columns.at(1) + " == \"\", " + whole + ").otherwise(" +
+                   cut_piece(written, columns) + ")";
+    }
+    unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
 }  // namespace
@@ -163,7 +182,7 @@ std::string write_call(const Call& call, const ValueContext& context) {
         columns.push_back(write_column(argument, {}));
         plain.push_back(write_value(argument, {}));
     }
-    if (call.function == "split_text") return split_piece(call.arguments.at(2), columns);
+    if (call.function == "split_text") return split_piece(call, columns);
     if (call.function == "remainder") {
         const std::string& divisor = columns.at(1);
         return "((((" + columns.at(0) + ") % (" + divisor + ")) + (" + divisor + ")) % (" +

@@ -10,6 +10,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -93,7 +94,7 @@ bool splits_cleanly(const NamePattern& pattern, const std::vector<StackedName>& 
 // The text of piece `index`, worked out from the whole name held in the helper column.
 std::string piece_of_name(const NamePattern& pattern, std::size_t index,
                           const std::vector<StackedName>& stacked, std::string_view name_column) {
-    const std::string whole = "F.col(" + py_string(name_column) + ")";
+    const std::string whole = column_of(name_column);
     if (pattern.pieces.size() == 1 && without_literals(pattern)) return whole;
     if (splits_cleanly(pattern, stacked)) {
         return "F.split_part(" + whole + ", F.lit(" + py_string(pattern.literals[1]) + "), F.lit(" +
@@ -116,12 +117,19 @@ std::string piece_of_name(const NamePattern& pattern, std::size_t index,
     return chain;
 }
 
+bool holds_text(const std::vector<TableColumn>& table, const std::string& name) {
+    return std::any_of(table.begin(), table.end(), [&](const TableColumn& column) {
+        return column.name == name && column.type == ColumnType::Text;
+    });
+}
+
 std::string unpivot_call(const std::vector<std::string>& ids,
                          const std::vector<StackedName>& stacked, std::string_view name_column,
                          std::string_view value_column) {
     std::vector<std::string> values;
     for (const StackedName& name : stacked) values.push_back(name.column);
-    return "unpivot(ids=" + python_list(ids) + ", values=" + python_list(values) +
+    return "unpivot(ids=" + column_reference_list(ids) +
+           ", values=" + column_reference_list(values) +
            ", variableColumnName=" + py_string(name_column) +
            ", valueColumnName=" + py_string(value_column) + ")";
 }
@@ -170,9 +178,9 @@ Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
     if (value_index) {
         std::vector<std::string> rows = ids;
         rows.insert(rows.end(), plan.name_columns.begin(), plan.name_columns.end());
-        calls.push_back("groupBy(" + python_names(rows) + ").pivot(" + py_string(helper.value) +
-                        ", " + python_list(plan.value_columns) + ").agg(F.first(F.col(" +
-                        py_string(helper.cell) + ")))");
+        calls.push_back("groupBy(" + column_references(rows) + ").pivot(" +
+                        column_references({helper.value}) + ", " + python_list(plan.value_columns) +
+                        ").agg(F.first(" + column_of(helper.cell) + "))");
         calls.push_back("drop(" + py_string(helper.row) + ")");
     } else {
         // The pieces were made after the value column; they go before it.
@@ -206,12 +214,18 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
                 parts.push_back("F.lit(" + py_string(pattern.literals[i]) + ")");
             }
             if (i < plan.name_columns.size()) {
-                parts.push_back("F.col(" + py_string(plan.name_columns[i]) + ")");
+                parts.push_back(column_of(plan.name_columns[i]));
             }
         }
         pivot_column = helpers.name("__name");
         calls.push_back("withColumn(" + py_string(pivot_column) + ", F.concat(" +
                         comma_joined(parts) + "))");
+    } else if (made_column_order(widen) == MadeColumnOrder::ByNameBytes &&
+               !holds_text(at.table, pivot_column)) {
+        // A pivot that finds its names orders them by the column's own values, numbers as
+        // numbers: the names are made texts first, which Spark orders by their bytes.
+        calls.push_back("withColumn(" + py_string(pivot_column) + ", " + column_of(pivot_column) +
+                        ".cast(\"string\"))");
     }
 
     // Rows the widen cannot place fail the program instead of vanishing from the pivot: a
@@ -223,13 +237,12 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
     const std::vector<std::string> giving = names_of(widen.giving);
     std::string missing_name;
     for (const std::string& column : plan.name_columns) {
-        missing_name +=
-            (missing_name.empty() ? "F.col(" : " | F.col(") + py_string(column) + ").isNull()";
+        missing_name += (missing_name.empty() ? "" : " | ") + column_of(column) + ".isNull()";
     }
     std::string guard = "F.when(" + missing_name + ", F.raise_error(" +
                         py_string(widen_missing_name_message(plan.name_columns)) + "))";
     if (!giving.empty()) {
-        guard += ".when(~F.col(" + py_string(pivot_column) + ").isin(" + python_list(giving) +
+        guard += ".when(~" + column_of(pivot_column) + ".isin(" + python_list(giving) +
                  "), F.raise_error(" + py_string(widen_unlisted_name_message()) + "))";
     }
     // A cell that is not an aggregate takes one row's value, so two rows for one cell fail too.
@@ -239,9 +252,9 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
         std::vector<std::string> cell_key = plan.identifying;
         cell_key.insert(cell_key.end(), plan.name_columns.begin(), plan.name_columns.end());
         calls.push_back("withColumn(" + py_string(cell_rows) +
-                        ", F.count(F.lit(1)).over(Window.partitionBy(" + python_names(cell_key) +
-                        ")))");
-        guard += ".when(F.col(" + py_string(cell_rows) + ") > 1, F.raise_error(" +
+                        ", F.count(F.lit(1)).over(Window.partitionBy(" +
+                        column_references(cell_key) + ")))");
+        guard += ".when(" + column_of(cell_rows) + " > 1, F.raise_error(" +
                  py_string(widen_shared_cell_message()) + "))";
     }
     calls.push_back("filter(" + guard + ".otherwise(F.spark_partition_id() >= 0))");
@@ -250,19 +263,19 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
     const std::string cell = holds_aggregate(value) ? write_column(value, {})
                                                     : "F.first(" + write_column(value, {}) + ")";
     const std::string values = giving.empty() ? "" : ", " + python_list(giving);
-    calls.push_back("groupBy(" + python_names(plan.identifying) + ").pivot(" +
-                    py_string(pivot_column) + values + ").agg(" + cell + ")");
+    calls.push_back("groupBy(" + column_references(plan.identifying) + ").pivot(" +
+                    column_references({pivot_column}) + values + ").agg(" + cell + ")");
 
     if (widen.missing) {
         const Value& filler = *widen.missing;
         if (is_python_literal(filler) && !std::holds_alternative<Missing>(filler.node)) {
             calls.push_back("na.fill(" + write_value(filler, {}) +
-                            ", subset=" + python_list(giving) + ")");
+                            ", subset=" + column_reference_list(giving) + ")");
         } else {
             // `na.fill` takes only a plain value; any other filler is worked out per column.
             for (const std::string& name : giving) {
-                calls.push_back("withColumn(" + py_string(name) + ", F.coalesce(F.col(" +
-                                py_string(name) + "), " + write_column(filler, {}) + "))");
+                calls.push_back("withColumn(" + py_string(name) + ", F.coalesce(" +
+                                column_of(name) + ", " + write_column(filler, {}) + "))");
             }
         }
     }

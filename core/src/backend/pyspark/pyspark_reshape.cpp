@@ -46,7 +46,7 @@ std::string right_side(const TableName& table, const std::vector<KeyPair>& keys,
                 read.push_back(key.right.text);
             }
         }
-        right += ".select(" + python_names(read) + ")";
+        right += ".select(" + column_references(read) + ")";
     }
     for (const KeyPair& key : keys) helpers.hold(key.right.text);
     std::vector<std::string> own_names;
@@ -123,7 +123,8 @@ Calls add_combinations_calls(const StepAt& at, const AddCombinations& combinatio
     for (const std::string& column : crossed) {
         std::vector<std::string> selected = by;
         selected.push_back(column);
-        const std::string part = "d.select(" + python_names(selected) + ").dropna().distinct()";
+        const std::string part =
+            "d.select(" + column_references(selected) + ").dropna().distinct()";
         if (grid.empty()) {
             grid = part;
         } else if (by.empty()) {

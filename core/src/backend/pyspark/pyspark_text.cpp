@@ -23,6 +23,36 @@ std::string python_list(const std::vector<std::string>& names) {
     return "[" + python_names(names) + "]";
 }
 
+namespace {
+
+// The name as Spark reads it whole: in backticks when it holds a dot or a backtick, as it is
+// otherwise (a plain name reads the same either way).
+std::string backticked(std::string_view name) {
+    if (name.find_first_of(".`") == std::string_view::npos) return std::string(name);
+    std::string quoted = "`";
+    for (const char c : name) {
+        quoted += c;
+        if (c == '`') quoted += '`';
+    }
+    return quoted + "`";
+}
+
+}  // namespace
+
+std::string column_of(std::string_view name) {
+    return "F.col(" + py_string(backticked(name)) + ")";
+}
+
+std::string column_references(const std::vector<std::string>& names) {
+    std::vector<std::string> strings;
+    for (const std::string& name : names) strings.push_back(py_string(backticked(name)));
+    return comma_joined(strings);
+}
+
+std::string column_reference_list(const std::vector<std::string>& names) {
+    return "[" + column_references(names) + "]";
+}
+
 std::vector<std::string> names_of(const ColumnList& list) {
     std::vector<std::string> names;
     for (const ColumnName& name : list.names) names.push_back(name.text);
@@ -36,7 +66,7 @@ std::vector<std::string> names_of(const std::vector<TableColumn>& table) {
 }
 
 std::string order_key(std::string_view column, bool descending, bool missing_first) {
-    return "F.col(" + py_string(column) + ")." + (descending ? "desc" : "asc") + "_nulls_" +
+    return column_of(column) + "." + (descending ? "desc" : "asc") + "_nulls_" +
            (missing_first ? "first" : "last") + "()";
 }
 

@@ -85,7 +85,7 @@ std::string ValueWriter::look_up(const LookUp& node) const {
 std::string ValueWriter::value(const Value& value) const {
     return std::visit(
         Overloaded{
-            [](const Column& node) { return "F.col(" + py_string(node.name.text) + ")"; },
+            [](const Column& node) { return column_of(node.name.text); },
             [](const Text& node) { return py_string(node.text); },
             [](const Whole& node) { return std::to_string(node.number); },
             [](const Decimal& node) { return positional_decimal(node.number); },
@@ -173,7 +173,7 @@ std::string write_receiver(const Value& value, const ValueContext& context) {
 }
 
 std::string partition_window(const ValueContext& context) {
-    return "Window.partitionBy(" + python_names(context.partition) + ")";
+    return "Window.partitionBy(" + column_references(context.partition) + ")";
 }
 
 std::string window_of(const ValueContext& context) {

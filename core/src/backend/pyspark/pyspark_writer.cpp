@@ -27,8 +27,9 @@ Calls keep_calls(const StepAt& at, const Keep& keep) {
 }
 
 Calls pick_calls(const Pick& pick) {
-    return {std::string(pick.all_but ? "drop" : "select") + "(" +
-            python_names(names_of(pick.columns)) + ")"};
+    const std::vector<std::string> names = names_of(pick.columns);
+    if (pick.all_but) return {"drop(" + python_names(names) + ")"};
+    return {"select(" + column_references(names) + ")"};
 }
 
 // The columns as `withColumn` calls, each worked out on what the ones before it wrote, or, where a
@@ -85,7 +86,7 @@ Calls summarize_calls(const Summarize& summarize) {
     }
     if (summarize.by.empty()) return {"agg(" + comma_joined(aggregates) + ")"};
     const std::vector<std::string> by = names_of(summarize.by);
-    return {"groupBy(" + python_names(by) + ").agg(" + comma_joined(aggregates) + ")",
+    return {"groupBy(" + column_references(by) + ").agg(" + comma_joined(aggregates) + ")",
             "orderBy(" + ascending_keys(by) + ")"};
 }
 
@@ -101,12 +102,13 @@ Calls take_calls(const StepAt& at, const Take& take) {
     const std::string inner = order_keys(take.last ? reversed(*at.sort) : *at.sort);
     if (!take.with_ties && take.by.empty())
         return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
-    const std::string place = py_string(HelperNames(at.table).name(kPlace));
+    const std::string place = HelperNames(at.table).name(kPlace);
     const std::string window =
-        "Window.partitionBy(" + python_names(names_of(take.by)) + ").orderBy(" + inner + ")";
-    return {"withColumn(" + place + ", " + (take.with_ties ? "F.rank()" : "F.row_number()") +
-                ".over(" + window + "))",
-            "filter(F.col(" + place + ") <= " + count + ")", "drop(" + place + ")", outer};
+        "Window.partitionBy(" + column_references(names_of(take.by)) + ").orderBy(" + inner + ")";
+    return {"withColumn(" + py_string(place) + ", " +
+                (take.with_ties ? "F.rank()" : "F.row_number()") + ".over(" + window + "))",
+            "filter(" + column_of(place) + " <= " + count + ")", "drop(" + py_string(place) + ")",
+            outer};
 }
 
 Calls drop_duplicates_calls(const StepAt& at) {
@@ -125,16 +127,16 @@ Calls rename_calls(const Rename& rename) {
 
 Calls drop_missing_calls(const DropMissing& drop) {
     if (drop.columns.empty()) return {"dropna()"};
-    return {"dropna(subset=" + python_list(names_of(drop.columns)) + ")"};
+    return {"dropna(subset=" + column_reference_list(names_of(drop.columns)) + ")"};
 }
 
 Calls fill_missing_calls(const FillMissing& fill) {
     std::vector<std::string> names;
     std::vector<std::string> columns;
     for (const NamedValue& item : fill.items) {
-        const std::string name = py_string(item.name.text);
         names.push_back(item.name.text);
-        columns.push_back("F.coalesce(F.col(" + name + "), " + write_column(item.value, {}) + ")");
+        columns.push_back("F.coalesce(" + column_of(item.name.text) + ", " +
+                          write_column(item.value, {}) + ")");
     }
     return with_columns(names, columns, fill_reads_filled(fill));
 }
@@ -165,7 +167,7 @@ Calls step_calls(const StepAt& at) {
 
 Calls in_order(const std::vector<std::string>& left_in, const std::vector<std::string>& wanted) {
     if (left_in == wanted) return {};
-    return {"select(" + python_names(wanted) + ")"};
+    return {"select(" + column_references(wanted) + ")"};
 }
 
 }  // namespace pyspark

@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -266,7 +267,8 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     const std::string identifying = quoted_names(dialect, plan.identifying);
     const std::string order = nulls_last(dialect, plan.identifying);
 
-    if (widen.giving.empty()) {
+    // A PIVOT that finds its names makes each a text and orders them by its bytes.
+    if (made_column_order(widen) == MadeColumnOrder::ByNameBytes) {
         return "SELECT * FROM (PIVOT " + source + " ON " + name_expression + " USING " + over_cell +
                " GROUP BY " + identifying + ") ORDER BY " + order;
     }

@@ -74,13 +74,12 @@ std::string fill_in_order(std::string_view template_text,
 // have, which a piece that is there and empty also is, so the pieces it does not have are made
 // missing: the text has piece n when it holds n - 1 separators, which is how much shorter it is
 // without them.
-std::string split_piece(const SqlDialect& dialect, const Value& piece,
-                        const std::vector<std::string>& arguments) {
+std::string cut_piece(const SqlDialect& dialect, std::optional<std::int64_t> written,
+                      const std::vector<std::string>& arguments) {
     const std::string& text = arguments.at(0);
     const std::string& separator = arguments.at(1);
     const std::string& position = arguments.at(2);
     const std::string cut = "split_part(" + text + ", " + separator + ", " + position + ")";
-    const std::optional<std::int64_t> written = written_piece(piece);
     if (written == 1) return cut;
     const std::string before = written ? std::to_string(*written - 1) : "(" + position + " - 1)";
     std::string test = "length(" + separator + ") * " + before + " <= length(" + text +
@@ -88,6 +87,25 @@ std::string split_piece(const SqlDialect& dialect, const Value& piece,
                        quote_text(dialect, "") + "))";
     if (!written) test = "(" + position + ") >= 1 AND " + test;
     return "CASE WHEN " + test + " THEN " + cut + " END";
+}
+
+// A text cut at the empty separator is one piece: the text itself.
+std::string split_piece(const SqlDialect& dialect, const Call& call,
+                        const std::vector<std::string>& arguments) {
+    const std::optional<std::int64_t> written = written_piece(call.arguments.at(2));
+    const std::string& text = arguments.at(0);
+    const std::string whole =
+        written == 1 ? text : "CASE WHEN " + arguments.at(2) + " = 1 THEN " + text + " END";
+    switch (split_separator(call.arguments.at(1))) {
+        case SplitSeparator::Empty:
+            return whole;
+        case SplitSeparator::Written:
+            return cut_piece(dialect, written, arguments);
+        case SplitSeparator::PerRow:
+            return "CASE WHEN " + arguments.at(1) + " = " + quote_text(dialect, "") + " THEN " +
+                   whole + " ELSE " + cut_piece(dialect, written, arguments) + " END";
+    }
+    unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
 std::string_view compare_symbol(CompareOperator op) {
@@ -321,7 +339,7 @@ std::string ValueWriter::call(const Call& node) const {
         return fill(dialect_.last_value_ignore_nulls, "{}", arguments[0]) + " OVER (" + window +
                running + ")";
     }
-    if (name == "split_text") return split_piece(dialect_, node.arguments.at(2), arguments);
+    if (name == "split_text") return split_piece(dialect_, node, arguments);
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == name) return fill_in_order(spelling.sql, arguments);
     }
