@@ -7,8 +7,14 @@ namespace {
 // standard error, or the refusal on standard error.
 JobOutcome printed(front::Answer answer) {
     if (answer.refusal) return refusal(*answer.refusal);
+    std::size_t size = 0;
+    for (const front::Message& note : answer.notes) size += note.drawn.size() + 1;
     std::string notes;
-    for (const front::Message& note : answer.notes) notes += note.drawn + "\n";
+    notes.reserve(size);
+    for (const front::Message& note : answer.notes) {
+        notes += note.drawn;
+        notes += '\n';
+    }
     JobOutcome outcome = success(std::move(answer.text));
     outcome.standard_error = std::move(notes);
     return outcome;

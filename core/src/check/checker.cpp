@@ -1,6 +1,8 @@
 #include "check/checker.hpp"
 
 #include <algorithm>
+#include <functional>
+#include <unordered_set>
 
 #include "check/lookup.hpp"
 #include "check/step_checks.hpp"
@@ -107,6 +109,34 @@ bool keys_still_sorted(const Sort& sort, const Step& step, const ColumnIndex& co
     });
 }
 
+// Every distinct table the steps make, kept once: a step that makes a table equal, name for name
+// and type for type, to one an earlier step made shares that one's list. Pipelines come back to
+// the same columns often (a rename undone, a column added and then picked away), so the checked
+// pipeline holds one list per distinct table rather than one per step that changes the columns.
+class DistinctTables {
+  public:
+    SharedColumns shared(SharedColumns made) { return *tables_.insert(std::move(made)).first; }
+
+  private:
+    struct ByContent {
+        std::size_t operator()(const SharedColumns& table) const {
+            std::size_t hash = table->size();
+            for (const TableColumn& column : *table) {
+                hash = hash * 31 + std::hash<std::string>{}(column.name);
+                hash = hash * 31 + static_cast<std::size_t>(column.type);
+            }
+            return hash;
+        }
+        bool operator()(const SharedColumns& first, const SharedColumns& second) const {
+            return std::equal(first->begin(), first->end(), second->begin(), second->end(),
+                              [](const TableColumn& one, const TableColumn& other) {
+                                  return one.name == other.name && one.type == other.type;
+                              });
+        }
+    };
+    std::unordered_set<SharedColumns, ByContent, ByContent> tables_;
+};
+
 }  // namespace
 
 Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescription>& described) {
@@ -125,6 +155,8 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
     checked.columns_before.reserve(pipeline.steps.size());
     checked.sort_in_force.reserve(pipeline.steps.size());
     std::optional<std::size_t> in_force;
+    DistinctTables distinct;
+    current = distinct.shared(std::move(current));
     // Steps that leave the columns as they were share one list, and so one index of it.
     std::optional<ColumnIndex> index;
     SharedColumns indexed;  // the list `index` reads, held so that it outlives the index
@@ -146,7 +178,8 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
                                   described,
                                   step.span,
                                   checked.notes};
-        BRELL_TRY(current, check_step(step, context));
+        BRELL_TRY(SharedColumns outgoing, check_step(step, context));
+        current = outgoing == current ? std::move(outgoing) : distinct.shared(std::move(outgoing));
         if (std::holds_alternative<Sort>(step.node)) {
             in_force = i;
         } else if (!order_settled_after(step.node, in_force.has_value())) {

@@ -29,8 +29,8 @@ std::string render(const Diagnostic& diagnostic, const SentenceLines& lines) {
     if (!diagnostic.span) return heading;
 
     const std::string_view text = lines.text();
-    const std::size_t start = std::min(diagnostic.span->start, text.size());
-    const std::size_t end = std::min(diagnostic.span->start + diagnostic.span->length, text.size());
+    const std::size_t start = std::min(std::size_t{diagnostic.span->start}, text.size());
+    const std::size_t end = std::min(diagnostic.span->end(), text.size());
 
     const std::size_t line_index = lines.line_of(start);
     const std::size_t line_begin = lines.line_start(line_index);

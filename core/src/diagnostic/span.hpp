@@ -1,15 +1,23 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace brell {
 
-// A stretch of the pipeline text, in bytes of its UTF-8 encoding.
+// A stretch of the pipeline text, in bytes of its UTF-8 encoding. Every node of the syntax tree
+// carries one, so it is held in 32 bits a side: a sentence is read whole into memory, and its
+// syntax tree takes several times its size, long before it could reach 4 GiB.
 struct Span {
-    std::size_t start = 0;
-    std::size_t length = 0;
+    std::uint32_t start = 0;
+    std::uint32_t length = 0;
 
-    std::size_t end() const { return start + length; }
+    constexpr Span() = default;
+    constexpr Span(std::size_t start_at, std::size_t length_of)
+        : start(static_cast<std::uint32_t>(start_at)),
+          length(static_cast<std::uint32_t>(length_of)) {}
+
+    std::size_t end() const { return std::size_t{start} + length; }
     bool operator==(const Span&) const = default;
 };
 

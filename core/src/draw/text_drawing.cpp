@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "backend/program_room.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "draw/display_width.hpp"
 #include "draw/ladder.hpp"
@@ -28,7 +29,9 @@ struct TextLine {
 
 class TextDrawing {
   public:
-    explicit TextDrawing(std::size_t chip_column) : chip_column_(chip_column) {}
+    // `room`: the empty text the lines are written into.
+    TextDrawing(std::size_t chip_column, std::string room)
+        : chip_column_(chip_column), text_(std::move(room)) {}
 
     // Begins a line for a rung.
     void begin(std::size_t rung) { line_ = TextLine{{}, rung, 0}; }
@@ -143,7 +146,7 @@ void draw_refusal(TextDrawing& drawing, const Ladder& ladder, std::size_t rung) 
 }  // namespace
 
 std::string draw_text(const Ladder& ladder) {
-    TextDrawing drawing(chip_column(ladder));
+    TextDrawing drawing(chip_column(ladder), program_room(ladder.checked.span.length));
     const CheckedPipeline& checked = ladder.checked;
     if (ladder.tables.empty()) {
         if (!ladder.refused) unreachable("nothing checked, so something refused");

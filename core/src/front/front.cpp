@@ -83,8 +83,12 @@ Answer compile_here(std::string_view sentence, const Tables& tables,
     std::string program = backend->write(*checked, checked->columns_before);
     if (program.empty() || program.back() != '\n') program += '\n';
     Answer answer = answered(std::move(program));
+    // The steps are let go before the notes are drawn, so that the drawn notes take their room.
+    const std::vector<Diagnostic> notes = std::move(checked->notes);
+    *checked = CheckedPipeline{};
     const SentenceLines lines(sentence);
-    for (const Diagnostic& note : checked->notes) answer.notes.push_back(message(note, lines));
+    answer.notes.reserve(notes.size());
+    for (const Diagnostic& note : notes) answer.notes.push_back(message(note, lines));
     return answer;
 }
 

@@ -5,6 +5,10 @@
 
 namespace brell {
 
+// The syntax tree keeps one Step for every step of the sentence, and a Step is as large as its
+// largest verb: a large part of a verb that is seldom written belongs in an OptionalBox.
+static_assert(sizeof(Step) <= 112, "a verb's node has grown past the size of a Step");
+
 std::string_view arithmetic_symbol(ArithmeticOperator op) {
     switch (op) {
         case ArithmeticOperator::Plus:

@@ -208,18 +208,18 @@ struct Keep {
 struct Pick {
     ColumnList columns;  // empty when a chooser is given
     bool all_but = false;
-    std::optional<Value> chooser;
+    OptionalBox<Value> chooser;
 };
 struct Add {
     std::vector<NamedValue> items;
-    std::optional<Value> chooser;         // with template_value, the `where` form
-    std::optional<Value> template_value;  // the value after `as` in the `where` form
+    OptionalBox<Value> chooser;         // with template_value, the `where` form
+    OptionalBox<Value> template_value;  // the value after `as` in the `where` form
     ColumnList by;
 };
 struct Summarize {
     std::vector<NamedValue> items;
-    std::optional<Value> chooser;
-    std::optional<Value> template_value;
+    OptionalBox<Value> chooser;
+    OptionalBox<Value> template_value;
     ColumnList by;
 };
 struct Sort {
@@ -274,18 +274,18 @@ struct WidenPlan {
 struct Lengthen {
     ColumnList columns;  // listed, or (with all_but) the ones to leave
     bool all_but = false;
-    std::optional<Value> chooser;      // `lengthen where ...`
-    std::optional<NamePattern> name;   // `as name [n]` or `as name "{a}_{b}"`
-    std::optional<ColumnName> value;   // `value [v]`
-    std::optional<LengthenPlan> plan;  // set by the checker
+    OptionalBox<Value> chooser;      // `lengthen where ...`
+    OptionalBox<NamePattern> name;   // `as name [n]` or `as name "{a}_{b}"`
+    OptionalBox<ColumnName> value;   // `value [v]`
+    OptionalBox<LengthenPlan> plan;  // set by the checker
 };
 struct Widen {
-    std::optional<NamePattern> name;  // where the new columns' names come from
-    std::optional<Value> value;       // what fills the cells
+    OptionalBox<NamePattern> name;  // where the new columns' names come from
+    OptionalBox<Value> value;       // what fills the cells
     ColumnList by;
-    std::optional<Value> missing;  // the filler for empty cells
+    OptionalBox<Value> missing;  // the filler for empty cells
     ColumnList giving;
-    std::optional<WidenPlan> plan;  // set by the checker
+    OptionalBox<WidenPlan> plan;  // set by the checker
 };
 struct Join {
     TableName table;

@@ -110,6 +110,7 @@ Result<ColumnList> TokenCursor::column_list(std::string_view refusal) {
     const Token& bracket = advance();
     ColumnList list;
     list.span = bracket.span;
+    list.names.reserve(bracket.names.size());  // the syntax tree keeps it at its own size
     for (const BracketName& name : bracket.names) list.names.push_back({name.text, name.span});
     return list;
 }

@@ -9,6 +9,7 @@
 
 #include "backend/dplyr/r_text.hpp"
 #include "backend/dplyr/r_values.hpp"
+#include "backend/program_room.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
@@ -231,7 +232,8 @@ std::vector<std::string> names_of(const ColumnList& list) {
 }
 
 std::string write_dplyr(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
-    std::string program = r_name(checked.source);
+    std::string program = program_room(checked.span.length);
+    program += r_name(checked.source);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         for (const std::string& call :
              step_calls(checked.steps[i], *tables.at(i), sort_in_force(checked, i))) {

@@ -6,6 +6,7 @@
 
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
+#include "backend/program_room.hpp"
 #include "backend/python_text.hpp"
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -269,12 +270,20 @@ std::string sort_call(const Sort& sort) {
 
 std::string write_pandas(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
     if (checked.steps.empty()) return checked.source;
-    std::vector<std::string> calls;
+    // Each call goes straight into the program, so that the calls are never held beside it.
+    std::string program = program_room(checked.span.length);
+    program += "(" + checked.source + "\n    .";
+    bool first = true;
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
-        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+        for (const std::string& call : step_calls(at)) {
+            if (!first) program += "\n    .";
+            program += call;
+            first = false;
+        }
     }
-    return "(" + checked.source + "\n    ." + joined(calls, "\n    .") + ")";
+    program += ")";
+    return program;
 }
 
 }  // namespace brell::pandas

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "backend/polars/polars_values.hpp"
+#include "backend/program_room.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
@@ -177,13 +178,21 @@ std::string sort_call(const Sort& sort) {
 }
 
 std::string write_polars(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
-    Calls calls;
+    // Each call goes straight into the program, so that the calls are never held beside it.
+    std::string program = program_room(checked.span.length);
+    program += "(" + checked.source + "\n    .";
+    bool first = true;
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
-        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+        for (const std::string& call : step_calls(at)) {
+            if (!first) program += "\n    .";
+            program += call;
+            first = false;
+        }
     }
-    if (calls.empty()) return checked.source;
-    return "(" + checked.source + "\n    ." + joined(calls, "\n    .") + ")";
+    if (first) return checked.source;
+    program += ")";
+    return program;
 }
 
 }  // namespace brell::polars

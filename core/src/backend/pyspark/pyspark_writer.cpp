@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "backend/program_room.hpp"
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "backend/python_text.hpp"
@@ -176,16 +177,20 @@ std::string write_pyspark(const CheckedPipeline& checked,
                           const std::vector<SharedColumns>& tables) {
     using namespace pyspark;
     const std::string source = spark_table(checked.source);
-    Calls calls;
+    // Each call goes straight into the program, so that the calls are never held beside it.
+    std::string program = program_room(checked.span.length);
+    program += "(" + source;
+    bool any_call = false;
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const std::vector<TableColumn>& outgoing =
             i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
         const StepAt at{checked.steps[i], *tables.at(i), outgoing, sort_in_force(checked, i)};
-        for (std::string& call : step_calls(at)) calls.push_back(std::move(call));
+        for (const std::string& call : step_calls(at)) {
+            program += "\n    ." + call;
+            any_call = true;
+        }
     }
-    if (calls.empty()) return source;
-    std::string program = "(" + source;
-    for (const std::string& call : calls) program += "\n    ." + call;
+    if (!any_call) return source;
     program += ")";
     return program;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "backend/program_room.hpp"
 #include "backend/sql/sql_values.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -241,8 +242,8 @@ std::string all_but(const SqlStep& at, std::string_view relation,
 
 std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables) {
-    std::string query =
-        "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
+    std::string query = program_room(checked.span.length);
+    query += "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const std::vector<TableColumn>& result =
             i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
