@@ -60,8 +60,9 @@ constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
     {"smallest", "min", "{0}.dropna().min()"},
     {"largest", "max", "{0}.dropna().max()"},
     {"standard_deviation", "std", "{0}.std()"},
-    {"first", "first", "{0}.iloc[0]"},
-    {"last", "last", "{0}.iloc[-1]"},
+    // A column of no rows has no first value; the aggregate of one row or none is missing then.
+    {"first", "first", "{0}.iloc[:1].max()"},
+    {"last", "last", "{0}.iloc[-1:].max()"},
     {"unique_count", "nunique", "{0}.nunique()"},
     {"row_count", "size", "len(d)"},
 }};

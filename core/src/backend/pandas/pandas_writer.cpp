@@ -50,13 +50,34 @@ std::vector<std::string> assign_calls(const std::vector<std::string>& names,
     return {"assign(" + joined(arguments, ", ") + ")"};
 }
 
-std::vector<std::string> add_calls(const Add& add, const Sort* sort) {
+// Whether the value is an aggregate whose answer is a text and can be missing (`join_rows` of no
+// texts is the empty text).
+bool text_aggregate(const Value& value, const ValueTypes& types) {
+    const auto* call = std::get_if<Call>(&value.node);
+    if (call == nullptr || call->function == "join_rows") return false;
+    const FunctionEntry* entry = find_function(call->function);
+    if (entry == nullptr || entry->kind != FunctionKind::Aggregate) return false;
+    const Result<ColumnType> type = types.type(value);
+    return type.ok() && type.value() == ColumnType::Text;
+}
+
+std::vector<std::string> add_calls(const Add& add, const Sort* sort,
+                                   const std::vector<TableColumn>& table) {
     const PandasValues values(names_of(add.by));
+    const ColumnIndex index(table);
+    const ValueTypes types(index);
     std::vector<std::string> names;
     std::vector<std::string> written;
     for (const NamedValue& item : add.items) {
         names.push_back(item.name.text);
-        written.push_back(values.write(item.value).text);
+        std::string value = values.write(item.value).text;
+        // An aggregate of no texts is NaN, which would make the new column a number column that
+        // no test on texts can read: a text answer is held in a text column.
+        if (text_aggregate(item.value, types)) {
+            value = add.by.empty() ? "pd.Series(" + value + ", index=d.index, dtype=\"object\")"
+                                   : value + ".astype(\"object\")";
+        }
+        written.push_back(value);
     }
     return assign_calls(names, written, add_replaces_unnamed_read(add, sort));
 }
@@ -230,7 +251,7 @@ std::vector<std::string> step_calls(const PandasStep& at) {
         Overloaded{
             [&](const Keep& node) { return keep_calls(node); },
             [&](const Pick& node) { return pick_calls(node); },
-            [&](const Add& node) { return add_calls(node, at.sort); },
+            [&](const Add& node) { return add_calls(node, at.sort, at.table); },
             [&](const Summarize& node) { return summarize_calls(node, at.table); },
             [&](const Sort& node) { return std::vector<std::string>{sort_call(node)}; },
             [&](const Take& node) { return take_calls(node, at.sort); },

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_writer.hpp"
@@ -116,26 +117,55 @@ Calls add_rows_calls(const AddRows& add_rows) {
     return {"unionByName(" + spark_table(add_rows.table.text) + ")"};
 }
 
+// Spark cannot resolve a name holding a dot or a backtick in the keys of a join of a table to what
+// it made of itself; such a key is joined under a helper name, `__key1`, `__key2`, ..., and takes
+// its own name back after.
+bool joins_under_helper(std::string_view name) {
+    return name.find_first_of(".`") != std::string_view::npos;
+}
+
 Calls add_combinations_calls(const StepAt& at, const AddCombinations& combinations) {
     const std::vector<std::string> by = names_of(combinations.by);
     const std::vector<std::string> crossed = names_of(combinations.columns);
+    std::vector<std::string> on = crossed;
+    on.insert(on.end(), by.begin(), by.end());
+    HelperNames helpers(at.table);
+    Calls renamed;
+    Calls named_back;
+    std::unordered_map<std::string, std::string> joined_as;
+    for (const std::string& name : on) {
+        if (!joins_under_helper(name)) {
+            joined_as[name] = name;
+            continue;
+        }
+        const std::string helper = helpers.name("__key" + std::to_string(renamed.size() + 1));
+        joined_as[name] = helper;
+        renamed.push_back("withColumnRenamed(" + py_string(name) + ", " + py_string(helper) + ")");
+        named_back.push_back("withColumnRenamed(" + py_string(helper) + ", " + py_string(name) +
+                             ")");
+    }
+    const auto joined_names = [&](const std::vector<std::string>& names) {
+        std::vector<std::string> joined;
+        for (const std::string& name : names) joined.push_back(joined_as.at(name));
+        return joined;
+    };
     std::string grid;
     for (const std::string& column : crossed) {
         std::vector<std::string> selected = by;
         selected.push_back(column);
         const std::string part =
-            "d.select(" + column_references(selected) + ").dropna().distinct()";
+            "d.select(" + column_references(joined_names(selected)) + ").dropna().distinct()";
         if (grid.empty()) {
             grid = part;
         } else if (by.empty()) {
             grid += ".crossJoin(" + part + ")";
         } else {
-            grid += "." + join_call(part, by, "inner");
+            grid += "." + join_call(part, joined_names(by), "inner");
         }
     }
-    std::vector<std::string> on = crossed;
-    on.insert(on.end(), by.begin(), by.end());
-    Calls calls{"transform(lambda d: d." + join_call(grid, on, "full") + ")"};
+    Calls calls = renamed;
+    calls.push_back("transform(lambda d: d." + join_call(grid, joined_names(on), "full") + ")");
+    calls.insert(calls.end(), named_back.begin(), named_back.end());
     const std::vector<std::string> wanted = names_of(at.table);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;
