@@ -344,6 +344,7 @@ class SentenceMaker:
             return None
         if name in state.sort_keys:
             state.ordered = False  # new values in a sort key clear the order in force
+        state.unique.discard(name)  # the filler may be a value the column already holds
         return "fill_missing %s as %s" % (_column(name), filler)
 
     def _drop_missing(self, state):

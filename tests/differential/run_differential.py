@@ -114,6 +114,7 @@ class Tally:
     def __init__(self, targets):
         self.passed = {t: 0 for t in targets}
         self.failed = {t: 0 for t in targets}
+        self.failed_seeds = {t: [] for t in targets}
         self.forgiven = {t: 0 for t in targets}
         self.both_failed = 0
         self.refused = 0
@@ -121,6 +122,7 @@ class Tally:
 
 def report(target, example, program, lines, tally):
     tally.failed[target] += 1
+    tally.failed_seeds[target].append(example["seed"])
     if tally.failed[target] > SHOWN_PER_TARGET:
         return
     print(f"DISAGREE [{target}] seed {example['seed']}: {example['sentence']}")
@@ -237,6 +239,9 @@ def main():
     for target in targets:
         print(f"  {target}: {tally.passed[target]} agreed, {tally.failed[target]} disagreed, "
               f"{tally.forgiven[target]} passed by a known difference")
+        if tally.failed_seeds[target]:
+            # Only the first few are shown above; every one is listed to be run again alone.
+            print(f"    seeds: {' '.join(str(s) for s in tally.failed_seeds[target])}")
     passed = sum(tally.passed.values()) + sum(tally.forgiven.values())
     failed = sum(tally.failed.values()) + tally.refused
     print(f"{passed} passed, {failed} failed")
