@@ -34,6 +34,9 @@ std::variant<std::string, UsageError> pipeline_text(
     if (input.read_error) {
         return UsageError{"could not read the pipeline from stdin: " + *input.read_error};
     }
+    if (front::is_too_long(input.text)) {
+        return UsageError{"could not read the pipeline from stdin: it is 4 GiB or longer"};
+    }
     if (!front::is_valid_utf8(input.text)) {
         return UsageError{
             "could not read the pipeline from stdin: stream did not contain valid UTF-8"};

@@ -107,4 +107,7 @@ bool is_valid_utf8(std::string_view text);
 // Whether the text holds nothing but white space (Unicode's class), so no sentence at all.
 bool is_blank(std::string_view text);
 
+// Whether the sentence is too long for the jobs to place a message in it: 4 GiB or more.
+bool is_too_long(std::string_view text);
+
 }  // namespace brell::front

@@ -21,6 +21,9 @@ struct Span {
     bool operator==(const Span&) const = default;
 };
 
+// The longest text a span can reach into: a longer pipeline is refused before it is read.
+inline constexpr std::size_t kLongestSpannedText = UINT32_MAX;
+
 // The span from the start of `first` to the end of `last`.
 inline Span cover(Span first, Span last) {
     return Span{first.start, last.end() > first.start ? last.end() - first.start : 0};

@@ -7,6 +7,7 @@
 #include "check/checker.hpp"
 #include "check/suggest.hpp"
 #include "diagnostic/render.hpp"
+#include "diagnostic/span.hpp"
 #include "draw/ladder.hpp"
 #include "front/column_list.hpp"
 #include "front/deep_stack.hpp"
@@ -160,6 +161,10 @@ std::string seats() {
 
 ColumnsRead read_columns(std::string_view list) {
     return read_column_list(list);
+}
+
+bool is_too_long(std::string_view text) {
+    return text.size() > kLongestSpannedText;
 }
 
 bool is_valid_utf8(std::string_view text) {
