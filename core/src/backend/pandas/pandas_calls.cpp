@@ -26,15 +26,17 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     {"trim", "{0}.str.strip()", true},
-    // A column of no text at all gives no number either, unless made a number column.
-    {"characters", "{0}.str.len().astype(\"Int64\")", true},
+    // Computed numbers are floats, as the table's own numbers are: a nullable whole-number
+    // column refuses to take a fraction from `first_present` or `when`. A column of no text at
+    // all gives no number either, unless made a number column.
+    {"characters", "{0}.str.len().astype(\"float64\")", true},
     {"to_number", "pd.to_numeric({0})", false},
     // A whole-number column that pandas holds as floats (for its missing values) is written
     // as whole numbers, as a query writes an integer column.
     {"to_text", "{0}.convert_dtypes().astype(\"string\")", true},
     {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
-    {"round_below", "np.floor({0}).astype(\"Int64\")", true},
-    {"round_above", "np.ceil({0}).astype(\"Int64\")", true},
+    {"round_below", "np.floor({0})", true},
+    {"round_above", "np.ceil({0})", true},
     {"between", "{0}.between({1}, {2})", true},
     {"remainder", "({0} % {1})", false},
     {"year", "{0}.dt.year", true},
