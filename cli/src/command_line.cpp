@@ -89,7 +89,8 @@ std::string columns_required(const Arguments& arguments, const std::optional<std
 }  // namespace
 
 JobOutcome run_command_line(std::span<const std::string> argument_list,
-                            const std::function<StandardInput()>& read_standard_input) {
+                            const std::function<StandardInput()>& read_standard_input,
+                            const front::TextSink* stream_drawing) {
     ScanOutcome scanned = scan_arguments(argument_list);
     if (auto* request = std::get_if<ListingRequest>(&scanned)) return answer_listing(*request);
     if (auto* error = std::get_if<UsageError>(&scanned)) return usage_error(error->message);
@@ -121,7 +122,7 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
                 "`--as` writes the pipeline out in another language; `--draw` shows what it does "
                 "to the table");
         }
-        return run_drawing(pipeline, *arguments.draw_way, tables);
+        return run_drawing(pipeline, *arguments.draw_way, tables, stream_drawing);
     }
     return run_writing(pipeline, arguments.backend.value_or("sql"), tables);
 }

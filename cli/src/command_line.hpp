@@ -16,8 +16,10 @@ struct StandardInput {
 };
 
 // One whole run: the arguments after the program's name, and standard input, read only when no
-// pipeline is given as an argument.
+// pipeline is given as an argument. A drawing (which runs to gigabytes for a long sentence) is
+// written to `stream_drawing` as it is made when that is given, and is then not in the outcome.
 JobOutcome run_command_line(std::span<const std::string> arguments,
-                            const std::function<StandardInput()>& read_standard_input);
+                            const std::function<StandardInput()>& read_standard_input,
+                            const front::TextSink* stream_drawing = nullptr);
 
 }  // namespace brell

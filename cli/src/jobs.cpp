@@ -27,8 +27,9 @@ JobOutcome run_needs(const std::string& pipeline) {
 }
 
 JobOutcome run_drawing(const std::string& pipeline, const std::string& way,
-                       const front::Tables& tables) {
-    return printed(front::draw(pipeline, tables, way));
+                       const front::Tables& tables, const front::TextSink* stream) {
+    if (!stream) return printed(front::draw(pipeline, tables, way));
+    return printed(front::draw_to(pipeline, tables, way, *stream));
 }
 
 JobOutcome run_writing(const std::string& pipeline, const std::string& backend,

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command_line.hpp"
@@ -30,9 +31,13 @@ bool write_all(std::FILE* stream, const std::string& text) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-    // Each job runs on a deep stack of its own behind the compiler's front.
+    // Each job runs on a deep stack of its own behind the compiler's front. A drawing goes out
+    // as it is made; whether all of it got there is asked of the stream below.
+    const brell::front::TextSink drawing_to_standard_output = [](std::string_view piece) {
+        std::fwrite(piece.data(), 1, piece.size(), stdout);
+    };
     const brell::JobOutcome outcome =
-        brell::run_command_line(arguments, read_all_of_standard_input);
+        brell::run_command_line(arguments, read_all_of_standard_input, &drawing_to_standard_output);
     // Notes and refusals first: a checker's notes come before the program they speak of.
     write_all(stderr, outcome.standard_error);
     if (!write_all(stdout, outcome.standard_output)) {

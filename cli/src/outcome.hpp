@@ -8,7 +8,8 @@
 namespace brell {
 
 // Everything one run prints and how it ends. A run builds its whole outcome before anything is
-// printed, so nothing is ever half-printed.
+// printed, so nothing is ever half-printed; only a drawing may be written as it is made (see
+// `run_command_line`), once its sentence is read and nothing can refuse it any more.
 struct JobOutcome {
     std::string standard_output;
     std::string standard_error;

@@ -32,6 +32,25 @@ void expect_whole(const JobOutcome& outcome, const std::string& what) {
     EXPECT_EQ(outcome.standard_error.find("internal error"), std::string::npos);
 }
 
+// A drawing written out as it is made (as the command line writes it) is the drawing held whole,
+// however many pieces it comes in.
+void expect_streamed_alike(const std::vector<std::string>& arguments, const std::string& pipeline,
+                           const JobOutcome& held) {
+    std::string streamed;
+    const front::TextSink stream = [&](std::string_view piece) { streamed += piece; };
+    const JobOutcome outcome = run_command_line(
+        arguments,
+        [&] {
+            return StandardInput{pipeline, {}};
+        },
+        &stream);
+    EXPECT_TRUE(outcome.standard_output.empty());
+    EXPECT_EQ(outcome.standard_error, held.standard_error);
+    EXPECT_EQ(outcome.exit_status, held.exit_status);
+    EXPECT_TRUE(streamed == held.standard_output)
+        << "streamed " << streamed.size() << " bytes, held " << held.standard_output.size();
+}
+
 // Every job the pipeline can be given: --needs, both drawings, every backend.
 std::vector<std::vector<std::string>> every_job() {
     std::vector<std::vector<std::string>> jobs = {
@@ -52,6 +71,7 @@ void expect_every_job_whole(const std::vector<std::string>& columns, const std::
         // (Backends not built yet answer with their own refusal.)
         if (job[0] == "--draw") {
             EXPECT_EQ(outcome.exit_status, drawing_status) << job.back();
+            expect_streamed_alike(arguments, pipeline, outcome);
         } else if (job[0] == "--as" && outcome.standard_error.rfind("not built yet", 0) != 0) {
             EXPECT_EQ(outcome.exit_status, expected_status) << job.back();
         }

@@ -6,6 +6,7 @@
 // enough for values nested a thousand levels.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,15 @@ Answer compile(std::string_view sentence, const Tables& tables, std::string_view
 
 // What each step does to the table, drawn the named way: "text" or "svg".
 Answer draw(std::string_view sentence, const Tables& tables, std::string_view way);
+
+// Takes a text a piece at a time, in order.
+using TextSink = std::function<void(std::string_view piece)>;
+
+// The same drawing handed to `write` a piece at a time as it is made, rather than held whole in
+// the answer's text (which stays empty): the SVG of a long sentence runs to gigabytes. Nothing is
+// written when the sentence is refused.
+Answer draw_to(std::string_view sentence, const Tables& tables, std::string_view way,
+               const TextSink& write);
 
 // The tables the sentence reads, one per line: its source first, then the others in order of
 // first appearance. Needs no columns.

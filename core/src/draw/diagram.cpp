@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "diagnostic/unreachable.hpp"
 #include "draw/display_width.hpp"
 #include "draw/ladder.hpp"
 #include "parse/unicode.hpp"
@@ -141,18 +143,16 @@ std::string escaped(std::string_view text) {
 class Diagram {
   public:
     // A diagram that only counts the bytes of its body.
-    static Diagram counting() {
+    static Diagram counting() { return Diagram(); }
+    // A diagram that hands its body to `write` a piece at a time, each piece about kPieceBytes.
+    static Diagram writing_to(const TextSink& write) {
         Diagram diagram;
-        diagram.counting_ = true;
+        diagram.write_ = &write;
+        diagram.body_.reserve(kPieceBytes + 4096);
         return diagram;
     }
-    // A diagram whose body has room for `body_bytes` (and the document's head) from the start.
-    static Diagram with_room_for(std::size_t body_bytes) {
-        Diagram diagram;
-        diagram.body_.reserve(body_bytes + kStyleSheet.size() + 1024);
-        return diagram;
-    }
-    std::size_t body_bytes() const { return counting_ ? counted_ : body_.size(); }
+    // The bytes of the body counted so far.
+    std::size_t body_bytes() const { return counted_; }
 
     // One text element, its length stated so that the drawing does not depend on the font.
     void text(const std::string& classes, Units x, Units y, std::string_view content, Units unit) {
@@ -257,9 +257,9 @@ class Diagram {
     }
     void reach(Units edge) { right_ = std::max(right_, edge); }
 
-    // The whole document, made from the body in place: a drawing of many steps runs to hundreds
-    // of megabytes, and a second copy of it would double what the run holds at its peak.
-    std::string document(Units height, Units rail_bottom) && {
+    // What comes before the body: the document's opening, its ground, its style and the rail.
+    // It states the document's width, so it is made once the body has been laid out.
+    std::string opening(Units height, Units rail_bottom) const {
         const Units width = right_ + 26;
         std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(width) +
                           "\" height=\"" + number(height) +
@@ -270,23 +270,30 @@ class Diagram {
         svg += std::string(kStyleSheet) + "\n";
         if (rail_bottom > 47)
             svg += "<path class=\"rail\" d=\"M34 47V" + number(rail_bottom) + "\"/>\n";
-        body_.insert(0, svg);
-        body_ += "</svg>\n";
-        return std::move(body_);
+        return svg;
+    }
+    static constexpr std::string_view kTail = "</svg>\n";
+
+    // Hands what is left of the body to the writer.
+    void flush() {
+        if (write_ && !body_.empty()) (*write_)(body_);
+        body_.clear();
     }
 
   private:
     static std::string number(Units value) { return std::to_string(value); }
+    // A drawing of many steps runs to gigabytes: it is handed on in pieces of this size rather
+    // than held whole.
+    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
     void element(const std::string& markup) {
-        if (counting_) {
-            counted_ += markup.size() + 1;
-        } else {
-            body_ += markup;
-            body_ += '\n';
-        }
+        counted_ += markup.size() + 1;
+        if (!write_) return;
+        body_ += markup;
+        body_ += '\n';
+        if (body_.size() >= kPieceBytes) flush();
     }
     Diagram() = default;
-    bool counting_ = false;
+    const TextSink* write_ = nullptr;  // none when only counting
     std::size_t counted_ = 0;
     std::string body_;
     Units right_ = 0;
@@ -371,16 +378,42 @@ std::pair<Units, Units> lay_out(Diagram& diagram, const Ladder& ladder) {
     return {y + 26, rail_bottom};
 }
 
+// Laid out twice: once to find the edges that the document's opening states (and to count the
+// body's bytes, which `sized` hears before the first piece is written), then writing the body.
+void write_svg(const Ladder& ladder, const std::function<void(std::size_t)>& sized,
+               const TextSink& write) {
+    Diagram sizing = Diagram::counting();
+    const auto [height, rail_bottom] = lay_out(sizing, ladder);
+    const std::string opening = sizing.opening(height, rail_bottom);
+    sized(opening.size() + sizing.body_bytes() + Diagram::kTail.size());
+    write(opening);
+    Diagram diagram = Diagram::writing_to(write);
+    lay_out(diagram, ladder);
+    diagram.flush();
+    write(Diagram::kTail);
+}
+
 }  // namespace
 
-// Laid out twice: once counting the body's bytes, then into a body with room for all of them, so
-// that a document of hundreds of megabytes never grows by copying itself into a larger one.
+void draw_svg(const Ladder& ladder, const TextSink& write) {
+    write_svg(
+        ladder, [](std::size_t) {}, write);
+}
+
 std::string draw_svg(const Ladder& ladder) {
-    Diagram sizing = Diagram::counting();
-    lay_out(sizing, ladder);
-    Diagram diagram = Diagram::with_room_for(sizing.body_bytes());
-    const auto [height, rail_bottom] = lay_out(diagram, ladder);
-    return std::move(diagram).document(height, rail_bottom);
+    std::string document;
+    std::size_t counted = 0;
+    // Room for the whole document from the start, so that it never grows by copying itself.
+    write_svg(
+        ladder,
+        [&](std::size_t bytes) {
+            counted = bytes;
+            document.reserve(bytes);
+        },
+        [&](std::string_view piece) { document += piece; });
+    // Both layouts make the same elements, so the pieces add up to what was counted.
+    if (document.size() != counted) unreachable("the SVG's pieces differ from its counted bytes");
+    return document;
 }
 
 }  // namespace brell

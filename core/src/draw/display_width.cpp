@@ -37,6 +37,12 @@ bool is_wide(char32_t character) {
 std::size_t display_width(std::string_view text) {
     std::size_t width = 0;
     for (std::size_t offset = 0; offset < text.size();) {
+        // Most text drawn is ASCII, one column a byte.
+        if (static_cast<unsigned char>(text[offset]) < 0x80) {
+            ++width;
+            ++offset;
+            continue;
+        }
         const Character character = decode_character(text, offset);
         width += is_wide(character.value) ? 2 : 1;
         offset += character.length;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -116,7 +117,12 @@ std::string drawing_way_list();
 // The text drawing: box-drawing characters for a terminal, every line ended by "\n".
 std::string draw_text(const Ladder& ladder);
 
+// Takes a text a piece at a time, in order.
+using TextSink = std::function<void(std::string_view piece)>;
+
 // The SVG drawing: one self-contained document.
 std::string draw_svg(const Ladder& ladder);
+// The same document handed to `write` a piece at a time as it is made, never held whole.
+void draw_svg(const Ladder& ladder, const TextSink& write);
 
 }  // namespace brell

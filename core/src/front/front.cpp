@@ -93,7 +93,9 @@ Answer compile_here(std::string_view sentence, const Tables& tables,
     return answer;
 }
 
-Answer draw_here(std::string_view sentence, const Tables& tables, const std::string& way) {
+// The drawing, handed to `write` when it is given, else held in the answer.
+Answer draw_here(std::string_view sentence, const Tables& tables, const std::string& way,
+                 const TextSink* write) {
     auto parsed = parse(sentence);
     if (!parsed) return refused(parsed.error(), sentence);
     if (way != "text" && way != "svg") {
@@ -105,7 +107,13 @@ Answer draw_here(std::string_view sentence, const Tables& tables, const std::str
     // The ladder reads the tables where they stand, so they outlive it.
     const std::vector<TableDescription> read = described(tables, parsed->source.text);
     const Ladder ladder = build_ladder(std::move(*parsed), sentence, read);
-    return answered(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
+    if (!write) return answered(way == "svg" ? draw_svg(ladder) : draw_text(ladder));
+    if (way == "svg") {
+        draw_svg(ladder, *write);
+    } else {
+        (*write)(draw_text(ladder));
+    }
+    return Answer{};
 }
 
 Answer needs_here(std::string_view sentence) {
@@ -124,7 +132,13 @@ Answer compile(std::string_view sentence, const Tables& tables, std::string_view
 
 Answer draw(std::string_view sentence, const Tables& tables, std::string_view way) {
     const std::string name(way);
-    return on_deep_stack(sentence, [&] { return draw_here(sentence, tables, name); });
+    return on_deep_stack(sentence, [&] { return draw_here(sentence, tables, name, nullptr); });
+}
+
+Answer draw_to(std::string_view sentence, const Tables& tables, std::string_view way,
+               const TextSink& write) {
+    const std::string name(way);
+    return on_deep_stack(sentence, [&] { return draw_here(sentence, tables, name, &write); });
 }
 
 Answer needs(std::string_view sentence) {
