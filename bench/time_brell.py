@@ -20,7 +20,7 @@ JOBS = [["--as", name] for name in ("sql", "spark", "dplyr", "pandas", "polars",
                                     "brell")] + [["--draw", "text"], ["--draw", "svg"]]
 
 # Targets: the README example against the minimal program; peak memory at 100,000 steps per byte
-# of sentence (a drawing's own output not counted); 1,000,000 steps against 100,000 in processor
+# of sentence (a drawing may hold its output besides); 1,000,000 steps against 100,000 in processor
 # time and memory; the wide table against the narrow one, per output byte.
 STARTUP_LIMIT = 1.5
 MEMORY_WORKLOAD = "every_verb_100000"
@@ -141,26 +141,32 @@ def main():
                 failures.append("README example")
 
         if MEMORY_WORKLOAD in names:
+            # A backend's peak, per byte of sentence, at most MEMORY_PER_INPUT_BYTE; a drawing's
+            # at most its output plus as much (a drawing written out as it is made holds less).
             size = input_bytes[MEMORY_WORKLOAD]
             print(f"\n{MEMORY_WORKLOAD} ({size} bytes of sentence), peak memory per byte of "
-                  f"sentence, a drawing's output not counted (limit {MEMORY_PER_INPUT_BYTE}):")
-            per_byte = {}
+                  f"sentence (limit {MEMORY_PER_INPUT_BYTE}, a drawing's output added):")
+            per_byte, allowed = {}, {}
             for job in JOBS:
                 _, memory, output, _ = results[(MEMORY_WORKLOAD, job[1])]
-                own = memory * 1024 - (output if job[0] == "--draw" else 0)
-                per_byte[job[1]] = own / size
-                print(f"  {job[1]:8} {own / size:6.1f} bytes   ({memory / 1024:.1f} MiB, "
-                      f"{output} bytes out)")
-                if own / size > MEMORY_PER_INPUT_BYTE:
+                per_byte[job[1]] = memory * 1024 / size
+                allowed[job[1]] = (output if job[0] == "--draw" else 0) + \
+                    MEMORY_PER_INPUT_BYTE * size
+                print(f"  {job[1]:8} {per_byte[job[1]]:6.1f} bytes   ({memory / 1024:.1f} MiB, "
+                      f"{output} bytes out, {allowed[job[1]] / 2**20:.1f} MiB allowed)")
+                if memory * 1024 > allowed[job[1]]:
                     failures.append(f"memory, {job[1]}")
             backends = [per_byte[job[1]] for job in JOBS if job[0] == "--as"]
             table.append(("100,000 steps, peak memory per byte of sentence, every backend",
                           f"{MEMORY_PER_INPUT_BYTE:.0f} B", f"{min(backends):.1f} to "
                           f"{max(backends):.1f} B"))
             for way in ("text", "svg"):
-                table.append((f"100,000 steps, `--draw {way}`: peak memory less its output, per "
-                              "byte of sentence", f"{MEMORY_PER_INPUT_BYTE:.0f} B",
-                              f"{per_byte[way]:.1f} B"))
+                _, memory, output, _ = results[(MEMORY_WORKLOAD, way)]
+                table.append((f"100,000 steps, `--draw {way}`: peak memory, against its output "
+                              "plus 20 B per byte of sentence",
+                              f"{allowed[way] / 2**20:.1f} MiB",
+                              f"{memory / 1024:.1f} MiB ({per_byte[way]:.1f} B per byte of "
+                              f"sentence; {output / 1e6:.0f} MB out)"))
 
         short, long_, limit = GROWTH_PAIR
         if short in names and long_ in names:
