@@ -38,6 +38,14 @@ bool holds_aggregate(const Value& value) {
                outside_rolling) != nullptr;
 }
 
+bool calls_function(const Value& value, std::string_view function) {
+    const auto is_call = [&](const Value& node) {
+        const auto* call = std::get_if<Call>(&node.node);
+        return call != nullptr && call->function == function;
+    };
+    return find_first(value, is_call, kEveryChild) != nullptr;
+}
+
 bool holds_window(const Value& value) {
     const auto is_window = [](const Value& node) {
         return std::holds_alternative<Ranking>(node.node) ||

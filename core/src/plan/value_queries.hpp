@@ -12,6 +12,9 @@ namespace brell {
 // Whether the value holds a call of an aggregate function anywhere but inside `rolling(...)`.
 bool holds_aggregate(const Value& value);
 
+// Whether the value calls the named function anywhere.
+bool calls_function(const Value& value, std::string_view function);
+
 // Whether the value holds `rank(...)`, `row_number()`, `rolling(...)` or a window function.
 bool holds_window(const Value& value);
 

@@ -117,6 +117,9 @@ std::string aggregation_word(const Call& call) {
     if (call.function == "largest") {
         return "lambda s: s.dropna().max() if s.notna().any() else None";
     }
+    // The first and last rows' values, missing or not, where pandas' own pass missing values by.
+    if (call.function == "first") return "lambda s: s.iloc[0]";
+    if (call.function == "last") return "lambda s: s.iloc[-1]";
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);

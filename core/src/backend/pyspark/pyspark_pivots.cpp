@@ -260,8 +260,20 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
     calls.push_back("filter(" + guard + ".otherwise(F.spark_partition_id() >= 0))");
     if (!holds_aggregate(value)) calls.push_back("drop(" + py_string(cell_rows) + ")");
 
-    const std::string cell = holds_aggregate(value) ? write_column(value, {})
-                                                    : "F.first(" + write_column(value, {}) + ")";
+    std::string cell = holds_aggregate(value) ? write_column(value, {})
+                                              : "F.first(" + write_column(value, {}) + ")";
+    // Spark's pivot works each cell out of every row of the group, the other names' values made
+    // missing, and so has `first` and `last` pass missing values by. A cell that reads them is
+    // worked out per group and name first, and the pivot takes that one value.
+    if (holds_aggregate(value) &&
+        (calls_function(value, "first") || calls_function(value, "last"))) {
+        const std::string one_cell = helpers.name("__cell");
+        std::vector<std::string> cell_key = plan.identifying;
+        cell_key.push_back(pivot_column);
+        calls.push_back("groupBy(" + column_references(cell_key) + ").agg(" + cell + ".alias(" +
+                        py_string(one_cell) + "))");
+        cell = "F.first(" + column_of(one_cell) + ")";
+    }
     const std::string values = giving.empty() ? "" : ", " + python_list(giving);
     calls.push_back("groupBy(" + column_references(plan.identifying) + ").pivot(" +
                     column_references({pivot_column}) + values + ").agg(" + cell + ")");
