@@ -7,7 +7,9 @@ timestamps as datetime64[ns] with NaT. pandas has no date of its own, so a midni
 stands for a date in the answers.
 
 A warning pandas gives while the program runs about what a later pandas will do differently
-(FutureWarning, DeprecationWarning) fails the program: its rows may change on the next pandas.
+(FutureWarning, DeprecationWarning) fails the program: its rows may change on the next pandas. So
+does one from numpy about the values (RuntimeWarning, as for the median of no values): a program
+should not warn its user about what the sentence asked.
 """
 
 import datetime
@@ -76,6 +78,7 @@ class Engine:
         with warnings.catch_warnings():
             warnings.simplefilter("error", FutureWarning)
             warnings.simplefilter("error", DeprecationWarning)
+            warnings.simplefilter("error", RuntimeWarning)
             result = evaluate_program(program, namespace)
         if not isinstance(result, self.pd.DataFrame):
             raise EngineFailed(f"the program returned {type(result).__name__}, not a DataFrame")

@@ -58,7 +58,8 @@ struct AggregateSpelling {
 constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
     {"total", "sum", "{0}.sum(min_count=1)"},
     {"average", "mean", "{0}.mean()"},
-    {"median", "median", "{0}.median()"},
+    // numpy warns at the median of a column whose values are all missing, unless they are let go.
+    {"median", "median", "{0}.dropna().median()"},
     {"smallest", "min", "{0}.dropna().min()"},
     {"largest", "max", "{0}.dropna().max()"},
     {"standard_deviation", "std", "{0}.std()"},
