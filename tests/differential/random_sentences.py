@@ -7,8 +7,8 @@ ties, duplicate keys, negative and fractional numbers, texts with quotes, `%`, `
 backslashes, and groups whose values are all missing.
 
 A sentence only asks what has one answer: rows are taken, numbered or read in order only after a
-sort on a column whose values are still unique, and aggregates that depend on the order of the
-rows in a group (`first`, `last`, `join_rows`) are not drawn.
+sort on a column whose values are still unique; so are `first` and `last`, which read a group's
+first and last rows. `join_rows`, whose text would follow the order too, is not drawn.
 """
 
 import random
@@ -205,6 +205,9 @@ class SentenceMaker:
             name = rng.choice(numbers + state.of_type("text"))
             return "%s(%s)" % (rng.choice(["smallest", "largest"]), _column(name)), \
                 state.columns[name]
+        if state.ordered and rng.random() < 0.5:
+            name = rng.choice(list(state.columns))
+            return "%s(%s)" % (rng.choice(["first", "last"]), _column(name)), state.columns[name]
         function = rng.choice(["total", "average", "median", "total"])
         return "%s(%s)" % (function, _column(rng.choice(numbers))), "number"
 
@@ -221,6 +224,15 @@ class SentenceMaker:
             if made is not None:
                 return made
 
+    def settled_order(self, state):
+        """Now and then a sort on a unique column before a step that aggregates, so that `first`
+        and `last` can be drawn: the sort's words and " then ", or nothing."""
+        if state.ordered or not state.unique or self.rng.random() < 0.7:
+            return ""
+        key = self.rng.choice(sorted(state.unique))
+        state.ordered, state.sort_keys = True, {key}
+        return "sort %s%s then " % (_column(key), " descending" if self.rng.random() < 0.4 else "")
+
     def _keep(self, state):
         return "keep where " + self.condition(state, 2)
 
@@ -228,11 +240,12 @@ class SentenceMaker:
         rng = self.rng
         name = state.new_name()
         if rng.random() < 0.3:
+            sort = self.settled_order(state)
             value, kind = self.aggregate(state)
             groups = [c for c in ("g", "s") if c in state.columns]
             by = " by " + _column(rng.choice(groups)) if groups and rng.random() < 0.7 else ""
             state.columns[name] = kind
-            return "add %s as %s%s" % (_column(name), value, by)
+            return "%sadd %s as %s%s" % (sort, _column(name), value, by)
         kind = rng.choice(["number", "number", "text", "truth"])
         value = {"number": self.number_value, "text": self.text_value,
                  "truth": self.condition}[kind](state, 2)
@@ -262,6 +275,7 @@ class SentenceMaker:
         rng = self.rng
         groups = [n for n in state.columns if state.columns[n] in ("text", "truth", "number")]
         by = rng.sample(groups, rng.randint(0, min(2, len(groups)))) if groups else []
+        sort = self.settled_order(state)
         items, columns = [], {n: state.columns[n] for n in by}
         for _ in range(rng.randint(1, 2)):
             value, kind = self.aggregate(state)
@@ -271,7 +285,8 @@ class SentenceMaker:
         state.columns = columns
         state.unique = {by[0]} if len(by) == 1 else set()
         state.ordered = False
-        return "summarize " + ", ".join(items) + (" by [" + ", ".join(by) + "]" if by else "")
+        return sort + "summarize " + ", ".join(items) + \
+            (" by [" + ", ".join(by) + "]" if by else "")
 
     def _sort(self, state):
         rng = self.rng
@@ -413,14 +428,19 @@ class SentenceMaker:
         if not others:
             return None  # nothing would say which rows go together: the checker refuses it
         by = [n for n in others if n in ("f",)]
+        order_before = state.ordered, state.sort_keys
+        sort = self.settled_order(state)
         value = "total(%s)" % _column(value_column) if rng.random() < 0.7 \
             else _column(value_column)
-        if not value.startswith("total") and not by:
+        if state.ordered and rng.random() < 0.5:
+            value = "%s(%s)" % (rng.choice(["first", "last"]), _column(value_column))
+        if value.startswith("[") and not by:
+            state.ordered, state.sort_keys = order_before  # the sort is not written either
             return None
         # Without `giving` the columns it makes depend on the data, which a sentence drawn
         # before the data cannot follow.
         missing = " missing 0" if rng.random() < 0.4 else ""
-        text = "widen name [g], value %s%s%s giving [a, b, c]" % (
+        text = sort + "widen name [g], value %s%s%s giving [a, b, c]" % (
             value, " by [" + ", ".join(by) + "]" if by else "", missing)
         state.columns = {n: state.columns[n] for n in by}
         for g in GROUPS:
