@@ -4,9 +4,9 @@ namespace brell {
 
 std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
     std::string text;
-    for (const std::string& part : parts) {
-        if (!text.empty()) text += separator;
-        text += part;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += separator;
+        text += parts[i];
     }
     return text;
 }

@@ -45,13 +45,4 @@ std::string keyword_argument(std::string_view name, std::string_view value) {
     return "**{" + py_string(name) + ": " + std::string(value) + "}";
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string text;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0) text += separator;
-        text += parts[i];
-    }
-    return text;
-}
-
 }  // namespace brell::pandas

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/joined_text.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell::pandas {
@@ -23,8 +24,5 @@ std::vector<std::string> names_of(const ColumnList& list);
 // A keyword argument named after a column: `margin=...` when the name can stand bare in Python
 // and reads back as itself, else `**{"total sales": ...}`.
 std::string keyword_argument(std::string_view name, std::string_view value);
-
-// The parts joined with the separator between each two.
-std::string joined(const std::vector<std::string>& parts, std::string_view separator);
 
 }  // namespace brell::pandas

@@ -444,13 +444,4 @@ std::string name_list(const std::vector<std::string>& names) {
     return "[" + joined(names_in_quotes, ", ") + "]";
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-    std::string text;
-    for (const std::string& part : parts) {
-        if (!text.empty()) text += separator;
-        text += part;
-    }
-    return text;
-}
-
 }  // namespace brell::polars

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/joined_text.hpp"
 #include "check/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
@@ -38,8 +39,5 @@ std::string polars_filler(const Value& value, const std::vector<TableColumn>& ta
 
 // A list of names: `["a", "b"]`.
 std::string name_list(const std::vector<std::string>& names);
-
-// The parts joined with `separator`.
-std::string joined(const std::vector<std::string>& parts, std::string_view separator);
 
 }  // namespace brell::polars
