@@ -16,7 +16,8 @@
 # One process serves a whole run: each line on stdin is a JSON request
 #   {"program": "...", "tables": {"sales": {"columns": [{"name": .., "type": ..}], "rows": [..]}}}
 # and each answer is one JSON line on stdout, {"columns": [..], "rows": [..]} or {"error": ".."}.
-# Nothing else is written to stdout; R's messages and warnings go to stderr.
+# Nothing else is written to stdout; R's messages go to stderr. A warning while a program runs
+# fails it.
 
 Sys.setenv(TZ = "UTC")
 suppressPackageStartupMessages({
@@ -276,7 +277,11 @@ answer <- function(request) {
   for (name in names(request$tables)) assign(name, table_of(request$tables[[name]]), envir = env)
   program <- parse(text = request$program, keep.source = FALSE)
   if (length(program) != 1) stop("a program is one R expression", call. = FALSE)
-  result <- eval(translate(program[[1]]), env)
+  # A program that warns its user about what the sentence asked fails, as in the other engines.
+  result <- withCallingHandlers(
+    eval(translate(program[[1]]), env),
+    warning = function(w) stop(paste("the program warned:", conditionMessage(w)), call. = FALSE)
+  )
   if (!is.data.frame(result)) stop("the program did not give a data frame", call. = FALSE)
   if (dplyr::is_grouped_df(result) || inherits(result, "rowwise_df")) {
     stop("the program left its table grouped", call. = FALSE)

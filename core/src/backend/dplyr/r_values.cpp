@@ -153,6 +153,7 @@ class RValueWriter {
     std::string compare(const Compare& node) const;
     std::string in_set(const InSet& node) const;
     std::string contains(const std::string& tested, const Value& sought) const;
+    static std::string sought_pattern(const std::string& pattern);
     std::string call_text(const Call& call) const;
     std::string replace_text(const Call& call, const std::vector<std::string>& arguments) const;
     std::string split_text(const Call& call, const std::vector<std::string>& arguments) const;
@@ -209,10 +210,18 @@ std::string RValueWriter::contains(const std::string& tested, const Value& sough
     const auto* text = std::get_if<Text>(&sought.node);
     if (text != nullptr && text->text.empty()) return "if_else(is.na(" + tested + "), NA, TRUE)";
     const std::string pattern = write(sought);
+    if (text != nullptr) {
+        return "stringr::str_detect(" + tested + ", stringr::fixed(" + pattern + "))";
+    }
     const std::string detected =
-        "stringr::str_detect(" + tested + ", stringr::fixed(" + pattern + "))";
-    if (text != nullptr) return detected;
+        "stringr::str_detect(" + tested + ", stringr::fixed(" + sought_pattern(pattern) + "))";
     return "(" + detected + " | (" + pattern + " == \"\" & !is.na(" + tested + ")))";
+}
+
+// A text to look for read from a column: `stringr` warns at an empty one (and answers missing),
+// so an empty one is made missing first, and answered on its own by the caller.
+std::string RValueWriter::sought_pattern(const std::string& pattern) {
+    return "na_if(" + pattern + ", \"\")";
 }
 
 std::string RValueWriter::call_text(const Call& call) const {
@@ -280,9 +289,12 @@ std::string RValueWriter::replace_text(const Call& call,
     if (sought != nullptr && std::holds_alternative<Text>(call.arguments.at(2).node)) {
         return fill_holes(spelling_of(call.function).r, arguments);
     }
+    if (sought != nullptr) {
+        return "stringr::str_replace_all(" + arguments[0] + ", stringr::fixed(" + arguments[1] +
+               "), " + arguments[2] + ")";
+    }
     const std::string replaced = "stringr::str_replace_all(" + arguments[0] + ", stringr::fixed(" +
-                                 arguments[1] + "), " + arguments[2] + ")";
-    if (sought != nullptr) return replaced;
+                                 sought_pattern(arguments[1]) + "), " + arguments[2] + ")";
     return "if_else(" + arguments[1] + " == \"\", " + arguments[0] + ", " + replaced + ")";
 }
 
