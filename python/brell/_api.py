@@ -129,9 +129,17 @@ def _described(columns: Columns, tables: Tables) -> tuple:
     return head, named
 
 
+# The longest sentence, in bytes of UTF-8, that a message can point into.
+_LONGEST_SENTENCE_BYTES = 2**32 - 1
+
+
 def _checked_sentence(sentence: object) -> str:
     if not isinstance(sentence, str):
         raise TypeError(f"the sentence must be a str, not {type(sentence).__name__}")
+    # A character takes at most four bytes, so only a long sentence needs encoding to be measured.
+    if 4 * len(sentence) > _LONGEST_SENTENCE_BYTES and \
+            len(sentence.encode("utf-8", "surrogatepass")) > _LONGEST_SENTENCE_BYTES:
+        raise ValueError("the sentence is 4 GiB or longer, longer than a message can point into")
     if _brell.is_blank(sentence):
         raise ValueError("no sentence was given")
     return sentence

@@ -80,6 +80,18 @@ def test_a_wrong_argument_raises_what_python_users_expect(call, error, words):
     assert not isinstance(raised.value, brell.Refusal)
 
 
+def test_a_sentence_too_long_to_point_into_is_refused_before_it_is_read(monkeypatch):
+    # The limit is 4 GiB of UTF-8; measured in bytes, so four-byte characters count four times.
+    monkeypatch.setattr(brell._api, "_LONGEST_SENTENCE_BYTES", 40)
+    sentence = "sales then keep where [region] is \"🌍🌍\""
+    assert len(sentence) < 40 < len(sentence.encode())
+    for call in (lambda: brell.compile(sentence, COLUMNS), lambda: brell.draw(sentence, COLUMNS),
+                 lambda: brell.needs(sentence)):
+        with pytest.raises(ValueError, match="4 GiB or longer"):
+            call()
+    assert brell.needs("sales then take 1") == ["sales"]
+
+
 def test_draw_gives_svg_that_notebooks_show_and_text_for_terminals():
     svg = brell.draw("sales then keep where [revenue] > 1", COLUMNS)
     assert isinstance(svg, str) and svg.lstrip().startswith("<svg")
