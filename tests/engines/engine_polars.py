@@ -2,8 +2,9 @@
 dtypes (Int64 for whole numbers, Float64 for others, String, Boolean, Date, Datetime("us")), a
 missing value being null.
 
-A warning polars gives while the program runs (a UserWarning, such as the one for `== None`)
-fails the program: it says the program is not written as polars means it to be.
+A warning while the program runs fails the program: a UserWarning (such as the one for `== None`)
+says the program is not written as polars means it to be, a DeprecationWarning that the next
+polars may answer differently.
 """
 
 import math
@@ -40,7 +41,7 @@ class Engine:
         for name, (header, rows) in tables.items():
             bind(namespace, name, self.frame(header, rows))
         with warnings.catch_warnings():
-            warnings.simplefilter("error", UserWarning)
+            warnings.simplefilter("error")
             result = evaluate_program(program, namespace)
         if not isinstance(result, self.pl.DataFrame):
             raise EngineFailed(f"the program returned {type(result).__name__}, not a DataFrame")
