@@ -126,6 +126,18 @@ std::string aggregation_word(const Call& call) {
     return py_string(spelling->word);
 }
 
+// A function's one answer would be spread by pandas, which makes a column of truths and missing
+// values a number column; first and last spread it themselves, in the column's own type.
+std::string transform_word(const Call& call) {
+    if (call.function == "first") {
+        return "lambda s: pd.Series(s.iloc[0], index=s.index, dtype=s.dtype)";
+    }
+    if (call.function == "last") {
+        return "lambda s: pd.Series(s.iloc[-1], index=s.index, dtype=s.dtype)";
+    }
+    return aggregation_word(call);
+}
+
 Spelled PandasValues::call(const Call& node) const {
     const FunctionEntry* entry = find_function(node.function);
     if (entry == nullptr) {
@@ -297,7 +309,7 @@ Spelled PandasValues::aggregate(const Call& node) const {
             }
             column = bare_column_name(node.arguments.front());
         }
-        return {groups() + "[" + py_string(column) + "].transform(" + aggregation_word(node) + ")",
+        return {groups() + "[" + py_string(column) + "].transform(" + transform_word(node) + ")",
                 Shape::Series};
     }
     if (node.function == "row_count") return {"len(d)", Shape::Constant};

@@ -45,6 +45,9 @@ const std::string& bare_column_name(const Value& value);
 // or, for `join_rows`, a lambda over the group's values.
 std::string aggregation_word(const Call& call);
 
+// An aggregate's word for `transform`, which puts the group's answer on each of its rows.
+std::string transform_word(const Call& call);
+
 // One input of a value worked out row by row: its name inside the comprehension, the value, and
 // whether it must be text (else a number) for the row to have an answer.
 struct RowInput {
