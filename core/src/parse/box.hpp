@@ -6,30 +6,6 @@
 
 namespace brell {
 
-// An owned child node that copies deeply, so that a tree of values can be copied as a whole
-// (the checker writes a template out once per chosen column; a drawing re-checks a copy).
-template <typename T>
-class Box {
-  public:
-    Box(T value) : pointer_(std::make_unique<T>(std::move(value))) {}
-    Box(const Box& other) : pointer_(std::make_unique<T>(*other)) {}
-    Box(Box&&) noexcept = default;
-    Box& operator=(const Box& other) {
-        if (this != &other) pointer_ = std::make_unique<T>(*other);
-        return *this;
-    }
-    Box& operator=(Box&&) noexcept = default;
-    ~Box() = default;
-
-    T& operator*() { return *pointer_; }
-    const T& operator*() const { return *pointer_; }
-    T* operator->() { return pointer_.get(); }
-    const T* operator->() const { return pointer_.get(); }
-
-  private:
-    std::unique_ptr<T> pointer_;
-};
-
 // A part of a node that is often absent, held apart so that the node stays one pointer wide
 // for it: read and written as a `std::optional<T>` is, and copied deeply. A step is as large as
 // its largest verb, so the large, rarely written parts of a verb live here.
@@ -76,6 +52,23 @@ class OptionalBox {
 
   private:
     std::unique_ptr<T> pointer_;
+};
+
+// An owned child node that copies deeply, so that a tree of values can be copied as a whole
+// (the checker writes a template out once per chosen column; a drawing re-checks a copy). An
+// `OptionalBox` that always holds its value.
+template <typename T>
+class Box {
+  public:
+    Box(T value) : held_(std::move(value)) {}
+
+    T& operator*() { return *held_; }
+    const T& operator*() const { return *held_; }
+    T* operator->() { return held_.operator->(); }
+    const T* operator->() const { return held_.operator->(); }
+
+  private:
+    OptionalBox<T> held_;
 };
 
 }  // namespace brell
