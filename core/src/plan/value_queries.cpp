@@ -38,12 +38,34 @@ bool holds_aggregate(const Value& value) {
                outside_rolling) != nullptr;
 }
 
+bool is_ordered_aggregate(std::string_view function) {
+    return function == "first" || function == "last" || function == "join_rows";
+}
+
+bool holds_ordered_aggregate(const Value& value) {
+    const auto is_ordered = [](const Value& node) {
+        const auto* call = std::get_if<Call>(&node.node);
+        return call != nullptr && is_ordered_aggregate(call->function);
+    };
+    return find_first(value, is_ordered, kEveryChild) != nullptr;
+}
+
 bool calls_function(const Value& value, std::string_view function) {
     const auto is_call = [&](const Value& node) {
         const auto* call = std::get_if<Call>(&node.node);
         return call != nullptr && call->function == function;
     };
     return find_first(value, is_call, kEveryChild) != nullptr;
+}
+
+const Call* first_call(const Value& value, std::string_view function,
+                       const std::function<bool(const Call&)>& chosen) {
+    const auto is_chosen = [&](const Value& node) {
+        const auto* call = std::get_if<Call>(&node.node);
+        return call != nullptr && call->function == function && chosen(*call);
+    };
+    const Value* found = find_first(value, is_chosen, kEveryChild);
+    return found == nullptr ? nullptr : &std::get<Call>(found->node);
 }
 
 bool holds_window(const Value& value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -12,8 +13,20 @@ namespace brell {
 // Whether the value holds a call of an aggregate function anywhere but inside `rolling(...)`.
 bool holds_aggregate(const Value& value);
 
+// Whether the aggregate's answer depends on the order the rows come in: `first`, `last` or
+// `join_rows`.
+bool is_ordered_aggregate(std::string_view function);
+
+// Whether the value holds such an aggregate.
+bool holds_ordered_aggregate(const Value& value);
+
 // Whether the value calls the named function anywhere.
 bool calls_function(const Value& value, std::string_view function);
+
+// The first call of the named function in reading order, or null when the value calls none
+// that `chosen` answers yes for.
+const Call* first_call(const Value& value, std::string_view function,
+                       const std::function<bool(const Call&)>& chosen);
 
 // Whether the value holds `rank(...)`, `row_number()`, `rolling(...)` or a window function.
 bool holds_window(const Value& value);

@@ -10,6 +10,7 @@
 #include "backend/dplyr/r_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
@@ -276,6 +277,7 @@ std::vector<std::string> widen_calls(const Widen& widen, const std::vector<Table
     }
     if (giving) arguments.push_back("names_expand = TRUE");
     arguments.push_back("values_from = " + r_name(cell_name));
+    if (widen_empty_cell(widen) == EmptyAnswer::Zero) arguments.push_back("values_fill = 0");
     calls.push_back("pivot_wider(" + r_joined(arguments, ", ") + ")");
     const std::vector<std::string>& identifying = widen.plan->identifying;
     switch (made_column_order(widen)) {

@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell {
 namespace {
@@ -38,7 +39,8 @@ constexpr std::array<RSpelling, 35> kSpellings = {{
     {"last", "last({1})"},
     {"unique_count", "n_distinct({1}, na.rm = TRUE)"},
     {"row_count", "n()"},
-    {"join_rows", "paste({1}[!is.na({1})], collapse = {2})"},
+    {"join_rows",
+     "(if (all(is.na({1}))) NA_character_ else paste({1}[!is.na({1})], collapse = {2}))"},
     {"first_present", "coalesce({all})"},
     {"join_text", "stringr::str_c({all})"},
     {"lower", "tolower({1})"},
@@ -48,7 +50,7 @@ constexpr std::array<RSpelling, 35> kSpellings = {{
     {"to_date", "as.Date({1})"},
     {"round_below", "floor({1})"},
     {"round_above", "ceiling({1})"},
-    {"trim", "trimws({1})"},
+    {"trim", "trimws({1}, whitespace = \" \")"},
     {"replace_text", "gsub({2}, {3}, {1}, fixed = TRUE)"},
     {"split_text", "stringr::str_split_i({1}, stringr::fixed({2}), {3})"},
     {"characters", "nchar({1})"},
@@ -80,6 +82,11 @@ constexpr std::array<RollingSpelling, 6> kRollingSpellings = {{
     {"largest", "base::max"},
     {"smallest", "base::min"},
 }};
+
+// A divisor made missing where it is 0, as a division by zero is.
+std::string without_zero(const std::string& divisor) {
+    return "na_if(" + divisor + ", 0)";
+}
 
 const RSpelling& spelling_of(const std::string& function) {
     for (const RSpelling& spelling : kSpellings) {
@@ -238,6 +245,9 @@ std::string RValueWriter::call_text(const Call& call) const {
     }
     if (call.function == "replace_text") return replace_text(call, arguments);
     if (call.function == "split_text") return split_text(call, arguments);
+    if (call.function == "remainder" && divisor_may_be_zero(call.arguments.at(1))) {
+        arguments[1] = without_zero(arguments[1]);
+    }
     return fill_holes(spelling_of(call.function).r, arguments);
 }
 
@@ -320,8 +330,10 @@ std::string RValueWriter::write(const Value& value) const {
             [](const Truth& node) { return std::string(node.yes ? "TRUE" : "FALSE"); },
             [](const Missing&) { return std::string("NA"); },
             [&](const Arithmetic& node) {
+                std::string right = write(*node.right);
+                if (divides(node) && divisor_may_be_zero(*node.right)) right = without_zero(right);
                 return "(" + left_operand(*node.left) + " " +
-                       std::string(arithmetic_symbol(node.op)) + " " + write(*node.right) + ")";
+                       std::string(arithmetic_symbol(node.op)) + " " + right + ")";
             },
             [&](const Compare& node) { return compare(node); },
             [&](const Logic& node) {

@@ -9,8 +9,10 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/between_bounds.hpp"
 #include "plan/empty_sought_text.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -22,10 +24,11 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 15> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
-    {"trim", "{0}.str.strip()", true},
+    // Spaces only, as a query trims: not tabs or line breaks.
+    {"trim", "{0}.str.strip(\" \")", true},
     // Computed numbers are floats, as the table's own numbers are: a nullable whole-number
     // column refuses to take a fraction from `first_present` or `when`. A column of no text at
     // all gives no number either, unless made a number column.
@@ -37,7 +40,6 @@ constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
     {"round_below", "np.floor({0})", true},
     {"round_above", "np.ceil({0})", true},
-    {"between", "{0}.between({1}, {2})", true},
     {"remainder", "({0} % {1})", false},
     {"year", "{0}.dt.year", true},
     {"month", "{0}.dt.month", true},
@@ -106,7 +108,9 @@ std::string join_rows_separator(const Call& call) {
 
 std::string aggregation_word(const Call& call) {
     if (call.function == "join_rows") {
-        return "lambda s: " + join_rows_separator(call) + ".join(s.dropna())";
+        // The texts of a group that holds none joined are missing, as every aggregate of nothing.
+        return "lambda s: " + join_rows_separator(call) +
+               ".join(s.dropna()) if s.notna().any() else None";
     }
     // The total of no present values is missing, as a query's sum is, where pandas gives 0.
     if (call.function == "total") return "lambda s: s.sum(min_count=1)";
@@ -156,6 +160,8 @@ Spelled PandasValues::call(const Call& node) const {
 
 Spelled PandasValues::scalar_call(const Call& node) const {
     const std::string& name = node.function;
+    // pandas' own `between` answers no where an end is missing.
+    if (name == "between") return write(between_as_comparisons(node));
     if (name == "replace_text") return replace_text(node);
     if (name == "split_text") return split_text(node);
     if (name == "join_text") return join_text(node);
@@ -167,12 +173,14 @@ Spelled PandasValues::scalar_call(const Call& node) const {
         unreachable("`" + name + "` reached the pandas backend without a spelling");
     }
     std::vector<std::string> arguments;
-    std::vector<std::pair<Spelled, const Value*>> sides;
     Shape shape = Shape::Constant;
     for (std::size_t i = 0; i < node.arguments.size(); ++i) {
         const Spelled argument = write(node.arguments[i]);
-        sides.emplace_back(argument, &node.arguments[i]);
-        if (i == 0 && spelling->receiver) {
+        if (name == "remainder" && i == 1 && divisor_may_be_zero(node.arguments[i])) {
+            const Spelled divisor = without_zero(argument);
+            arguments.push_back(divisor.text);
+            shape = combined(shape, divisor.shape);
+        } else if (i == 0 && spelling->receiver) {
             arguments.push_back(series_of(argument));
             shape = Shape::Series;
         } else {
@@ -180,8 +188,6 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             shape = combined(shape, argument.shape);
         }
     }
-    // `between` answers no for a missing value, where its answer is missing.
-    if (name == "between") return missing_where_missing(fill(spelling->pattern, arguments), sides);
     return {fill(spelling->pattern, arguments), shape};
 }
 
@@ -315,7 +321,9 @@ Spelled PandasValues::aggregate(const Call& node) const {
     if (node.function == "row_count") return {"len(d)", Shape::Constant};
     const std::string column = series_of(write(node.arguments.at(0)));
     if (node.function == "join_rows") {
-        return {join_rows_separator(node) + ".join(" + column + ".dropna())", Shape::Constant};
+        return {"(" + join_rows_separator(node) + ".join(" + column + ".dropna()) if " + column +
+                    ".notna().any() else None)",
+                Shape::Constant};
     }
     const AggregateSpelling* spelling = find_aggregate(node.function);
     if (spelling == nullptr) {

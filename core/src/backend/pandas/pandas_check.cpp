@@ -117,8 +117,8 @@ Verdict check_widen(const Widen& widen) {
     if (!widen.value || is_bare_column(*widen.value)) return std::nullopt;
     const auto* call = std::get_if<Call>(&widen.value->node);
     const FunctionEntry* entry = call != nullptr ? find_function(call->function) : nullptr;
-    if (entry != nullptr && entry->kind == FunctionKind::Aggregate && !call->arguments.empty() &&
-        is_bare_column(call->arguments.front())) {
+    if (entry != nullptr && entry->kind == FunctionKind::Aggregate &&
+        (call->arguments.empty() || is_bare_column(call->arguments.front()))) {
         return std::nullopt;
     }
     return Diagnostic::illegal(

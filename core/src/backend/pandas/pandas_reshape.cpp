@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
 #include "plan/widen_guards.hpp"
@@ -182,18 +183,18 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
                         ")");
     }
 
-    // A cell is a column's value, or one aggregate of a column when two rows want it.
+    // A cell is a column's value, or one aggregate of a column (or of the rows) when two rows
+    // want it.
     const Value& value = *widen.value;
-    std::string column;
-    std::string word = py_string("first");
-    bool counts_values = false;
+    std::string cells;
     if (is_bare_column(value)) {
-        column = bare_column_name(value);
+        cells = "[" + py_string(bare_column_name(value)) + "].agg(\"first\")";
     } else if (const auto* call = std::get_if<Call>(&value.node);
                call != nullptr && !call->arguments.empty() && is_bare_column(call->arguments[0])) {
-        column = bare_column_name(call->arguments[0]);
-        word = aggregation_word(*call);
-        counts_values = call->function == "unique_count";
+        cells = "[" + py_string(bare_column_name(call->arguments[0])) + "].agg(" +
+                aggregation_word(*call) + ")";
+    } else if (call != nullptr && call->arguments.empty()) {
+        cells = ".size()";
     } else {
         unreachable("refused before rendering");
     }
@@ -217,16 +218,14 @@ std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
     // of the query does; `unstack` lays the names out as columns.
     std::vector<std::string> keys = plan.identifying;
     keys.push_back(names);
-    calls.push_back("groupby(" + name_list(keys) + ", dropna=False)[" + py_string(column) +
-                    "].agg(" + word + ")");
+    calls.push_back("groupby(" + name_list(keys) + ", dropna=False)" + cells);
     // `unstack` orders the names it finds (texts: a name read from any other column was made
     // one above) as Python orders strings, by code point, which is the order of their bytes.
     calls.push_back("unstack(" + py_string(names) + ")");
     if (made_column_order(widen) == MadeColumnOrder::AsGiving) {
         calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
-        // A count of the values no row brings is 0.
-        if (counts_values) calls.push_back("fillna(0)");
     }
+    if (widen_empty_cell(widen) == EmptyAnswer::Zero) calls.push_back("fillna(0)");
     if (widen.missing) calls.push_back("fillna(" + PandasValues().write(*widen.missing).text + ")");
     calls.push_back("reset_index()");
     calls.push_back("rename_axis(columns=None)");

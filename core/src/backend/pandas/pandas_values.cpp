@@ -8,6 +8,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -28,6 +29,15 @@ bool is_written(const Value& value) {
 constexpr std::string_view kMissingTest = "pd.Series(pd.NA, index=d.index, dtype=\"boolean\")";
 
 }  // namespace
+
+Spelled without_zero(const Spelled& divisor) {
+    // One value (a group's aggregate, or a number written out) stays one value.
+    if (divisor.shape == Shape::Constant) {
+        return {"pd.Series([" + divisor.text + "]).where(lambda s: s != 0).iloc[0]",
+                Shape::Constant};
+    }
+    return {series_of(divisor) + ".where(lambda s: s != 0)", Shape::Series};
+}
 
 Shape combined(Shape left, Shape right) {
     const auto series = [](Shape shape) { return shape == Shape::Series || shape == Shape::Truth; };
@@ -86,7 +96,9 @@ Spelled PandasValues::write(const Value& value) const {
                 return Spelled{"None", Shape::Constant};
             },
             [&](const Arithmetic& node) {
-                return binary(write(*node.left), arithmetic_symbol(node.op), write(*node.right));
+                Spelled right = write(*node.right);
+                if (divides(node) && divisor_may_be_zero(*node.right)) right = without_zero(right);
+                return binary(write(*node.left), arithmetic_symbol(node.op), right);
             },
             [&](const Compare& node) { return compare(node); },
             [&](const Logic& node) {

@@ -35,6 +35,9 @@ std::string truth_of(const Spelled& value);
 // not hold.
 std::string holds(const Spelled& test);
 
+// A divisor made missing where it is 0, as a division by zero is.
+Spelled without_zero(const Spelled& divisor);
+
 // Whether the value is a column written by itself, `[x]`.
 bool is_bare_column(const Value& value);
 

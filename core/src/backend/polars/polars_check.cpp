@@ -6,6 +6,8 @@
 #include "backend/python_text.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/step_values.hpp"
+#include "plan/value_queries.hpp"
 
 namespace brell::polars {
 namespace {
@@ -58,8 +60,8 @@ Verdict widen_cell_refusal(const Step& step, const Widen& widen) {
     const auto* call = std::get_if<Call>(&cell.node);
     const FunctionEntry* function = call != nullptr ? find_function(call->function) : nullptr;
     const bool aggregate = function != nullptr && function->kind == FunctionKind::Aggregate;
-    if (aggregate && !call->arguments.empty() &&
-        std::holds_alternative<Column>(call->arguments[0].node)) {
+    if (aggregate &&
+        (call->arguments.empty() || std::holds_alternative<Column>(call->arguments[0].node))) {
         return std::nullopt;
     }
     // The way out: what the cell works out made a column of its own, then widened.
@@ -85,6 +87,27 @@ Verdict widen_cell_refusal(const Step& step, const Widen& widen) {
         "as " +
             worked_out + " then " + canonical_step(Step{step.span, std::move(mended)}) + "`",
         cell.span);
+}
+
+// polars' `str.replace_all` looks for one pattern in every row: what to look for cannot be read
+// from a column, whose texts may differ in length from row to row.
+Verdict pattern_per_row_refusal(const Step& step) {
+    const auto per_row = [](const Call& call) {
+        return call.arguments.size() == 3 && !std::holds_alternative<Text>(call.arguments[1].node);
+    };
+    for (const Value* value : values_of_step(step)) {
+        const Call* call = first_call(*value, "replace_text", per_row);
+        if (call == nullptr) continue;
+        Call written = *call;
+        written.arguments[1] = Value{call->arguments[1].span, Text{"-"}};
+        return Diagnostic::illegal(
+            "polars looks for the same text in every row, so what `replace_text` looks for has to "
+            "be written in the sentence, not read from a column. Write it out: `" +
+                canonical_value(Value{call->function_span, std::move(written)}) +
+                "`, or run this sentence on another target",
+            call->arguments[1].span);
+    }
+    return std::nullopt;
 }
 
 Verdict step_refusal(const Step& step) {
@@ -124,7 +147,10 @@ Verdict step_refusal(const Step& step) {
 
 Verdict check_polars(const CheckedPipeline& checked) {
     BRELL_CHECK(table_name_refusal(checked.source, checked.source_span));
-    for (const Step& step : checked.steps) BRELL_CHECK(step_refusal(step));
+    for (const Step& step : checked.steps) {
+        BRELL_CHECK(step_refusal(step));
+        BRELL_CHECK(pattern_per_row_refusal(step));
+    }
     return std::nullopt;
 }
 

@@ -8,6 +8,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
 #include "plan/widen_guards.hpp"
@@ -169,8 +170,8 @@ std::string pivot_aggregate(const Call& call) {
     }
     if (call.function == "join_rows") {
         // The separator is written in the sentence: it reads no column.
-        return "pl.element().drop_nulls().str.join(" + polars_value(call.arguments.at(1), {}).text +
-               ")";
+        return "pl.when(pl.element().count() > 0).then(pl.element().drop_nulls().str.join(" +
+               polars_value(call.arguments.at(1), {}).text + "))";
     }
     static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
         {"average", "mean"}, {"median", "median"},          {"smallest", "min"},
@@ -306,6 +307,10 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
                std::holds_alternative<Column>(call->arguments[0].node)) {
         values = std::get<Column>(call->arguments[0].node).name.text;
         aggregate = pivot_aggregate(*call);
+    } else if (call != nullptr && call->arguments.empty()) {
+        // The rows are counted; any column serves as the values, and the names' one is there.
+        values = one_column_of_names ? plan.name_columns.at(0) : built_name;
+        aggregate = py_string("len");
     } else {
         unreachable(
             "the polars check lets a widen cell through only as a column or one aggregate of one");
@@ -338,6 +343,12 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
         ", index=" + name_list(plan.identifying) + ", values=" + py_string(values) +
         ", aggregate_function=" + aggregate + ")";
     calls.push_back(found ? "pipe(lambda d: d." + pivot + ")" : pivot);
+    // polars leaves a cell no row fills missing; a count of no rows is 0.
+    if (widen_empty_cell(widen) == EmptyAnswer::Zero) {
+        const std::string made = giving.empty() ? "pl.exclude(" + name_list(plan.identifying) + ")"
+                                                : "pl.col(" + name_list(giving) + ")";
+        calls.push_back("with_columns(" + made + ".fill_null(0).cast(pl.Int64))");
+    }
     if (!giving.empty() && widen.missing) {
         calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
                         polars_filler(*widen.missing, at.table) + "))");

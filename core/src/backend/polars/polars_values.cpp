@@ -12,6 +12,7 @@
 #include "plan/decimal_text.hpp"
 #include "plan/empty_sought_text.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell::polars {
 namespace {
@@ -26,7 +27,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 34> kSpellings = {{
+constexpr std::array<Spelling, 33> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -38,7 +39,6 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     // A missing value is not a value to count, as in the other targets.
     {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
     {"row_count", "pl.len().cast(pl.Int64)"},
-    {"join_rows", "{r}.drop_nulls().str.join({})"},
     {"first_present", "pl.coalesce([{e...}])"},
     {"join_text", "pl.concat_str([{e...}])"},
     {"lower", "{r}.str.to_lowercase()"},
@@ -48,7 +48,7 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"to_date", "{r}.str.to_datetime(time_unit=\"us\").dt.date()"},
     {"round_below", "{r}.floor().cast(pl.Int64)"},
     {"round_above", "{r}.ceil().cast(pl.Int64)"},
-    {"trim", "{r}.str.strip_chars()"},
+    {"trim", "{r}.str.strip_chars(\" \")"},
     {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
     {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},
@@ -123,7 +123,9 @@ class ValueWriter {
         return std::holds_alternative<Text>(value.node) ? literal_in_expression(written.text)
                                                         : written.text;
     }
-    PolarsValue binary(const Value& left, std::string_view symbol, const Value& right) const;
+    // With `divisor`, the right side is made missing where it is 0, as a division by zero is.
+    PolarsValue binary(const Value& left, std::string_view symbol, const Value& right,
+                       bool divisor = false) const;
     PolarsValue call(const Call& node) const;
     std::string fill(std::string_view spelling, const std::vector<const Value*>& arguments) const;
     PolarsValue in_set(const InSet& node) const;
@@ -162,7 +164,8 @@ PolarsValue ValueWriter::write(const Value& value) const {
             [&](const Truth& node) { return literal(node.yes ? "True" : "False"); },
             [&](const Missing&) { return literal("None"); },
             [&](const Arithmetic& node) {
-                return binary(*node.left, arithmetic_symbol(node.op), *node.right);
+                return binary(*node.left, arithmetic_symbol(node.op), *node.right,
+                              divides(node) && divisor_may_be_zero(*node.right));
             },
             [&](const Compare& node) {
                 return binary(*node.left, r_python_compare_symbol(node.op), *node.right);
@@ -211,8 +214,8 @@ PolarsValue ValueWriter::write(const Value& value) const {
         value.node);
 }
 
-PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol,
-                                const Value& right) const {
+PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol, const Value& right,
+                                bool divisor) const {
     PolarsValue written_left = write(left);
     PolarsValue written_right = write(right);
     // Python would work `None + 1` out itself, and fail, and polars warns on `== None` (the
@@ -222,6 +225,10 @@ PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol,
     }
     if (std::holds_alternative<Missing>(right.node)) {
         written_right = {literal_in_expression(written_right.text), true};
+    }
+    if (divisor) {
+        const std::string guarded = receiver(right);
+        written_right = {"pl.when(" + guarded + " != 0).then(" + guarded + ")", true};
     }
     return {"(" + written_left.text + " " + std::string(symbol) + " " + written_right.text + ")",
             written_left.expression || written_right.expression};
@@ -270,9 +277,16 @@ PolarsValue ValueWriter::call(const Call& node) const {
         const std::string values = receiver(node.arguments[0]);
         return grouped("pl.when(" + values + ".count() > 0).then(" + values + ".sum())");
     }
+    // The texts joined of a group that holds none are missing, where polars gives "".
+    if (node.function == "join_rows" && node.arguments.size() == 2) {
+        const std::string values = receiver(node.arguments[0]);
+        return grouped("pl.when(" + values + ".count() > 0).then(" + values +
+                       ".drop_nulls().str.join(" + write(node.arguments[1]).text + "))");
+    }
     // `remainder` is an operator in polars, so that two literals stay one literal.
     if (node.function == "remainder" && node.arguments.size() == 2) {
-        return binary(node.arguments[0], "%", node.arguments[1]);
+        return binary(node.arguments[0], "%", node.arguments[1],
+                      divisor_may_be_zero(node.arguments[1]));
     }
     if (replaces_the_empty_text(node)) return {receiver(node.arguments[0]), true};
     // A date or a timestamp is not parsed: it keeps its day.

@@ -4,10 +4,13 @@
 #include <limits>
 #include <span>
 
+#include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/value_queries.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -42,9 +45,8 @@ constexpr std::array<Spelling, 35> kSpellings = {{
     {"unique_count", "F.countDistinct({})", kEveryArgument,
      "F.size(F.collect_set({}).over({partition}))"},
     {"row_count", "F.count(F.lit(1))"},
-    // The list is the aggregate; joining it is not, so the window goes on the list.
-    {"join_rows", "F.array_join(F.collect_list({}), {})", 1,
-     "F.array_join(F.collect_list({}).over({partition}), {})"},
+    // Written by `write_call`, in the order of the rows.
+    {"join_rows", ""},
     {"first_present", "F.coalesce({*})"},
     {"join_text", "F.concat({*})"},
     {"lower", "F.lower({})"},
@@ -167,6 +169,29 @@ std::string split_piece(const Call& call, const std::vector<std::string>& column
     unreachable("every separator is written empty, written otherwise, or read per row");
 }
 
+// `first`, `last` or `join_rows`, by the column that numbers the rows; `join_rows` of a group
+// that holds no text is missing, where Spark joins nothing into "".
+std::string ordered_aggregate(const Call& call, const std::vector<std::string>& columns,
+                              const std::vector<std::string>& plain, const ValueContext& context) {
+    const std::string over = context.windowed ? ".over(" + partition_window(context) + ")" : "";
+    const std::string& values = columns.at(0);
+    if (call.function != "join_rows") {
+        if (context.place.empty()) unreachable("an ordered aggregate is written with its place");
+        return std::string(call.function == "first" ? "F.min_by(" : "F.max_by(") + values + ", " +
+               column_of(context.place) + ")" + over;
+    }
+    std::string list;
+    if (context.place.empty()) {
+        list = "F.collect_list(" + values + ")" + over;
+    } else {
+        list = "F.transform(F.array_sort(F.collect_list(F.struct(" + column_of(context.place) +
+               ".alias(\"place\"), " + values + ".alias(\"value\")))" + over +
+               "), lambda piece: piece[\"value\"])";
+    }
+    return "F.when(F.count(" + values + ")" + over + " > 0, F.array_join(" + list + ", " +
+           plain.at(1) + "))";
+}
+
 }  // namespace
 
 std::string write_call(const Call& call, const ValueContext& context) {
@@ -184,9 +209,14 @@ std::string write_call(const Call& call, const ValueContext& context) {
     }
     if (call.function == "split_text") return split_piece(call, columns);
     if (call.function == "remainder") {
-        const std::string& divisor = columns.at(1);
+        const std::string divisor =
+            divisor_may_be_zero(call.arguments.at(1)) ? without_zero(columns.at(1)) : columns.at(1);
         return "((((" + columns.at(0) + ") % (" + divisor + ")) + (" + divisor + ")) % (" +
                divisor + "))";
+    }
+    if (call.function == "join_rows" ||
+        (!context.place.empty() && is_ordered_aggregate(call.function))) {
+        return ordered_aggregate(call, columns, plain, context);
     }
     if (context.windowed && entry->kind == FunctionKind::Aggregate) {
         if (!spelling->over.empty())

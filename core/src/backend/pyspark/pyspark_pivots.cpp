@@ -9,6 +9,7 @@
 #include "backend/pyspark/pyspark_writer.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
+#include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
@@ -260,13 +261,19 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
     calls.push_back("filter(" + guard + ".otherwise(F.spark_partition_id() >= 0))");
     if (!holds_aggregate(value)) calls.push_back("drop(" + py_string(cell_rows) + ")");
 
-    std::string cell = holds_aggregate(value) ? write_column(value, {})
+    // `first`, `last` and `join_rows` go by the rows' places, numbered where their order holds.
+    ValueContext cell_context;
+    if (holds_ordered_aggregate(value)) {
+        cell_context.place = helpers.name("__place");
+        calls.push_back("withColumn(" + py_string(cell_context.place) +
+                        ", F.monotonically_increasing_id())");
+    }
+    std::string cell = holds_aggregate(value) ? write_column(value, cell_context)
                                               : "F.first(" + write_column(value, {}) + ")";
     // Spark's pivot works each cell out of every row of the group, the other names' values made
-    // missing, and so has `first` and `last` pass missing values by. A cell that reads them is
-    // worked out per group and name first, and the pivot takes that one value.
-    if (holds_aggregate(value) &&
-        (calls_function(value, "first") || calls_function(value, "last"))) {
+    // missing, and so has `first` and `last` pass missing values by. A cell that reads the rows'
+    // order is worked out per group and name first, and the pivot takes that one value.
+    if (holds_aggregate(value) && holds_ordered_aggregate(value)) {
         const std::string one_cell = helpers.name("__cell");
         std::vector<std::string> cell_key = plan.identifying;
         cell_key.push_back(pivot_column);
@@ -278,6 +285,15 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
     calls.push_back("groupBy(" + column_references(plan.identifying) + ").pivot(" +
                     column_references({pivot_column}) + values + ").agg(" + cell + ")");
 
+    // Spark leaves a cell no row fills missing; a count of no rows is 0.
+    if (widen_empty_cell(widen) == EmptyAnswer::Zero) {
+        calls.push_back(
+            giving.empty()
+                ? "transform(lambda d: d.na.fill(0, subset=[\"`\" + c.replace(\"`\", \"``\") + "
+                  "\"`\" for c in d.columns if c not in " +
+                      python_list(plan.identifying) + "]))"
+                : "na.fill(0, subset=" + column_reference_list(giving) + ")");
+    }
     if (widen.missing) {
         const Value& filler = *widen.missing;
         if (is_python_literal(filler) && !std::holds_alternative<Missing>(filler.node)) {

@@ -7,6 +7,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/decimal_text.hpp"
 #include "plan/whole_number_width.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -23,6 +24,14 @@ std::string_view text_test_method(TextTestOperator op) {
     return "contains";
 }
 
+}  // namespace
+
+std::string without_zero(const std::string& divisor) {
+    return "F.when(" + divisor + " != 0, " + divisor + ")";
+}
+
+namespace {
+
 class ValueWriter {
   public:
     explicit ValueWriter(const ValueContext& context) : context_(context) {}
@@ -32,7 +41,9 @@ class ValueWriter {
     std::string receiver(const Value& value) const { return write_receiver(value, context_); }
 
   private:
-    std::string binary(const Value& left, std::string_view symbol, const Value& right) const;
+    // With `divisor`, the right side is made missing where it is 0, as a division by zero is.
+    std::string binary(const Value& left, std::string_view symbol, const Value& right,
+                       bool divisor = false) const;
     std::string ranking(const Ranking& node) const;
     std::string when(const When& node) const;
     std::string look_up(const LookUp& node) const;
@@ -42,11 +53,11 @@ class ValueWriter {
 
 // Python works out an operator between two plain values itself, before Spark sees it (and stops
 // the program at `1 / 0`): the left one is made a column, so that Spark works out the whole.
-std::string ValueWriter::binary(const Value& left, std::string_view symbol,
-                                const Value& right) const {
-    const bool both_plain = is_python_literal(left) && is_python_literal(right);
+std::string ValueWriter::binary(const Value& left, std::string_view symbol, const Value& right,
+                                bool divisor) const {
+    const bool both_plain = is_python_literal(left) && is_python_literal(right) && !divisor;
     return "(" + (both_plain ? column(left) : value(left)) + " " + std::string(symbol) + " " +
-           value(right) + ")";
+           (divisor ? without_zero(column(right)) : value(right)) + ")";
 }
 
 std::string ValueWriter::ranking(const Ranking& node) const {
@@ -100,7 +111,8 @@ std::string ValueWriter::value(const Value& value) const {
                            std::string(arithmetic_symbol(node.op)) + " " +
                            this->value(*node.right) + ")";
                 }
-                return binary(*node.left, arithmetic_symbol(node.op), *node.right);
+                return binary(*node.left, arithmetic_symbol(node.op), *node.right,
+                              divides(node) && divisor_may_be_zero(*node.right));
             },
             [&](const Compare& node) {
                 return binary(*node.left, r_python_compare_symbol(node.op), *node.right);

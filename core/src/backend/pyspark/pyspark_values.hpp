@@ -14,6 +14,9 @@ struct ValueContext {
     const Sort* sort = nullptr;
     std::vector<std::string> partition;
     bool windowed = false;
+    // The column that numbers the rows in their order, which `first`, `last` and `join_rows`
+    // go by: Spark's own follow no order once the rows are shuffled. Empty where none is read.
+    std::string place{};
 };
 
 // One value as a Python expression over `F` and `Window`. A written literal stays a plain Python
@@ -39,6 +42,9 @@ std::string partition_window(const ValueContext& context);
 
 // A call of one of the language's functions, and `rolling(...)` (pyspark_functions.cpp).
 std::string write_call(const Call& call, const ValueContext& context);
+
+// A divisor (a Column) made missing where it is 0, as a division by zero is.
+std::string without_zero(const std::string& divisor);
 std::string write_rolling(const Rolling& rolling, const ValueContext& context);
 
 }  // namespace brell::pyspark

@@ -10,6 +10,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/step_reads.hpp"
+#include "plan/step_values.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -48,15 +49,36 @@ Calls with_columns(const std::vector<std::string>& names, const std::vector<std:
     return calls;
 }
 
-Calls add_calls(const StepAt& at, const Add& add) {
-    const ValueContext context{at.sort, names_of(add.by), true};
-    std::vector<std::string> names;
-    std::vector<std::string> columns;
-    for (const NamedValue& item : add.items) {
-        names.push_back(item.name.text);
-        columns.push_back(write_column(item.value, context));
+// The name of the column that numbers the rows for the ordered aggregates among `values`, or
+// empty when they hold none. It is free at the step, beside the names in `made`.
+std::string ordered_place(const StepAt& at, const std::vector<std::string>& made) {
+    const std::vector<const Value*> values = values_of_step(at.step);
+    if (std::none_of(values.begin(), values.end(),
+                     [](const Value* value) { return holds_ordered_aggregate(*value); })) {
+        return "";
     }
+    HelperNames helpers(at.table);
+    for (const std::string& name : made) helpers.hold(name);
+    return helpers.name(kPlace);
+}
+
+std::string number_rows(const std::string& place) {
+    return "withColumn(" + py_string(place) + ", F.monotonically_increasing_id())";
+}
+
+Calls add_calls(const StepAt& at, const Add& add) {
+    std::vector<std::string> names;
+    for (const NamedValue& item : add.items) names.push_back(item.name.text);
+    const ValueContext context{at.sort, names_of(add.by), true, ordered_place(at, names)};
+    std::vector<std::string> columns;
+    for (const NamedValue& item : add.items) columns.push_back(write_column(item.value, context));
     Calls calls = with_columns(names, columns, add_replaces_unnamed_read(add, at.sort));
+    if (!context.place.empty()) {
+        calls.insert(calls.begin(), number_rows(context.place));
+        if (at.sort != nullptr) calls.push_back("orderBy(" + py_string(context.place) + ")");
+        calls.push_back("drop(" + py_string(context.place) + ")");
+        return calls;
+    }
     // Window functions, and the aggregates an add works out over windows, hand the rows back in
     // another order: the sort in force puts them back.
     const bool has_window =
@@ -72,23 +94,31 @@ Calls add_calls(const StepAt& at, const Add& add) {
     // places are numbered before the windows move them.
     HelperNames helpers(at.table);
     for (const std::string& name : names) helpers.hold(name);
-    const std::string place = py_string(helpers.name(kPlace));
-    calls.insert(calls.begin(), "withColumn(" + place + ", F.monotonically_increasing_id())");
-    calls.push_back("orderBy(" + place + ")");
-    calls.push_back("drop(" + place + ")");
+    const std::string place = helpers.name(kPlace);
+    calls.insert(calls.begin(), number_rows(place));
+    calls.push_back("orderBy(" + py_string(place) + ")");
+    calls.push_back("drop(" + py_string(place) + ")");
     return calls;
 }
 
-Calls summarize_calls(const Summarize& summarize) {
+Calls summarize_calls(const StepAt& at, const Summarize& summarize) {
+    ValueContext context;
+    context.place = ordered_place(at, {});
     std::vector<std::string> aggregates;
     for (const NamedValue& item : summarize.items) {
-        aggregates.push_back(write_receiver(item.value, {}) + ".alias(" +
+        aggregates.push_back(write_receiver(item.value, context) + ".alias(" +
                              py_string(item.name.text) + ")");
     }
-    if (summarize.by.empty()) return {"agg(" + comma_joined(aggregates) + ")"};
+    Calls calls;
+    if (!context.place.empty()) calls.push_back(number_rows(context.place));
+    if (summarize.by.empty()) {
+        calls.push_back("agg(" + comma_joined(aggregates) + ")");
+        return calls;
+    }
     const std::vector<std::string> by = names_of(summarize.by);
-    return {"groupBy(" + column_references(by) + ").agg(" + comma_joined(aggregates) + ")",
-            "orderBy(" + ascending_keys(by) + ")"};
+    calls.push_back("groupBy(" + column_references(by) + ").agg(" + comma_joined(aggregates) + ")");
+    calls.push_back("orderBy(" + ascending_keys(by) + ")");
+    return calls;
 }
 
 Calls take_calls(const StepAt& at, const Take& take) {
@@ -148,7 +178,7 @@ Calls step_calls(const StepAt& at) {
             [&](const Keep& node) { return keep_calls(at, node); },
             [&](const Pick& node) { return pick_calls(node); },
             [&](const Add& node) { return add_calls(at, node); },
-            [&](const Summarize& node) { return summarize_calls(node); },
+            [&](const Summarize& node) { return summarize_calls(at, node); },
             [&](const Sort& node) { return Calls{"orderBy(" + order_keys(node) + ")"}; },
             [&](const Take& node) { return take_calls(at, node); },
             [&](const AddRows& node) { return add_rows_calls(node); },

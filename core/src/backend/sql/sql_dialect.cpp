@@ -16,7 +16,7 @@ std::string fill(std::string_view template_text, std::string_view hole, std::str
 }
 
 std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
-                                     std::string_view separator) {
+                                     std::string_view separator, std::string_view place) {
     std::string filled;
     for (std::size_t at = 0; at < template_text.size();) {
         if (template_text.substr(at, 7) == "{value}") {
@@ -25,6 +25,9 @@ std::string fill_value_and_separator(std::string_view template_text, std::string
         } else if (template_text.substr(at, 11) == "{separator}") {
             filled += separator;
             at += 11;
+        } else if (template_text.substr(at, 7) == "{place}") {
+            filled += place;
+            at += 7;
         } else {
             filled += template_text[at++];
         }

@@ -8,46 +8,77 @@
 namespace brell {
 
 // The texts in which the two SQL backends differ. Templates are filled by plain replacement of
-// their holes: "{}", or "{value}" and "{separator}".
+// their holes: "{}", or "{value}", "{separator}" and "{place}".
 struct SqlDialect {
     std::string_view except_keyword;
     std::string_view error_function;
     std::string_view iso_weekday;
     std::string_view last_value_ignore_nulls;
     std::string_view median;  // used by `rolling` only
+    // The texts of a group joined, missing when the group holds none.
     std::string_view string_agg;
+    // How each row's place is numbered where an aggregate reads the rows in order (`first`,
+    // `last`, `join_rows`), or empty where the engine's aggregates read the rows in the order
+    // they come. The ordered aggregates then read `{place}`, the column that holds it.
+    std::string_view row_place;
+    std::string_view ordered_first;
+    std::string_view ordered_last;
+    std::string_view ordered_string_agg;
+    // Whether the texts joined are one aggregate call, which `FILTER (WHERE ...)` can follow;
+    // else only the texts of the rows wanted are given to it, the others made missing.
+    bool string_agg_takes_filter;
     char quote_char;
     bool backslash_escapes;
     bool spark;  // Spark's own spellings of a few windowed aggregates
 };
 
 inline constexpr SqlDialect kSqlDialect{
-    "EXCLUDE",    "error",
-    "isodow({})", "last_value({} IGNORE NULLS)",
-    "median({})", "string_agg({value}, {separator})",
-    '"',          false,
-    false,
+    .except_keyword = "EXCLUDE",
+    .error_function = "error",
+    .iso_weekday = "isodow({})",
+    .last_value_ignore_nulls = "last_value({} IGNORE NULLS)",
+    .median = "median({})",
+    .string_agg = "string_agg({value}, {separator})",
+    .row_place = "",
+    .ordered_first = "",
+    .ordered_last = "",
+    .ordered_string_agg = "",
+    .string_agg_takes_filter = true,
+    .quote_char = '"',
+    .backslash_escapes = false,
+    .spark = false,
 };
 
+// Spark's `first`, `last` and `collect_list` follow no order once the rows are shuffled: the
+// rows are numbered where the order holds, and the aggregates go by that number.
 inline constexpr SqlDialect kSparkDialect{
-    "EXCEPT",
-    "raise_error",
-    "extract(DAYOFWEEK_ISO FROM {})",
-    "last_value({}, true)",
-    "percentile({}, 0.5)",
-    "array_join(collect_list({value}), {separator})",
-    '`',
-    true,
-    true,
+    .except_keyword = "EXCEPT",
+    .error_function = "raise_error",
+    .iso_weekday = "extract(DAYOFWEEK_ISO FROM {})",
+    .last_value_ignore_nulls = "last_value({}, true)",
+    .median = "percentile({}, 0.5)",
+    .string_agg =
+        "CASE WHEN count({value}) > 0 THEN array_join(collect_list({value}), {separator}) END",
+    .row_place = "monotonically_increasing_id()",
+    .ordered_first = "min_by({value}, {place})",
+    .ordered_last = "max_by({value}, {place})",
+    .ordered_string_agg =
+        "CASE WHEN count({value}) > 0 THEN array_join(transform(array_sort(collect_list("
+        "named_struct('place', {place}, 'value', {value}))), piece -> piece.value), {separator}) "
+        "END",
+    .string_agg_takes_filter = false,
+    .quote_char = '`',
+    .backslash_escapes = true,
+    .spark = true,
 };
 
 // Every occurrence of `hole` in the template replaced by `filling`.
 std::string fill(std::string_view template_text, std::string_view hole, std::string_view filling);
 
-// The template with its `{value}` and `{separator}` holes filled in one pass, so that a filling
-// that looks like a hole is never filled again.
+// The template with its `{value}`, `{separator}` and `{place}` holes filled in one pass, so that
+// a filling that looks like a hole is never filled again.
 std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
-                                     std::string_view separator);
+                                     std::string_view separator, std::string_view place = {});
 
 // A column (or helper) name in the dialect's quotes, the quote character doubled inside.
 std::string quote_name(const SqlDialect& dialect, std::string_view name);

@@ -54,7 +54,13 @@ std::string matching_body(const SqlStep& at, const Matching& matching, bool nega
 }
 
 std::string join_body(const SqlStep& at, const Join& join) {
-    const std::string other = quote_table(at.dialect, join.table.text);
+    // A dotted table is read under a name of one part: DuckDB parses no `"shop"."st".*`. The
+    // name is none of the columns of either table, which Spark would read first.
+    const bool dotted = join.table.text.find('.') != std::string::npos;
+    const std::string other = dotted ? HelperNames(at.result).name("__brell_other")
+                                     : quote_table(at.dialect, join.table.text);
+    const std::string from_other =
+        quote_table(at.dialect, join.table.text) + (dotted ? " " + other : "");
     const std::string word = join.unmatched == Unmatched::This   ? "LEFT JOIN"
                              : join.unmatched == Unmatched::None ? "JOIN"
                                                                  : "FULL JOIN";
@@ -85,7 +91,7 @@ std::string join_body(const SqlStep& at, const Join& join) {
     const std::span<const TableColumn> brought =
         std::span(at.result).subspan(std::min(at.table.size(), at.result.size()));
     return "SELECT " + left + ", " + all_but(at, other, right_keys, brought) + " FROM " +
-           at.previous + " " + word + " " + other + " ON " + joined(conditions, " AND ");
+           at.previous + " " + word + " " + from_other + " ON " + joined(conditions, " AND ");
 }
 
 std::string add_rows_body(const SqlStep& at, const AddRows& add_rows) {
@@ -214,11 +220,12 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     // The helper columns stand beside every column the widen reads, and beside each other.
     HelperNames helpers(at.table);
     const std::string cell_name = quote_name(dialect, helpers.name("__brell_cell"));
+    const std::string place = row_place_for(dialect, {&value}, at.table);
     std::string cell;
     std::string over_cell;
     if (aggregate && !call->arguments.empty()) {
         cell = write_value(dialect, call->arguments[0], {});
-        over_cell = write_aggregate(dialect, *call, cell_name);
+        over_cell = write_aggregate(dialect, *call, cell_name, place);
     } else if (aggregate) {
         cell = "1";  // an aggregate of no column counts the rows: every row brings one
         over_cell = "count(" + cell_name + ")";
@@ -262,8 +269,10 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     }
     const std::string placed_rows =
         widen_placed_rows(dialect, faults, cell_key, at.previous, helpers);
+    const std::string numbered =
+        place.empty() ? "" : ", " + std::string(dialect.row_place) + " AS " + place;
     const std::string source =
-        "(SELECT *, " + cell + " AS " + cell_name + " FROM " + placed_rows + ")";
+        "(SELECT *, " + cell + " AS " + cell_name + numbered + " FROM " + placed_rows + ")";
     const std::string identifying = quoted_names(dialect, plan.identifying);
     const std::string order = nulls_last(dialect, plan.identifying);
 
@@ -273,8 +282,15 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
                " GROUP BY " + identifying + ") ORDER BY " + order;
     }
     std::vector<std::string> columns;
+    const bool filtered_by_value =
+        aggregate && call->function == "join_rows" && !dialect.string_agg_takes_filter;
     for (std::size_t g = 0; g < widen.giving.names.size(); ++g) {
-        std::string column = over_cell + " FILTER (WHERE " + giving_tests[g] + ")";
+        std::string column =
+            filtered_by_value
+                ? write_aggregate(dialect, *call,
+                                  "CASE WHEN " + giving_tests[g] + " THEN " + cell_name + " END",
+                                  place)
+                : over_cell + " FILTER (WHERE " + giving_tests[g] + ")";
         if (widen.missing) {
             column = "COALESCE(" + column + ", " + write_value(dialect, *widen.missing, {}) + ")";
         }

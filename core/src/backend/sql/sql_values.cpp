@@ -1,5 +1,6 @@
 #include "backend/sql/sql_values.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "backend/joined_text.hpp"
@@ -7,8 +8,11 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/decimal_text.hpp"
+#include "plan/helper_names.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/value_queries.hpp"
 #include "plan/whole_number_width.hpp"
+#include "plan/zero_divisor.hpp"
 
 namespace brell {
 namespace {
@@ -79,7 +83,9 @@ std::string cut_piece(const SqlDialect& dialect, std::optional<std::int64_t> wri
     const std::string& text = arguments.at(0);
     const std::string& separator = arguments.at(1);
     const std::string& position = arguments.at(2);
-    const std::string cut = "split_part(" + text + ", " + separator + ", " + position + ")";
+    // A piece read from a column of fractions is an integer to `split_part` only when cast.
+    const std::string cut = "split_part(" + text + ", " + separator + ", " +
+                            (written ? position : "CAST(" + position + " AS INT)") + ")";
     if (written == 1) return cut;
     const std::string before = written ? std::to_string(*written - 1) : "(" + position + " - 1)";
     std::string test = "length(" + separator + ") * " + before + " <= length(" + text +
@@ -135,6 +141,14 @@ class ValueWriter {
 
   private:
     std::string in_context(const Value& value) const { return write(value); }
+    // The right side of arithmetic; a divisor that may be 0 is missing there.
+    std::string right_operand(const Arithmetic& node) const {
+        const std::string right = in_context(*node.right);
+        return divides(node) && divisor_may_be_zero(*node.right) ? without_zero(right) : right;
+    }
+    static std::string without_zero(const std::string& divisor) {
+        return "NULLIF(" + divisor + ", 0)";
+    }
     std::string bare(const Value& value) const {
         return ValueWriter(dialect_, empty_).write(value);
     }
@@ -164,12 +178,11 @@ std::string ValueWriter::write(const Value& value) const {
                 if (std::holds_alternative<Whole>(node.left->node) &&
                     whole_arithmetic_passes_32_bits(node)) {
                     return "(CAST(" + in_context(*node.left) + " AS BIGINT) " +
-                           std::string(arithmetic_symbol(node.op)) + " " + in_context(*node.right) +
+                           std::string(arithmetic_symbol(node.op)) + " " + right_operand(node) +
                            ")";
                 }
                 return "(" + in_context(*node.left) + " " +
-                       std::string(arithmetic_symbol(node.op)) + " " + in_context(*node.right) +
-                       ")";
+                       std::string(arithmetic_symbol(node.op)) + " " + right_operand(node) + ")";
             },
             [&](const Compare& node) {
                 return "(" + in_context(*node.left) + " " + std::string(compare_symbol(node.op)) +
@@ -298,28 +311,32 @@ std::string ValueWriter::call(const Call& node) const {
         // Spark has no windowed count(DISTINCT ...): count the set of values instead.
         return "size(" + windowed("collect_set(" + arguments[0] + ")") + ")";
     }
-    if (name == "join_rows") {
-        const std::string separator =
-            arguments.size() > 1 ? arguments[1] : quote_text(dialect_, "");
-        if (windowed_aggregate && dialect_.spark) {
-            return "array_join(" + windowed("collect_list(" + arguments[0] + ")") + ", " +
-                   separator + ")";
-        }
-        const std::string sql =
-            fill_value_and_separator(dialect_.string_agg, arguments[0], separator);
-        return windowed_aggregate ? windowed(sql, true) : sql;
+    if (name == "join_rows" && windowed_aggregate && dialect_.spark) {
+        // Spark windows no CASE around aggregates: each aggregate is windowed apart.
+        const std::string& texts = arguments[0];
+        const std::string& place = context_.place;
+        std::string list = windowed(
+            "collect_list(" +
+                (place.empty() ? texts
+                               : "named_struct('place', " + place + ", 'value', " + texts + ")") +
+                ")",
+            true);
+        if (!place.empty()) list = "transform(array_sort(" + list + "), piece -> piece.value)";
+        return "CASE WHEN " + windowed("count(" + texts + ")") + " > 0 THEN array_join(" + list +
+               ", " + arguments[1] + ") END";
     }
     if (entry->kind == FunctionKind::Aggregate) {
         const std::string sql =
-            write_aggregate(dialect_, node, arguments.empty() ? "" : arguments[0]);
-        return windowed_aggregate ? windowed(sql, name == "first" || name == "last") : sql;
+            write_aggregate(dialect_, node, arguments.empty() ? "" : arguments[0], context_.place);
+        return windowed_aggregate ? windowed(sql, is_ordered_aggregate(name)) : sql;
     }
     if (name == "first_present") return "coalesce(" + joined(arguments, ", ") + ")";
     if (name == "join_text") return "(" + joined(arguments, " || ") + ")";
     if (name == "remainder") {
         // The result takes the divisor's sign; the whole is parenthesised so that it binds as
         // one value inside arithmetic.
-        const std::string& divisor = arguments[1];
+        const std::string divisor =
+            divisor_may_be_zero(node.arguments[1]) ? without_zero(arguments[1]) : arguments[1];
         return "((((" + arguments[0] + ") % (" + divisor + ")) + (" + divisor + ")) % (" + divisor +
                "))";
     }
@@ -388,19 +405,41 @@ std::string window_of(const SqlDialect& dialect, const ValueContext& context) {
 }
 
 std::string write_aggregate(const SqlDialect& dialect, const Call& call,
-                            const std::string& first_argument) {
+                            const std::string& first_argument, const std::string& place) {
     if (call.function == "join_rows") {
         const auto* separator =
             call.arguments.size() > 1 ? std::get_if<Text>(&call.arguments[1].node) : nullptr;
         return fill_value_and_separator(
-            dialect.string_agg, first_argument,
-            quote_text(dialect, separator != nullptr ? separator->text : ""));
+            place.empty() ? dialect.string_agg : dialect.ordered_string_agg, first_argument,
+            quote_text(dialect, separator != nullptr ? separator->text : ""), place);
+    }
+    if (!place.empty() && is_ordered_aggregate(call.function)) {
+        return fill_value_and_separator(
+            call.function == "first" ? dialect.ordered_first : dialect.ordered_last, first_argument,
+            {}, place);
     }
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == call.function)
             return fill_in_order(spelling.sql, {first_argument});
     }
     unreachable("`" + call.function + "` reached the SQL backend without a spelling");
+}
+
+std::string row_place_for(const SqlDialect& dialect, const std::vector<const Value*>& values,
+                          std::span<const TableColumn> table) {
+    if (dialect.row_place.empty()) return "";
+    if (std::none_of(values.begin(), values.end(),
+                     [](const Value* value) { return holds_ordered_aggregate(*value); })) {
+        return "";
+    }
+    return quote_name(dialect, HelperNames(table).name("__brell_place"));
+}
+
+std::string with_row_place(const SqlDialect& dialect, const std::string& relation,
+                           const std::string& place) {
+    if (place.empty()) return relation;
+    return "(SELECT *, " + std::string(dialect.row_place) + " AS " + place + " FROM " + relation +
+           ") " + relation;
 }
 
 std::string write_value(const SqlDialect& dialect, const Value& value,

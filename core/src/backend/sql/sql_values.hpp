@@ -1,9 +1,11 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
 #include "backend/sql/sql_dialect.hpp"
+#include "check/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {
@@ -15,6 +17,9 @@ struct ValueContext {
     const Sort* sort = nullptr;
     std::vector<std::string> partition;
     bool window = false;
+    // The column that numbers the rows in their order, quoted, where the dialect's ordered
+    // aggregates read it; else empty.
+    std::string place{};
 };
 
 // One checked value as one SQL expression.
@@ -31,6 +36,16 @@ std::string quoted_names(const SqlDialect& dialect, const std::vector<std::strin
 
 // An aggregate call's SQL with its first argument already written: `sum("x")`, `count(*)`.
 std::string write_aggregate(const SqlDialect& dialect, const Call& call,
-                            const std::string& first_argument);
+                            const std::string& first_argument, const std::string& place = {});
+
+// The column that numbers the rows, for a step whose values are `values`: a name free at the step
+// where the dialect numbers the rows for its ordered aggregates and a value holds one; else empty.
+std::string row_place_for(const SqlDialect& dialect, const std::vector<const Value*>& values,
+                          std::span<const TableColumn> table);
+
+// The rows of the relation (a step's name) with `place` numbering them, under the relation's
+// own name, or the relation itself when `place` is empty.
+std::string with_row_place(const SqlDialect& dialect, const std::string& relation,
+                           const std::string& place);
 
 }  // namespace brell

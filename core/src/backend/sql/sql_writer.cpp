@@ -10,6 +10,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/step_values.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -49,7 +50,8 @@ std::string pick_body(const SqlStep& at, const Pick& pick) {
 }
 
 std::string add_body(const SqlStep& at, const Add& add) {
-    const ValueContext context{at.sort, names_of(add.by), true};
+    const std::string place = row_place_for(at.dialect, values_of_step(at.step), at.table);
+    const ValueContext context{at.sort, names_of(add.by), true, place};
     const auto item_sql = [&](const NamedValue& item) {
         return write_value(at.dialect, item.value, context) + " AS " +
                quote_name(at.dialect, item.name.text);
@@ -62,7 +64,7 @@ std::string add_body(const SqlStep& at, const Add& add) {
     const auto append = [&](const std::string& entry) {
         list += (list.empty() ? "" : ", ") + entry;
     };
-    if (std::none_of(add.items.begin(), add.items.end(), replaces)) {
+    if (place.empty() && std::none_of(add.items.begin(), add.items.end(), replaces)) {
         append("*");
     } else {
         // A replaced column keeps its place: the list is written out in the table's order.
@@ -90,20 +92,22 @@ std::string add_body(const SqlStep& at, const Add& add) {
         has_window && at.sort != nullptr
             ? " ORDER BY " + write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : "")
             : "";
-    return "SELECT " + list + " FROM " + at.previous + order;
+    return "SELECT " + list + " FROM " + with_row_place(at.dialect, at.previous, place) + order;
 }
 
 std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
     std::vector<std::string> list;
     const std::vector<std::string> by = names_of(summarize.by);
+    ValueContext context;
+    context.place = row_place_for(at.dialect, values_of_step(at.step), at.table);
     for (const std::string& name : by) list.push_back(quote_name(at.dialect, name));
     for (const NamedValue& item : summarize.items) {
-        list.push_back(write_value(at.dialect, item.value, {}) + " AS " +
+        list.push_back(write_value(at.dialect, item.value, context) + " AS " +
                        quote_name(at.dialect, item.name.text));
     }
     std::string body = "SELECT ";
     for (std::size_t i = 0; i < list.size(); ++i) body += (i == 0 ? "" : ", ") + list[i];
-    body += " FROM " + at.previous;
+    body += " FROM " + with_row_place(at.dialect, at.previous, context.place);
     if (by.empty()) return body;
     std::string last;
     for (const std::string& name : by) {
