@@ -1,86 +1,41 @@
 """Random sentences over random small tables, for running one sentence on every engine.
 
-`make_example(rng)` gives the tables (in the engine suite's table model: columns with their type
-words, rows of JSON cells) and one sentence that reads them. The sentences are drawn with the
-types in mind, so most of them check; the tables hold what makes engines disagree: missing values,
-ties, duplicate keys, negative and fractional numbers, texts with quotes, `%`, `_` and
-backslashes, and groups whose values are all missing.
+`make_example(seed)` gives the tables (random_tables.py: columns with their type words, rows of
+JSON cells) and one sentence that reads them. The sentences are drawn with the types in mind, so
+most of them check; the tables hold what makes engines disagree (random_tables.py lists it).
 
 A sentence only asks what has one answer: rows are taken, numbered or read in order only after a
-sort on a column whose values are still unique; so are `first` and `last`, which read a group's
-first and last rows. `join_rows`, whose text would follow the order too, is not drawn.
+sort on a column whose values are still unique; so are the aggregates that read a group's rows in
+order, `first`, `last` and `join_rows`, in `summarize` (now and then beside `unique_count`, which
+makes Spark shuffle the rows), in `add ... by` and as a `widen` cell. A `widen` cell may also be a
+count (`row_count()`, `unique_count(...)`), which a cell no row fills holds as 0. Divisions and
+remainders divide by a column holding 0s (or by 0), and `between` reads ends that may be missing.
 """
 
 import random
 
-TEXTS = ["West", "East", "it's", "50%", "a_b", "back\\slash", "\"quoted\"", "", "west"]
-GROUPS = ["a", "b", "c"]
-
-
-def _number(rng, fractional):
-    if rng.random() < 0.15:
-        return None
-    if fractional:
-        return rng.choice([-2.5, -0.5, 0, 0.25, 1.5, 3, 7.75, 10])
-    return rng.choice([-3, -1, 0, 1, 2, 2, 5, 10, 40])
-
-
-def _maybe(rng, value, chance=0.15):
-    return None if rng.random() < chance else value
-
-
-def _day(rng):
-    return _maybe(rng, "2024-%02d-%02d" % (rng.choice([1, 2, 3, 12]), rng.choice([1, 15, 28])))
-
-
-def make_tables(rng):
-    """The head table `t` (with a unique `id`) and a second table `p` to join, stack and match."""
-    count = rng.choice([0, 1, 3, 5, 6, 8])
-    t_rows = []
-    for i in range(count):
-        t_rows.append([
-            i + 1,
-            _maybe(rng, rng.choice(GROUPS)),
-            _number(rng, False),
-            _number(rng, True),
-            _maybe(rng, rng.choice(TEXTS)),
-            _maybe(rng, rng.choice([True, False])),
-            _day(rng),
-        ])
-    # A group whose values are all missing, now and then.
-    if t_rows and rng.random() < 0.3:
-        for row in t_rows:
-            if row[1] == "c":
-                row[2] = None
-    t = {"columns": [{"name": "id", "type": "number"}, {"name": "g", "type": "text"},
-                     {"name": "x", "type": "number"}, {"name": "y", "type": "number"},
-                     {"name": "s", "type": "text"}, {"name": "f", "type": "truth"},
-                     {"name": "d", "type": "date"}],
-         "rows": t_rows}
-    p_rows = []
-    for _ in range(rng.choice([0, 2, 4])):
-        p_rows.append([_maybe(rng, rng.choice([1, 2, 2, 3, 9])), _maybe(rng, rng.choice(GROUPS)),
-                       _number(rng, False)])
-    p = {"columns": [{"name": "id", "type": "number"}, {"name": "g", "type": "text"},
-                     {"name": "z", "type": "number"}],
-         "rows": p_rows}
-    return {"t": t, "p": p}
-
+from random_tables import GROUPS, TEXTS, make_tables, other_table_name
 
 class SentenceState:
     """What the sentence has made of the table so far: columns and types, which columns are
     known to hold unique values, and whether a sort on one of them settles the order."""
 
-    def __init__(self):
+    def __init__(self, other):
         self.columns = {"id": "number", "g": "text", "x": "number", "y": "number", "s": "text",
-                        "f": "truth", "d": "date"}
+                        "f": "truth", "d": "date", "k": "number"}
         self.unique = {"id"}
+        # The columns whose values are 0 or a small power of two, which a sentence divides by.
+        self.divisors = {"k"}
+        self.other = other  # the second table's name: `p`, or a dotted one
         self.ordered = False
         self.sort_keys = set()
         self.fresh = 0
 
     def of_type(self, kind):
         return [name for name, t in self.columns.items() if t == kind]
+
+    def divisor_columns(self):
+        return sorted(n for n in self.divisors if self.columns.get(n) == "number")
 
     def new_name(self):
         self.fresh += 1
@@ -93,7 +48,7 @@ def _column(name):
 
 def _text_literal(rng):
     # A text in a sentence has no escapes, so it cannot hold a double quote; the data can.
-    text = rng.choice([t for t in TEXTS if '"' not in t] + ["a", "%", "_", "\\"])
+    text = rng.choice([t for t in TEXTS if not set(t) & set('"\t\n')] + ["a", "%", "_", "\\"])
     return '"' + text + '"'
 
 
@@ -110,14 +65,16 @@ class SentenceMaker:
             if numbers and rng.random() < 0.75:
                 return _column(rng.choice(numbers))
             return rng.choice(["0", "1", "2", "-1", "0.5", "3"])
-        choice = rng.randrange(7)
+        choice = rng.randrange(9)
+        if rng.random() < 0.3:
+            choice = rng.choice([7, 8])  # a divisor that may be 0, often
         if choice == 0:
             op = rng.choice(["+", "-", "*"])
             return "(%s %s %s)" % (self.number_value(state, depth - 1), op,
                                    self.number_value(state, depth - 1))
         if choice == 1:
             return "(%s / %s)" % (self.number_value(state, depth - 1),
-                                  rng.choice(["2", "4", "0.5"]))
+                                  rng.choice(["2", "4", "0.5", self.divisor(state)]))
         if choice == 2:
             return "%s(%s)" % (rng.choice(["round_below", "round_above"]),
                                self.number_value(state, depth - 1))
@@ -125,12 +82,25 @@ class SentenceMaker:
             return "first_present(%s, %s)" % (self.number_value(state, depth - 1),
                                               self.number_value(state, depth - 1))
         if choice == 4 and state.of_type("text"):
-            return "characters(%s)" % _column(rng.choice(state.of_type("text")))
+            return "characters(%s)" % self.trimmed(rng.choice(state.of_type("text")))
         if choice == 5:
             return "when(%s, %s, otherwise %s)" % (self.condition(state, depth - 1),
                                                    self.number_value(state, depth - 1),
                                                    self.number_value(state, depth - 1))
-        return "remainder(%s, %s)" % (self.number_value(state, depth - 1), rng.choice(["2", "3"]))
+        if choice == 7:
+            return "(%s / %s)" % (self.number_value(state, depth - 1), self.divisor(state))
+        if choice == 8:
+            return "remainder(%s, %s)" % (self.number_value(state, depth - 1), self.divisor(state))
+        return "remainder(%s, %s)" % (self.number_value(state, depth - 1),
+                                      rng.choice(["2", "3", self.divisor(state)]))
+
+    def divisor(self, state):
+        """A column that may hold 0, now and then 0 itself: what `/` and `remainder` divide by.
+        Its values are powers of two, so that a quotient is as exact on one engine as another."""
+        columns = state.divisor_columns()
+        if columns and self.rng.random() < 0.85:
+            return _column(self.rng.choice(columns))
+        return self.rng.choice(["0", "2", "-1"])
 
     def text_value(self, state, depth):
         rng = self.rng
@@ -158,6 +128,11 @@ class SentenceMaker:
             return "split_text(%s, %s, %s)" % (column, separator, piece)
         return "to_text(%s)" % _column(rng.choice(state.of_type("number") or texts))
 
+    def trimmed(self, name):
+        """The text column, now and then trimmed: the data's texts have spaces, tabs and newlines
+        at their ends, of which `trim` takes off the spaces only."""
+        return ("trim(%s)" if self.rng.random() < 0.4 else "%s") % _column(name)
+
     def condition(self, state, depth):
         rng = self.rng
         choice = rng.randrange(9 if depth > 0 else 6)
@@ -168,7 +143,7 @@ class SentenceMaker:
                                  self.number_value(state, depth))
         if choice == 1 and texts:
             op = rng.choice(["is", "is not", "<", ">"])
-            return "%s %s %s" % (_column(rng.choice(texts)), op, _text_literal(rng))
+            return "%s %s %s" % (self.trimmed(rng.choice(texts)), op, _text_literal(rng))
         if choice == 2:
             name = rng.choice(list(state.columns))
             return "%s %s" % (_column(name), rng.choice(["is missing", "is not missing"]))
@@ -188,8 +163,11 @@ class SentenceMaker:
         if choice == 7:
             return "not (%s)" % self.condition(state, depth - 1)
         if choice == 8 and numbers:
-            return "between(%s, %s, %s)" % (_column(rng.choice(numbers)), rng.choice(["-1", "0"]),
-                                            rng.choice(["2", "10"]))
+            # An end read from a column may be missing: three-valued, `between(7, missing, 5)`
+            # is no.
+            low = _column(rng.choice(numbers)) if rng.random() < 0.5 else rng.choice(["-1", "0"])
+            high = _column(rng.choice(numbers)) if rng.random() < 0.5 else rng.choice(["2", "10"])
+            return "between(%s, %s, %s)" % (_column(rng.choice(numbers)), low, high)
         return "%s is missing" % _column(rng.choice(list(state.columns)))
 
     def aggregate(self, state):
@@ -205,11 +183,36 @@ class SentenceMaker:
             name = rng.choice(numbers + state.of_type("text"))
             return "%s(%s)" % (rng.choice(["smallest", "largest"]), _column(name)), \
                 state.columns[name]
-        if state.ordered and rng.random() < 0.5:
-            name = rng.choice(list(state.columns))
-            return "%s(%s)" % (rng.choice(["first", "last"]), _column(name)), state.columns[name]
+        if state.ordered and rng.random() < 0.6:
+            return self.ordered_aggregate(state)
         function = rng.choice(["total", "average", "median", "total"])
         return "%s(%s)" % (function, _column(rng.choice(numbers))), "number"
+
+    def aggregates(self, state):
+        """One or two aggregates for one step; once the order is settled, now and then an ordered
+        one beside `unique_count` (Spark shuffles the rows to count distinct values)."""
+        rng = self.rng
+        if state.ordered and rng.random() < 0.4:
+            together = [self.ordered_aggregate(state),
+                        ("unique_count(%s)" % _column(rng.choice(list(state.columns))), "number")]
+            if rng.random() < 0.4:
+                together.append(self.ordered_aggregate(state))
+            rng.shuffle(together)
+            return together
+        return [self.aggregate(state) for _ in range(rng.randint(1, 2))]
+
+    def ordered_aggregate(self, state, names=None):
+        """`first`, `last` or `join_rows` of one of the names (any column by default), which read a
+        group's rows in the order in force: only drawn once a sort has settled it. `join_rows`
+        takes a text column as it stands."""
+        rng = self.rng
+        names = list(state.columns) if names is None else names
+        texts = [n for n in names if state.columns[n] == "text"]
+        if texts and rng.random() < 0.5:
+            separator = rng.choice(["+", ",", ", ", "", " ", "%", "_", "\\"])
+            return 'join_rows(%s, "%s")' % (_column(rng.choice(texts)), separator), "text"
+        name = rng.choice(names)
+        return "%s(%s)" % (rng.choice(["first", "last"]), _column(name)), state.columns[name]
 
     # Steps -------------------------------------------------------------------------------------
 
@@ -217,7 +220,7 @@ class SentenceMaker:
         rng = self.rng
         choices = ["keep", "keep", "add", "add", "pick", "summarize", "sort", "sort", "rename",
                    "fill_missing", "drop_missing", "drop_duplicates", "join", "add_rows",
-                   "matching", "lengthen", "widen", "take", "window", "add_combinations"]
+                   "matching", "lengthen", "widen", "widen", "take", "window", "add_combinations"]
         while True:
             verb = rng.choice(choices)
             made = getattr(self, "_" + verb)(state)
@@ -227,7 +230,7 @@ class SentenceMaker:
     def settled_order(self, state):
         """Now and then a sort on a unique column before a step that aggregates, so that `first`
         and `last` can be drawn: the sort's words and " then ", or nothing."""
-        if state.ordered or not state.unique or self.rng.random() < 0.7:
+        if state.ordered or not state.unique or self.rng.random() < 0.5:
             return ""
         key = self.rng.choice(sorted(state.unique))
         state.ordered, state.sort_keys = True, {key}
@@ -241,11 +244,14 @@ class SentenceMaker:
         name = state.new_name()
         if rng.random() < 0.3:
             sort = self.settled_order(state)
-            value, kind = self.aggregate(state)
+            items = []
+            for value, kind in self.aggregates(state):
+                items.append("%s as %s" % (_column(name), value))
+                state.columns[name] = kind
+                name = state.new_name()
             groups = [c for c in ("g", "s") if c in state.columns]
             by = " by " + _column(rng.choice(groups)) if groups and rng.random() < 0.7 else ""
-            state.columns[name] = kind
-            return "%sadd %s as %s%s" % (sort, _column(name), value, by)
+            return "%sadd %s%s" % (sort, ", ".join(items), by)
         kind = rng.choice(["number", "number", "text", "truth"])
         value = {"number": self.number_value, "text": self.text_value,
                  "truth": self.condition}[kind](state, 2)
@@ -277,8 +283,7 @@ class SentenceMaker:
         by = rng.sample(groups, rng.randint(0, min(2, len(groups)))) if groups else []
         sort = self.settled_order(state)
         items, columns = [], {n: state.columns[n] for n in by}
-        for _ in range(rng.randint(1, 2)):
-            value, kind = self.aggregate(state)
+        for value, kind in self.aggregates(state):
             name = state.new_name()
             items.append("%s as %s" % (_column(name), value))
             columns[name] = kind
@@ -347,6 +352,8 @@ class SentenceMaker:
             state.ordered = False  # renaming a sort key clears the order in force
         if old in state.unique:
             state.unique = (state.unique - {old}) | {new}
+        if old in state.divisors:
+            state.divisors = (state.divisors - {old}) | {new}
         return "rename %s as %s" % (_column(new), _column(old))
 
     def _fill_missing(self, state):
@@ -389,20 +396,20 @@ class SentenceMaker:
             state.columns["g"] = "text"
         state.unique = set()
         state.ordered = False
-        return "join p by [%s]%s" % (", ".join(keys), unmatched)
+        return "join %s by [%s]%s" % (state.other, ", ".join(keys), unmatched)
 
     def _add_rows(self, state):
         if set(state.columns) != {"id", "g", "z"}:
             return None
         state.unique = set()
         state.ordered = False
-        return "add_rows p"
+        return "add_rows " + state.other
 
     def _matching(self, state):
         if state.columns.get("id") != "number":
             return None
         word = self.rng.choice(["", "not "])
-        return "keep where %smatching(p, by [id])" % word
+        return "keep where %smatching(%s, by [id])" % (word, state.other)
 
     def _lengthen(self, state):
         rng = self.rng
@@ -421,30 +428,53 @@ class SentenceMaker:
 
     def _widen(self, state):
         rng = self.rng
-        if state.columns.get("g") != "text" or not state.of_type("number"):
+        if state.columns.get("g") != "text":
             return None
-        value_column = rng.choice([n for n in state.of_type("number")])
-        others = [n for n in state.columns if n not in ("g", value_column)]
-        if not others:
-            return None  # nothing would say which rows go together: the checker refuses it
-        by = [n for n in others if n in ("f",)]
+        numbers = state.of_type("number")
         order_before = state.ordered, state.sort_keys
         sort = self.settled_order(state)
-        value = "total(%s)" % _column(value_column) if rng.random() < 0.7 \
-            else _column(value_column)
-        if state.ordered and rng.random() < 0.5:
-            value = "%s(%s)" % (rng.choice(["first", "last"]), _column(value_column))
+        kind, read = "number", set()
+        draw = rng.random()
+        if state.ordered and rng.random() < 0.4 and len(state.columns) > 1:
+            value, kind = self.ordered_aggregate(state, [n for n in state.columns if n != "g"])
+            read = {value[value.index("[") + 1:value.index("]")]}
+        elif draw < 0.2:
+            value = "row_count()"  # a cell no row fills holds 0
+        elif draw < 0.35:
+            counted = rng.choice([n for n in state.columns if n != "g"] or ["g"])
+            if counted == "g":
+                state.ordered, state.sort_keys = order_before  # the sort is not written either
+                return None
+            value, read = "unique_count(%s)" % _column(counted), {counted}
+        elif numbers:
+            value_column = rng.choice(numbers)
+            value = "total(%s)" % _column(value_column) if rng.random() < 0.7 \
+                else _column(value_column)
+            read = {value_column}
+        else:
+            state.ordered, state.sort_keys = order_before
+            return None
+        others = [n for n in state.columns if n != "g" and n not in read]
+        if not others:
+            state.ordered, state.sort_keys = order_before
+            return None  # nothing would say which rows go together: the checker refuses it
+        by = [n for n in others if n in ("f",)]
         if value.startswith("[") and not by:
-            state.ordered, state.sort_keys = order_before  # the sort is not written either
+            state.ordered, state.sort_keys = order_before
             return None
         # Without `giving` the columns it makes depend on the data, which a sentence drawn
-        # before the data cannot follow.
-        missing = " missing 0" if rng.random() < 0.4 else ""
+        # before the data cannot follow; and Spark cannot write it.
+        missing = ""
+        if rng.random() < 0.4:
+            missing = {"number": " missing 0", "text": ' missing "none"'}.get(kind, "")
+        # A missing name fails the widen's guard on every engine; now and then such rows are
+        # left out first, so that the cells themselves are compared.
+        sort += "drop_missing [g] then " if rng.random() < 0.5 else ""
         text = sort + "widen name [g], value %s%s%s giving [a, b, c]" % (
             value, " by [" + ", ".join(by) + "]" if by else "", missing)
         state.columns = {n: state.columns[n] for n in by}
         for g in GROUPS:
-            state.columns[g] = "number"
+            state.columns[g] = kind
         state.unique = set(by[:1]) if len(by) == 1 else set()
         state.ordered = False
         return text
@@ -459,8 +489,8 @@ class SentenceMaker:
 
     # The sentence ------------------------------------------------------------------------------
 
-    def sentence(self, steps):
-        state = SentenceState()
+    def sentence(self, steps, other):
+        state = SentenceState(other)
         words = ["t"] + [self.step(state) for _ in range(steps)]
         return " then ".join(words), state
 
@@ -471,5 +501,6 @@ def make_example(seed, steps=None):
     rng = random.Random(seed)
     tables = make_tables(rng)
     maker = SentenceMaker(rng)
-    sentence, state = maker.sentence(steps if steps is not None else rng.randint(1, 4))
+    sentence, state = maker.sentence(steps if steps is not None else rng.randint(1, 4),
+                                     other_table_name(tables))
     return {"seed": seed, "tables": tables, "sentence": sentence, "ordered": state.ordered}

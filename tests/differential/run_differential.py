@@ -79,10 +79,14 @@ def agree_but_whole_number_texts(example, reference, got, leniency):
 
 
 def columns_arguments(tables):
+    """The head table `t` described first, then every other table (`p`, or a dotted name such as
+    `shop.p`) under its name."""
     def listed(name):
         return ",".join(f"{column}:{kind}" for column, kind in tables[name][0])
 
-    return ["--columns", listed("t"), "--columns", "p=" + listed("p")]
+    others = [name for name in tables if name != "t"]
+    return ["--columns", listed("t")] + [
+        argument for name in others for argument in ("--columns", name + "=" + listed(name))]
 
 
 def engine_tables(example):

@@ -1,4 +1,4 @@
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "backend/canonical/canonical.hpp"
+#include "parse/canonical.hpp"
 #include "parse/parse.hpp"
 
 namespace brell {

@@ -1,4 +1,4 @@
-#include "check/suggest.hpp"
+#include "text/suggest.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "backend/backend.hpp"
-#include "check/column_type.hpp"
 #include "diagnostic/result.hpp"
+#include "parse/column_type.hpp"
 
 namespace brell {
 

@@ -6,7 +6,7 @@
 
 #include <unicode/uchar.h>
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

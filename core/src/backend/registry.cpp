@@ -1,12 +1,12 @@
 #include <algorithm>
 
 #include "backend/backend.hpp"
-#include "backend/canonical/canonical.hpp"
 #include "backend/dplyr/dplyr_backend.hpp"
 #include "backend/pandas/pandas_backend.hpp"
 #include "backend/polars/polars_backend.hpp"
 #include "backend/pyspark/pyspark_backend.hpp"
 #include "backend/sql/sql_writer.hpp"
+#include "parse/canonical.hpp"
 
 namespace brell {
 namespace {

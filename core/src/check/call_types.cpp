@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "check/lookup.hpp"
-#include "check/suggest.hpp"
 #include "check/value_types.hpp"
 #include "plan/value_queries.hpp"
+#include "text/suggest.hpp"
 
 namespace brell {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "check/column_type.hpp"
 #include "diagnostic/diagnostic.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "check/checked_pipeline.hpp"
-#include "check/column_type.hpp"
 #include "diagnostic/result.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

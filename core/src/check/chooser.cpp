@@ -3,7 +3,7 @@
 #include <array>
 
 #include "parse/overloaded.hpp"
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

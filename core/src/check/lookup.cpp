@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "check/suggest.hpp"
+#include "text/suggest.hpp"
 
 namespace brell {
 namespace {

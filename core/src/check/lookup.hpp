@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "check/column_type.hpp"
 #include "diagnostic/result.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "check/checked_pipeline.hpp"
-#include "check/column_type.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/result.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

@@ -7,7 +7,7 @@
 
 #include "check/lookup.hpp"
 #include "check/step_checks.hpp"
-#include "check/suggest.hpp"
+#include "text/suggest.hpp"
 
 namespace brell {
 namespace {

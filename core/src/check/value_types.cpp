@@ -5,8 +5,8 @@
 
 #include "check/lookup.hpp"
 #include "parse/overloaded.hpp"
-#include "plan/decimal_text.hpp"
 #include "plan/value_queries.hpp"
+#include "text/decimal_text.hpp"
 
 namespace brell {
 namespace {

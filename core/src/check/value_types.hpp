@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "check/column_type.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/result.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 #include "parse/vocabulary.hpp"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 

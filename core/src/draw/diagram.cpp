@@ -11,7 +11,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "draw/display_width.hpp"
 #include "draw/ladder.hpp"
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

@@ -4,13 +4,13 @@
 #include <set>
 #include <unordered_map>
 
-#include "backend/canonical/canonical.hpp"
 #include "check/checker.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
+#include "parse/canonical.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/parse.hpp"
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

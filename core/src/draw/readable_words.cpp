@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "backend/canonical/canonical.hpp"
 #include "draw/ladder.hpp"
+#include "parse/canonical.hpp"
 #include "parse/overloaded.hpp"
 
 namespace brell {

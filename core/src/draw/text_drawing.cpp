@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
-#include "backend/program_room.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "draw/display_width.hpp"
 #include "draw/ladder.hpp"
-#include "parse/unicode.hpp"
+#include "text/program_room.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

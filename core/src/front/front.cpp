@@ -5,7 +5,6 @@
 #include "brell/brell.hpp"
 #include "check/checked_pipeline.hpp"
 #include "check/checker.hpp"
-#include "check/suggest.hpp"
 #include "diagnostic/render.hpp"
 #include "diagnostic/span.hpp"
 #include "draw/ladder.hpp"
@@ -13,7 +12,8 @@
 #include "front/deep_stack.hpp"
 #include "front/listings.hpp"
 #include "parse/parse.hpp"
-#include "parse/unicode.hpp"
+#include "text/suggest.hpp"
+#include "text/unicode.hpp"
 
 namespace brell::front {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

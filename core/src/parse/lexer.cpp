@@ -13,8 +13,8 @@
 
 #include "diagnostic/diagnostic.hpp"
 #include "parse/borrowed_words.hpp"
-#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

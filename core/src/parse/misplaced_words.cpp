@@ -1,7 +1,7 @@
 #include "parse/misplaced_words.hpp"
 
-#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

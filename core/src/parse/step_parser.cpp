@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 
-#include "check/suggest.hpp"
 #include "parse/lexer.hpp"
 #include "parse/misplaced_words.hpp"
 #include "parse/parse.hpp"
-#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
+#include "text/suggest.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

@@ -4,10 +4,10 @@
 #include <array>
 #include <utility>
 
-#include "check/suggest.hpp"
 #include "parse/borrowed_words.hpp"
-#include "parse/unicode.hpp"
 #include "parse/vocabulary.hpp"
+#include "text/suggest.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

@@ -1,6 +1,6 @@
 #include "plan/helper_names.hpp"
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 
 namespace brell {
 

@@ -9,12 +9,12 @@
 
 #include "backend/dplyr/r_text.hpp"
 #include "backend/dplyr/r_values.hpp"
-#include "backend/program_room.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
+#include "text/program_room.hpp"
 
 namespace brell {
 namespace {

@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 
-#include "parse/unicode.hpp"
-#include "plan/decimal_text.hpp"
+#include "text/decimal_text.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 namespace {

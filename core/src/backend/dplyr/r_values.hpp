@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

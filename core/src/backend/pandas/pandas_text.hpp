@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/joined_text.hpp"
 #include "parse/syntax_tree.hpp"
+#include "text/joined_text.hpp"
 
 namespace brell::pandas {
 

@@ -6,7 +6,6 @@
 
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
-#include "backend/program_room.hpp"
 #include "backend/python_text.hpp"
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -15,6 +14,7 @@
 #include "plan/renamed_names.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/value_queries.hpp"
+#include "text/program_room.hpp"
 
 namespace brell::pandas {
 namespace {

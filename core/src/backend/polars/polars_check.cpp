@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "backend/canonical/canonical.hpp"
 #include "backend/python_text.hpp"
+#include "parse/canonical.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/step_values.hpp"

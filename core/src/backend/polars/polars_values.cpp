@@ -9,10 +9,10 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
-#include "plan/decimal_text.hpp"
 #include "plan/empty_sought_text.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
+#include "text/decimal_text.hpp"
 
 namespace brell::polars {
 namespace {

@@ -4,9 +4,9 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/joined_text.hpp"
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
+#include "text/joined_text.hpp"
 
 namespace brell::polars {
 

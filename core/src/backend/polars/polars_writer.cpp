@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "backend/polars/polars_values.hpp"
-#include "backend/program_room.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
+#include "text/program_room.hpp"
 
 namespace brell::polars {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 // The small pieces of Python that the PySpark writer builds its calls from.

@@ -5,9 +5,9 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
-#include "plan/decimal_text.hpp"
 #include "plan/whole_number_width.hpp"
 #include "plan/zero_divisor.hpp"
+#include "text/decimal_text.hpp"
 
 namespace brell::pyspark {
 namespace {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "backend/program_room.hpp"
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "backend/python_text.hpp"
@@ -12,6 +11,7 @@
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/value_queries.hpp"
+#include "text/program_room.hpp"
 
 namespace brell {
 namespace pyspark {

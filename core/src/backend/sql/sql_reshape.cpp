@@ -5,7 +5,6 @@
 #include <set>
 #include <unordered_map>
 
-#include "backend/joined_text.hpp"
 #include "backend/sql/sql_values.hpp"
 #include "backend/sql/sql_widen_guard.hpp"
 #include "backend/sql/sql_writer.hpp"
@@ -15,6 +14,7 @@
 #include "plan/made_column_order.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/widen_guards.hpp"
+#include "text/joined_text.hpp"
 
 namespace brell {
 namespace {

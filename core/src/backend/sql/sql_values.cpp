@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <array>
 
-#include "backend/joined_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
-#include "plan/decimal_text.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/whole_number_width.hpp"
 #include "plan/zero_divisor.hpp"
+#include "text/decimal_text.hpp"
+#include "text/joined_text.hpp"
 
 namespace brell {
 namespace {

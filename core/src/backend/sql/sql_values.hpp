@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "backend/sql/sql_dialect.hpp"
-#include "check/column_type.hpp"
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "backend/program_room.hpp"
 #include "backend/sql/sql_values.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
@@ -12,6 +11,7 @@
 #include "plan/renamed_names.hpp"
 #include "plan/step_values.hpp"
 #include "plan/value_queries.hpp"
+#include "text/program_room.hpp"
 
 namespace brell {
 namespace {

@@ -1,4 +1,4 @@
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 #include <unicode/locid.h>
 #include <unicode/uchar.h>

@@ -1,5 +1,5 @@
-#include "check/column_type.hpp"
-#include "parse/unicode.hpp"
+#include "parse/column_type.hpp"
+#include "text/unicode.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "plan/decimal_text.hpp"
+#include "text/decimal_text.hpp"
 
 #include <array>
 #include <charconv>

@@ -1,9 +1,9 @@
-#include "check/suggest.hpp"
+#include "text/suggest.hpp"
 
 #include <algorithm>
 #include <numeric>
 
-#include "parse/unicode.hpp"
+#include "text/unicode.hpp"
 
 namespace brell {
 

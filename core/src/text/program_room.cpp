@@ -1,4 +1,4 @@
-#include "backend/program_room.hpp"
+#include "text/program_room.hpp"
 
 namespace brell {
 namespace {

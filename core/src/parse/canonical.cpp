@@ -1,7 +1,7 @@
-#include "backend/canonical/canonical.hpp"
+#include "parse/canonical.hpp"
 
 #include "parse/overloaded.hpp"
-#include "plan/decimal_text.hpp"
+#include "text/decimal_text.hpp"
 
 namespace brell {
 namespace {

@@ -1,4 +1,4 @@
-#include "backend/joined_text.hpp"
+#include "text/joined_text.hpp"
 
 namespace brell {
 
