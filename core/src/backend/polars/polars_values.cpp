@@ -27,7 +27,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 33> kSpellings = {{
+constexpr std::array<Spelling, 34> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -48,6 +48,7 @@ constexpr std::array<Spelling, 33> kSpellings = {{
     {"to_date", "{r}.str.to_datetime(time_unit=\"us\").dt.date()"},
     {"round_below", "{r}.floor().cast(pl.Int64)"},
     {"round_above", "{r}.ceil().cast(pl.Int64)"},
+    {"absolute", "{r}.abs()"},
     {"trim", "{r}.str.strip_chars(\" \")"},
     {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
@@ -295,6 +296,11 @@ PolarsValue ValueWriter::call(const Call& node) const {
         if (type == ColumnType::Date || type == ColumnType::Timestamp) {
             return {receiver(node.arguments[0]) + ".dt.date()", true};
         }
+    }
+    // A timestamp is written to the second, as the other targets write it, with no fraction.
+    if (node.function == "to_text" && node.arguments.size() == 1 &&
+        type_of(node.arguments[0]) == ColumnType::Timestamp) {
+        return {receiver(node.arguments[0]) + ".dt.strftime(\"%Y-%m-%d %H:%M:%S\")", true};
     }
     const FunctionEntry* entry = find_function(node.function);
     const Spelling* spelling = nullptr;
