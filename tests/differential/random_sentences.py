@@ -253,8 +253,13 @@ class SentenceMaker:
             by = " by " + _column(rng.choice(groups)) if groups and rng.random() < 0.7 else ""
             return "%sadd %s%s" % (sort, ", ".join(items), by)
         kind = rng.choice(["number", "number", "text", "truth"])
-        value = {"number": self.number_value, "text": self.text_value,
-                 "truth": self.condition}[kind](state, 2)
+        if kind == "number" and state.of_type("number") and rng.random() < 0.3:
+            # A quotient or a remainder by a divisor that may be 0, as a column of its own.
+            value = rng.choice(["(%s / %s)", "remainder(%s, %s)"]) % (
+                _column(rng.choice(state.of_type("number"))), self.divisor(state))
+        else:
+            value = {"number": self.number_value, "text": self.text_value,
+                     "truth": self.condition}[kind](state, 2)
         state.columns[name] = kind
         return "add %s as %s" % (_column(name), value)
 

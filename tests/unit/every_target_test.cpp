@@ -42,6 +42,7 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"to_date", "to_date([s])"},
     {"round_below", "round_below([x])"},
     {"round_above", "round_above([x])"},
+    {"absolute", "absolute([x])"},
     {"trim", "trim([s])"},
     {"replace_text", "replace_text([s], [k], \"+\")"},
     {"split_text", "split_text([s], [k], [x])"},

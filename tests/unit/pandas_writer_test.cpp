@@ -33,6 +33,7 @@ std::string arguments_for(const FunctionEntry& function) {
         case ArgumentRule::Numbers:
         case ArgumentRule::AnyValue:
         case ArgumentRule::Rounding:
+        case ArgumentRule::NumberValue:
         case ArgumentRule::RunningTotal:
         case ArgumentRule::Offset:
             return "[n]";

@@ -56,6 +56,7 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"to_date", {"to_date([s])", "pl.col(\"s\").str.to_datetime(time_unit=\"us\").dt.date()"}},
     {"round_below", {"round_below([x])", "pl.col(\"x\").floor().cast(pl.Int64)"}},
     {"round_above", {"round_above([x])", "pl.col(\"x\").ceil().cast(pl.Int64)"}},
+    {"absolute", {"absolute([x])", "pl.col(\"x\").abs()"}},
     {"trim", {"trim([s])", "pl.col(\"s\").str.strip_chars(\" \")"}},
     {"replace_text",
      {"replace_text([s], \"a\", \"b\")",

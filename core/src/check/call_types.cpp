@@ -224,6 +224,12 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                      phrase(types[0]) + ". Convert it first with `to_number`");
             }
             break;
+        case ArgumentRule::NumberValue:
+            if (!is_number(types[0])) {
+                return refuse(0, "`" + name + "` works on a number, and this is " +
+                                     phrase(types[0]) + ". Convert it first with `to_number`");
+            }
+            break;
         case ArgumentRule::Remainder:
             if (auto failing = first_failing(is_number)) {
                 return refuse(*failing,

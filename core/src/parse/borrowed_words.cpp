@@ -16,7 +16,7 @@ constexpr std::string_view kMergeNote =
 constexpr std::string_view kCountNote =
     "`row_count()` counts a group's rows; `unique_count([column])` counts its distinct values";
 
-constexpr std::array<BorrowedWord, 53> kBorrowedWords = {{
+constexpr std::array<BorrowedWord, 54> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -76,6 +76,7 @@ constexpr std::array<BorrowedWord, 53> kBorrowedWords = {{
      "this grammar asks its questions with `when`: `when([score] >= 90, \"A\", otherwise \"B\")`"},
     {"stddev", Function, "standard_deviation", ""},
     {"sd", Function, "standard_deviation", ""},
+    {"abs", Function, "absolute", ""},
 }};
 
 }  // namespace

@@ -15,7 +15,7 @@ constexpr std::array<std::string_view, 16> kVerbs = {
 
 using enum FunctionKind;
 
-constexpr std::array<FunctionEntry, 38> kFunctions = {{
+constexpr std::array<FunctionEntry, 39> kFunctions = {{
     {"total", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"average", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"median", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
@@ -38,6 +38,7 @@ constexpr std::array<FunctionEntry, 38> kFunctions = {{
     {"to_date", Scalar, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Date},
     {"round_below", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
     {"round_above", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
+    {"absolute", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"trim", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"replace_text", Scalar, Arity::exactly(3), ArgumentRule::ReplaceText, ResultRule::Text},
     {"split_text", Scalar, Arity::exactly(3), ArgumentRule::SplitText, ResultRule::Text},

@@ -36,6 +36,7 @@ enum class ArgumentRule {
     JoinText,      // join_text
     JoinRows,      // join_rows
     Rounding,      // round_below, round_above
+    NumberValue,   // absolute
     Remainder,     // remainder
     DatePart,      // year, month, day, weekday
     Hour,          // hour

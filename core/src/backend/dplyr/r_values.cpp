@@ -28,7 +28,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 35> kSpellings = {{
+constexpr std::array<RSpelling, 36> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -50,6 +50,7 @@ constexpr std::array<RSpelling, 35> kSpellings = {{
     {"to_date", "as.Date({1})"},
     {"round_below", "floor({1})"},
     {"round_above", "ceiling({1})"},
+    {"absolute", "abs({1})"},
     {"trim", "trimws({1}, whitespace = \" \")"},
     {"replace_text", "gsub({2}, {3}, {1}, fixed = TRUE)"},
     {"split_text", "stringr::str_split_i({1}, stringr::fixed({2}), {3})"},

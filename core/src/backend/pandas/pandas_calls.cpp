@@ -24,7 +24,7 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 15> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
@@ -40,6 +40,7 @@ constexpr std::array<ScalarSpelling, 15> kScalarSpellings = {{
     {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
     {"round_below", "np.floor({0})", true},
     {"round_above", "np.ceil({0})", true},
+    {"absolute", "{0}.abs()", true},
     {"remainder", "({0} % {1})", false},
     {"year", "{0}.dt.year", true},
     {"month", "{0}.dt.month", true},

@@ -32,7 +32,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 35> kSpellings = {{
+constexpr std::array<Spelling, 36> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -56,6 +56,7 @@ constexpr std::array<Spelling, 35> kSpellings = {{
     {"to_date", "{}.cast(\"date\")"},
     {"round_below", "F.floor({})"},
     {"round_above", "F.ceil({})"},
+    {"absolute", "F.abs({})"},
     {"trim", "F.trim({})"},
     {"replace_text", "F.replace({}, {}, {})"},
     // Written by `write_call`: a piece past the last is missing, where F.split_part gives "".

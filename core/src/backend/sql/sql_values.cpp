@@ -22,7 +22,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 24> kSpellings = {{
+constexpr std::array<Spelling, 25> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -40,6 +40,7 @@ constexpr std::array<Spelling, 24> kSpellings = {{
     {"to_date", "CAST({} AS DATE)"},
     {"round_below", "CAST(floor({}) AS BIGINT)"},
     {"round_above", "CAST(ceil({}) AS BIGINT)"},
+    {"absolute", "abs({})"},
     {"trim", "trim({})"},
     {"replace_text", "replace({}, {}, {})"},
     {"characters", "length({})"},
