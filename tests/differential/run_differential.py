@@ -9,6 +9,8 @@ Example i uses seed FIRST + i (`random_sentences.make_example`), so a disagreeme
 `--seed SEED --count 1`. Every sentence is checked by `--as sql` first; the generator draws only
 sentences that check, so a refusal is a failure too. When DuckDB's run fails (a widen's guard, say),
 every engine must fail as well. Rows compare as a bag unless the sentence settles their order.
+The head table is `t`; the other is described under its own name, `p` or now and then a dotted
+one (`shop.p`, a table in a schema), which each engine binds its own way.
 
 A disagreement that is a documented difference between targets is passed by a named rule in
 KNOWN_DIFFERENCES (each rule says why); nothing else is forgiven, and the comparison is the engine
