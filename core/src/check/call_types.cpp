@@ -59,8 +59,14 @@ std::string arity_refusal(const FunctionEntry& function, std::size_t written) {
     } else {
         takes = "at most " + columns_phrase(arity.most);
     }
-    return "`" + std::string(function.name) + "` takes " + takes + ", and " +
-           std::to_string(written) + (written == 1 ? " was" : " were") + " written";
+    std::string refusal = "`" + std::string(function.name) + "` takes " + takes + ", and " +
+                          std::to_string(written) + (written == 1 ? " was" : " were") + " written";
+    if (function.name == "row_count" && written > 0) {
+        refusal +=
+            ". It counts the group's rows; `unique_count([column])` counts a column's different "
+            "values, and `total(when([column] is missing, 0, otherwise 1))` the values present";
+    }
+    return refusal;
 }
 
 Diagnostic unknown_function(const std::string& name, Span span) {

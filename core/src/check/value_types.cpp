@@ -4,6 +4,7 @@
 #include <string>
 
 #include "check/lookup.hpp"
+#include "parse/canonical.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/value_queries.hpp"
 #include "text/decimal_text.hpp"
@@ -141,6 +142,15 @@ Result<ColumnType> ValueTypes::arithmetic(const Arithmetic& node) const {
                                        ". Convert it first, or compare it instead: `is`, `>`, `<`",
                                    side.span);
     };
+    // Texts are run together with `join_text`, not added.
+    if (node.op == ArithmeticOperator::Plus && left == ColumnType::Text &&
+        right == ColumnType::Text) {
+        return Diagnostic::illegal(
+            "`+` adds numbers, and these are texts. Texts are run together with `join_text`: "
+            "`join_text(" +
+                canonical_value(*node.left) + ", " + canonical_value(*node.right) + ")`",
+            node.left->span);
+    }
     if (!is_number(left)) return refuse(*node.left, left);
     if (!is_number(right)) return refuse(*node.right, right);
     return ColumnType::Number;

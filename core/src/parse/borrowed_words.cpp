@@ -16,7 +16,7 @@ constexpr std::string_view kMergeNote =
 constexpr std::string_view kCountNote =
     "`row_count()` counts a group's rows; `unique_count([column])` counts its distinct values";
 
-constexpr std::array<BorrowedWord, 54> kBorrowedWords = {{
+constexpr std::array<BorrowedWord, 55> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -77,6 +77,9 @@ constexpr std::array<BorrowedWord, 54> kBorrowedWords = {{
     {"stddev", Function, "standard_deviation", ""},
     {"sd", Function, "standard_deviation", ""},
     {"abs", Function, "absolute", ""},
+    {"round", Function, "",
+     "this grammar says which way it rounds: `round_below([x] + 0.5)` is the nearest whole "
+     "number, and `round_below([x] * 100 + 0.5) / 100` keeps two decimal places"},
 }};
 
 }  // namespace

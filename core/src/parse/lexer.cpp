@@ -43,6 +43,14 @@ constexpr std::string_view kUnclosedBracketMessage =
     "this column bracket is never closed. Add a `]` after the column name";
 constexpr std::string_view kEmptyBracketMessage =
     "a column bracket is empty. Write the column's name between the brackets";
+constexpr std::string_view kRemainderMessage =
+    "`%` means nothing in the grammar: the remainder of a division is the function `remainder`, "
+    "which takes the sign of the divisor: `remainder([total], 2)`";
+constexpr std::string_view kWholeDivisionMessage =
+    "`//` means nothing in the grammar: divide with `/` and say which way to round, "
+    "`round_below([total] / 2)` (towards the smaller number) or `round_above([total] / 2)`";
+constexpr std::string_view kPowerMessage =
+    "`**` means nothing in the grammar: multiply the number by itself, `[x] * [x]`";
 constexpr std::string_view kMeansNothingMessage =
     " means nothing in the grammar. A column goes in brackets, a text value in double quotes, "
     "and a set in braces";
@@ -217,8 +225,12 @@ class Lexer {
             case '-':
                 return single(TokenKind::Minus);
             case '*':
+                if (peek(1) == '*') return refuse(std::string(kPowerMessage), at_, at_ + 2);
                 return single(TokenKind::Times);
             case '/':
+                if (peek(1) == '/') {
+                    return refuse(std::string(kWholeDivisionMessage), at_, at_ + 2);
+                }
                 return single(TokenKind::DividedBy);
             case '<':
                 if (peek(1) == '=') return pair(TokenKind::LessOrEqual);
@@ -240,6 +252,7 @@ class Lexer {
                 return refuse_single_quote();
             default:
                 if (const std::size_t length = pipe_length()) return refuse_pipe(length);
+                if (c == '%') return refuse(std::string(kRemainderMessage), at_, at_ + 1);
                 return refuse(join({"`", shown(at_, at_ + 1), "`", kMeansNothingMessage}), at_,
                               at_ + 1);
         }

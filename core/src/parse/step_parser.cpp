@@ -272,8 +272,16 @@ Result<StepNode> StepParser::take(std::string_view verb) {
     Take node;
     node.last = verb == "take_last";
     if (!cursor_.current_is(TokenKind::Whole)) {
+        // `take 10..15`: a range of rows is the last rows of the first ones.
+        const Token* after = cursor_.peek();
+        const std::string range =
+            cursor_.current_is(TokenKind::Decimal) && after != nullptr &&
+                    (after->kind == TokenKind::Dot || after->kind == TokenKind::Decimal)
+                ? ". Rows 11 to 15 are the last 5 of the first 15, once a sort says which rows "
+                  "come first: `then sort [day] then take 15 then take_last 5`"
+                : "";
         return cursor_.refuse_here("`" + name + "` needs a whole number of rows: `" + name +
-                                   " 10`");
+                                   " 10`" + range);
     }
     node.count = cursor_.advance().whole;
     BRELL_TRY(node.by, optional_by("`by` needs the columns that say which rows go together, in "
