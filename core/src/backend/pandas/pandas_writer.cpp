@@ -13,6 +13,7 @@
 #include "parse/vocabulary.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/step_reads.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
@@ -164,10 +165,11 @@ std::vector<std::string> take_with_ties_calls(const Take& take, const Sort& sort
         const std::string ranked = by.empty() ? frame_column(first.column.text)
                                               : "d.groupby(" + name_list(by) + ", dropna=False)[" +
                                                     py_string(first.column.text) + "]";
-        // The rank runs the way the take reads the rows, with the missing values where the
-        // sort put them (at the other end for `take_last`).
-        const bool ascending = first.descending == take.last;
-        const bool missing_ranked_first = sort.missing_first != take.last;
+        // The rank runs the way the take reads the rows, with the missing values where that
+        // order puts them.
+        const Sort order = taken_order(sort, take.last);
+        const bool ascending = !order.keys.front().descending;
+        const bool missing_ranked_first = order.missing_first;
         return {"loc[lambda d: " + ranked + ".rank(method=\"min\", ascending=" +
                     (ascending ? "True" : "False") + ", na_option=\"" +
                     (missing_ranked_first ? "top" : "bottom") + "\") <= " + count + "]",

@@ -78,13 +78,6 @@ std::string order_keys(const Sort& sort) {
     return comma_joined(keys);
 }
 
-Sort reversed(const Sort& sort) {
-    Sort turned = sort;
-    for (SortKey& key : turned.keys) key.descending = !key.descending;
-    turned.missing_first = !sort.missing_first;
-    return turned;
-}
-
 std::string ascending_keys(const std::vector<std::string>& names) {
     std::vector<std::string> keys;
     for (const std::string& name : names) keys.push_back(order_key(name, false, false));

@@ -47,9 +47,6 @@ std::string order_key(std::string_view column, bool descending, bool missing_fir
 // A sort step's keys, in written order, joined by ", ".
 std::string order_keys(const Sort& sort);
 
-// The sort turned round: every key the other way, missing values at the other end.
-Sort reversed(const Sort& sort);
-
 // The columns as ascending keys with missing values last, joined by ", ".
 std::string ascending_keys(const std::vector<std::string>& names);
 

@@ -10,6 +10,7 @@
 #include "plan/helper_names.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
@@ -130,7 +131,7 @@ Calls take_calls(const StepAt& at, const Take& take) {
                                        : "take_last is only reached after a sort");
     }
     const std::string outer = "orderBy(" + order_keys(*at.sort) + ")";
-    const std::string inner = order_keys(take.last ? reversed(*at.sort) : *at.sort);
+    const std::string inner = order_keys(taken_order(*at.sort, take.last));
     if (!take.with_ties && take.by.empty())
         return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
     const std::string place = HelperNames(at.table).name(kPlace);

@@ -10,6 +10,7 @@
 #include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/step_values.hpp"
+#include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
@@ -20,14 +21,6 @@ std::vector<std::string> names_of(const ColumnList& list) {
     std::vector<std::string> names;
     for (const ColumnName& name : list.names) names.push_back(name.text);
     return names;
-}
-
-// The sort in force turned round: every key the other way, missing values at the other end.
-Sort reversed(const Sort& sort) {
-    Sort turned = sort;
-    for (SortKey& key : turned.keys) key.descending = !key.descending;
-    turned.missing_first = !sort.missing_first;
-    return turned;
 }
 
 std::string keep_body(const SqlStep& at, const Keep& keep) {
@@ -129,7 +122,7 @@ std::string take_body(const SqlStep& at, const Take& take) {
     const std::string outer = write_keys(at.dialect, *at.sort);
     const std::string row = quote_name(at.dialect, HelperNames(at.table).name("__brell_row"));
     if (take.with_ties || !take.by.empty()) {
-        const std::string inner = write_keys(at.dialect, take.last ? reversed(*at.sort) : *at.sort);
+        const std::string inner = write_keys(at.dialect, taken_order(*at.sort, take.last));
         const std::string numbering = take.with_ties ? "RANK()" : "ROW_NUMBER()";
         return "SELECT " + all_but(at, "", {row}, at.result) + " FROM (SELECT *, " + numbering +
                " OVER (" + partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner +
@@ -137,7 +130,8 @@ std::string take_body(const SqlStep& at, const Take& take) {
                " ORDER BY " + outer;
     }
     return "SELECT * FROM (SELECT * FROM " + at.previous + " ORDER BY " +
-           write_keys(at.dialect, reversed(*at.sort)) + " LIMIT " + count + ") ORDER BY " + outer;
+           write_keys(at.dialect, taken_order(*at.sort, true)) + " LIMIT " + count + ") ORDER BY " +
+           outer;
 }
 
 std::string drop_duplicates_body(const SqlStep& at) {
