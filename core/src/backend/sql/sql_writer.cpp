@@ -9,6 +9,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
@@ -77,10 +78,7 @@ std::string add_body(const SqlStep& at, const Add& add) {
             return holds_window(item.value) || holds_aggregate(item.value);
         });
     // When the add gives a sort key new values, the rows keep the order of the values they had.
-    const bool rewrites_key =
-        at.sort != nullptr &&
-        std::any_of(at.sort->keys.begin(), at.sort->keys.end(),
-                    [&](const SortKey& key) { return item_named.count(key.column.text) > 0; });
+    const bool rewrites_key = add_replaces_sort_key(add, at.sort);
     const std::string order =
         has_window && at.sort != nullptr
             ? " ORDER BY " + write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : "")
