@@ -63,8 +63,8 @@ std::string arity_refusal(const FunctionEntry& function, std::size_t written) {
                           std::to_string(written) + (written == 1 ? " was" : " were") + " written";
     if (function.name == "row_count" && written > 0) {
         refusal +=
-            ". It counts the group's rows; `unique_count([column])` counts a column's different "
-            "values, and `total(when([column] is missing, 0, otherwise 1))` the values present";
+            ". It counts the group's rows; `value_count([column])` counts the values a column "
+            "holds, and `unique_count([column])` its different values";
     }
     return refusal;
 }
@@ -161,7 +161,7 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
             break;
         case ArgumentRule::Trim:
             if (!is_text(types[0])) {
-                return refuse(0, "`trim` takes the spaces off text, and this is " +
+                return refuse(0, "`" + name + "` takes the spaces off text, and this is " +
                                      phrase(types[0]) + ". Convert it first with `to_text(...)`");
             }
             break;
@@ -362,6 +362,12 @@ Result<ColumnType> ValueTypes::rolling(const Rolling& node) const {
             "yet full answers `missing`, so counting them answers nothing the sentence did not "
             "already say");
     }
+    if (name == "value_count") {
+        return at_name(
+            "a full window holds a value in each of its rows, and a window that is not yet full "
+            "answers `missing`, so counting its values answers nothing the sentence did not "
+            "already say. `value_count` works at full width in `summarize`");
+    }
     if (name == "unique_count") {
         return at_name(
             "no query can count distinct values over a moving window on every engine underneath, "
@@ -373,6 +379,12 @@ Result<ColumnType> ValueTypes::rolling(const Rolling& node) const {
             "`join_rows` runs text together, and no moving window of text can be spelled on every "
             "target the grammar writes. Join at full width in `summarize`, or give the rows a "
             "group and join within it");
+    }
+    // Every target spells these over a moving window; an aggregate added later is refused here
+    // until it is spelled there too.
+    if (kRollingAggregates.find("`" + name + "`") == std::string_view::npos) {
+        return at_name("`rolling` holds one of " + std::string(kRollingAggregates) + ", and `" +
+                       name + "` is not one of them");
     }
     const std::size_t written = node.arguments.size();
     if (written < function->arity.least || written > function->arity.most) {

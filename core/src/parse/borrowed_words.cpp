@@ -14,9 +14,10 @@ constexpr std::string_view kMergeNote =
     "`join` keeps every row of this table; `unmatched \"none\"` after it keeps only the rows "
     "that match";
 constexpr std::string_view kCountNote =
-    "`row_count()` counts a group's rows; `unique_count([column])` counts its distinct values";
+    "`row_count()` counts a group's rows, `value_count([column])` the values a column holds (its "
+    "missing ones left out), and `unique_count([column])` its different values";
 
-constexpr std::array<BorrowedWord, 55> kBorrowedWords = {{
+constexpr std::array<BorrowedWord, 59> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -77,6 +78,10 @@ constexpr std::array<BorrowedWord, 55> kBorrowedWords = {{
     {"stddev", Function, "standard_deviation", ""},
     {"sd", Function, "standard_deviation", ""},
     {"abs", Function, "absolute", ""},
+    {"ltrim", Function, "trim_start", ""},
+    {"rtrim", Function, "trim_end", ""},
+    {"lstrip", Function, "trim_start", ""},
+    {"rstrip", Function, "trim_end", ""},
     {"round", Function, "",
      "this grammar says which way it rounds: `round_below([x] + 0.5)` is the nearest whole "
      "number, and `round_below([x] * 100 + 0.5) / 100` keeps two decimal places"},

@@ -15,7 +15,7 @@ constexpr std::array<std::string_view, 16> kVerbs = {
 
 using enum FunctionKind;
 
-constexpr std::array<FunctionEntry, 39> kFunctions = {{
+constexpr std::array<FunctionEntry, 42> kFunctions = {{
     {"total", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"average", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"median", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
@@ -25,6 +25,7 @@ constexpr std::array<FunctionEntry, 39> kFunctions = {{
     {"first", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::FirstArgument},
     {"last", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::FirstArgument},
     {"unique_count", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Number},
+    {"value_count", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Number},
     {"row_count", Aggregate, Arity::exactly(0), ArgumentRule::AnyValue, ResultRule::Number},
     {"join_rows", Aggregate, Arity::exactly(2), ArgumentRule::JoinRows, ResultRule::Text},
     {"rank", Window, Arity::exactly(1), ArgumentRule::OwnSyntax, ResultRule::Number},
@@ -40,6 +41,8 @@ constexpr std::array<FunctionEntry, 39> kFunctions = {{
     {"round_above", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
     {"absolute", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"trim", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
+    {"trim_start", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
+    {"trim_end", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"replace_text", Scalar, Arity::exactly(3), ArgumentRule::ReplaceText, ResultRule::Text},
     {"split_text", Scalar, Arity::exactly(3), ArgumentRule::SplitText, ResultRule::Text},
     {"characters", Scalar, Arity::exactly(1), ArgumentRule::Characters, ResultRule::Number},

@@ -29,7 +29,7 @@ enum class ArgumentRule {
     Numbers,       // total, average, median, standard_deviation
     AnyValue,      // smallest, largest, first, last, latest, unique_count, row_count, to_*
     TextCase,      // lower, upper
-    Trim,          // trim
+    Trim,          // trim, trim_start, trim_end
     Characters,    // characters
     ReplaceText,   // replace_text
     SplitText,     // split_text

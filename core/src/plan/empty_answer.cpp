@@ -5,7 +5,8 @@
 namespace brell {
 
 EmptyAnswer answer_over_no_rows(const Call& aggregate) {
-    const bool counts = aggregate.function == "row_count" || aggregate.function == "unique_count";
+    const bool counts = aggregate.function == "row_count" || aggregate.function == "unique_count" ||
+                        aggregate.function == "value_count";
     return counts ? EmptyAnswer::Zero : EmptyAnswer::Missing;
 }
 

@@ -5,8 +5,8 @@
 namespace brell {
 
 // What an aggregate answers over no rows: over an empty group, or in a widen's cell that no row
-// fills. A count of rows or of values is 0; every other aggregate's answer, `join_rows` included,
-// is missing.
+// fills. A count (of rows, of values, of different values) is 0; every other aggregate's answer,
+// `join_rows` included, is missing.
 enum class EmptyAnswer { Missing, Zero };
 
 EmptyAnswer answer_over_no_rows(const Call& aggregate);

@@ -28,7 +28,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 36> kSpellings = {{
+constexpr std::array<RSpelling, 39> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -39,6 +39,7 @@ constexpr std::array<RSpelling, 36> kSpellings = {{
     {"last", "last({1})"},
     {"unique_count", "n_distinct({1}, na.rm = TRUE)"},
     {"row_count", "n()"},
+    {"value_count", "sum(!is.na({1}))"},
     {"join_rows",
      "(if (all(is.na({1}))) NA_character_ else paste({1}[!is.na({1})], collapse = {2}))"},
     {"first_present", "coalesce({all})"},
@@ -52,6 +53,8 @@ constexpr std::array<RSpelling, 36> kSpellings = {{
     {"round_above", "ceiling({1})"},
     {"absolute", "abs({1})"},
     {"trim", "trimws({1}, whitespace = \" \")"},
+    {"trim_start", "trimws({1}, which = \"left\", whitespace = \" \")"},
+    {"trim_end", "trimws({1}, which = \"right\", whitespace = \" \")"},
     {"replace_text", "gsub({2}, {3}, {1}, fixed = TRUE)"},
     {"split_text", "stringr::str_split_i({1}, stringr::fixed({2}), {3})"},
     {"characters", "nchar({1})"},

@@ -24,11 +24,13 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 16> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 18> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
     {"trim", "{0}.str.strip(\" \")", true},
+    {"trim_start", "{0}.str.lstrip(\" \")", true},
+    {"trim_end", "{0}.str.rstrip(\" \")", true},
     // Computed numbers are floats, as the table's own numbers are: a nullable whole-number
     // column refuses to take a fraction from `first_present` or `when`. A column of no text at
     // all gives no number either, unless made a number column.
@@ -58,7 +60,7 @@ struct AggregateSpelling {
     std::string_view word;
     std::string_view as_value;
 };
-constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
+constexpr std::array<AggregateSpelling, 11> kAggregateSpellings = {{
     {"total", "sum", "{0}.sum(min_count=1)"},
     {"average", "mean", "{0}.mean()"},
     // numpy warns at the median of a column whose values are all missing, unless they are let go.
@@ -70,6 +72,7 @@ constexpr std::array<AggregateSpelling, 10> kAggregateSpellings = {{
     {"first", "first", "{0}.iloc[:1].max()"},
     {"last", "last", "{0}.iloc[-1:].max()"},
     {"unique_count", "nunique", "{0}.nunique()"},
+    {"value_count", "count", "{0}.count()"},
     {"row_count", "size", "len(d)"},
 }};
 

@@ -164,6 +164,7 @@ std::string unpivot_call(const std::vector<std::string>& index, const std::vecto
 std::string pivot_aggregate(const Call& call) {
     if (call.function == "unique_count")
         return "pl.element().drop_nulls().n_unique().cast(pl.Int64)";
+    if (call.function == "value_count") return "pl.element().count().cast(pl.Int64)";
     // A total of no present values is missing, where polars' sum gives 0.
     if (call.function == "total") {
         return "pl.when(pl.element().count() > 0).then(pl.element().sum())";

@@ -27,7 +27,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 34> kSpellings = {{
+constexpr std::array<Spelling, 37> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -39,6 +39,7 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     // A missing value is not a value to count, as in the other targets.
     {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
     {"row_count", "pl.len().cast(pl.Int64)"},
+    {"value_count", "{r}.count().cast(pl.Int64)"},
     {"first_present", "pl.coalesce([{e...}])"},
     {"join_text", "pl.concat_str([{e...}])"},
     {"lower", "{r}.str.to_lowercase()"},
@@ -50,6 +51,8 @@ constexpr std::array<Spelling, 34> kSpellings = {{
     {"round_above", "{r}.ceil().cast(pl.Int64)"},
     {"absolute", "{r}.abs()"},
     {"trim", "{r}.str.strip_chars(\" \")"},
+    {"trim_start", "{r}.str.strip_chars_start(\" \")"},
+    {"trim_end", "{r}.str.strip_chars_end(\" \")"},
     {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
     {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},

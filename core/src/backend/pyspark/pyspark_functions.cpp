@@ -32,7 +32,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 36> kSpellings = {{
+constexpr std::array<Spelling, 39> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -45,6 +45,7 @@ constexpr std::array<Spelling, 36> kSpellings = {{
     {"unique_count", "F.countDistinct({})", kEveryArgument,
      "F.size(F.collect_set({}).over({partition}))"},
     {"row_count", "F.count(F.lit(1))"},
+    {"value_count", "F.count({})"},
     // Written by `write_call`, in the order of the rows.
     {"join_rows", ""},
     {"first_present", "F.coalesce({*})"},
@@ -58,6 +59,8 @@ constexpr std::array<Spelling, 36> kSpellings = {{
     {"round_above", "F.ceil({})"},
     {"absolute", "F.abs({})"},
     {"trim", "F.trim({})"},
+    {"trim_start", "F.ltrim({})"},
+    {"trim_end", "F.rtrim({})"},
     {"replace_text", "F.replace({}, {}, {})"},
     // Written by `write_call`: a piece past the last is missing, where F.split_part gives "".
     {"split_text", ""},

@@ -22,7 +22,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 25> kSpellings = {{
+constexpr std::array<Spelling, 28> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -32,6 +32,7 @@ constexpr std::array<Spelling, 25> kSpellings = {{
     {"first", "first({})"},
     {"last", "last({})"},
     {"unique_count", "count(DISTINCT {})"},
+    {"value_count", "count({})"},
     {"row_count", "count(*)"},
     {"lower", "lower({})"},
     {"upper", "upper({})"},
@@ -42,6 +43,8 @@ constexpr std::array<Spelling, 25> kSpellings = {{
     {"round_above", "CAST(ceil({}) AS BIGINT)"},
     {"absolute", "abs({})"},
     {"trim", "trim({})"},
+    {"trim_start", "ltrim({})"},
+    {"trim_end", "rtrim({})"},
     {"replace_text", "replace({}, {}, {})"},
     {"characters", "length({})"},
     {"between", "({} BETWEEN {} AND {})"},
