@@ -6,7 +6,8 @@ most of them check; the tables hold what makes engines disagree (random_tables.p
 
 A sentence only asks what has one answer: rows are taken, numbered or read in order only after a
 sort on a column whose values are still unique; so are the aggregates that read a group's rows in
-order, `first`, `last` and `join_rows`, in `summarize` (now and then beside `unique_count`, which
+order, `first`, `last` and `join_rows`, which may also read the table's own order while only steps
+that keep it came before. They stand in `summarize` (now and then beside `unique_count`, which
 makes Spark shuffle the rows), in `add ... by` and as a `widen` cell. A `widen` cell may also be a
 count (`row_count()`, `unique_count(...)`), which a cell no row fills holds as 0. Divisions and
 remainders divide by a column holding 0s (or by 0), and `between` reads ends that may be missing.
@@ -16,6 +17,10 @@ import random
 
 from random_tables import GROUPS, TEXTS, make_tables, other_table_name
 
+# The steps after which the table's own order still holds (an `add` of an aggregate aside).
+ORDER_KEEPING_VERBS = ("keep", "add", "pick", "rename", "fill_missing", "drop_missing")
+
+
 class SentenceState:
     """What the sentence has made of the table so far: columns and types, which columns are
     known to hold unique values, and whether a sort on one of them settles the order."""
@@ -24,6 +29,9 @@ class SentenceState:
         self.columns = {"id": "number", "g": "text", "x": "number", "y": "number", "s": "text",
                         "f": "truth", "d": "date", "k": "number"}
         self.unique = {"id"}
+        # The table's own order is in force until a step that may move its rows: the ordered
+        # aggregates read it (Spark's own `first` lost it beside `unique_count`).
+        self.table_order = True
         # The columns whose values are 0 or a small power of two, which a sentence divides by.
         self.divisors = {"k"}
         self.other = other  # the second table's name: `p`, or a dotted one
@@ -33,6 +41,9 @@ class SentenceState:
 
     def of_type(self, kind):
         return [name for name, t in self.columns.items() if t == kind]
+
+    def reads_in_order(self):
+        return self.ordered or self.table_order
 
     def divisor_columns(self):
         return sorted(n for n in self.divisors if self.columns.get(n) == "number")
@@ -183,7 +194,7 @@ class SentenceMaker:
             name = rng.choice(numbers + state.of_type("text"))
             return "%s(%s)" % (rng.choice(["smallest", "largest"]), _column(name)), \
                 state.columns[name]
-        if state.ordered and rng.random() < 0.6:
+        if state.reads_in_order() and rng.random() < 0.6:
             return self.ordered_aggregate(state)
         function = rng.choice(["total", "average", "median", "total"])
         return "%s(%s)" % (function, _column(rng.choice(numbers))), "number"
@@ -192,7 +203,7 @@ class SentenceMaker:
         """One or two aggregates for one step; once the order is settled, now and then an ordered
         one beside `unique_count` (Spark shuffles the rows to count distinct values)."""
         rng = self.rng
-        if state.ordered and rng.random() < 0.4:
+        if state.reads_in_order() and rng.random() < 0.4:
             together = [self.ordered_aggregate(state),
                         ("unique_count(%s)" % _column(rng.choice(list(state.columns))), "number")]
             if rng.random() < 0.4:
@@ -225,6 +236,8 @@ class SentenceMaker:
             verb = rng.choice(choices)
             made = getattr(self, "_" + verb)(state)
             if made is not None:
+                if verb not in ORDER_KEEPING_VERBS:
+                    state.table_order = False
                 return made
 
     def settled_order(self, state):
@@ -249,6 +262,7 @@ class SentenceMaker:
                 items.append("%s as %s" % (_column(name), value))
                 state.columns[name] = kind
                 name = state.new_name()
+            state.table_order = False  # an aggregate added may move the rows
             groups = [c for c in ("g", "s") if c in state.columns]
             by = " by " + _column(rng.choice(groups)) if groups and rng.random() < 0.7 else ""
             return "%sadd %s%s" % (sort, ", ".join(items), by)
@@ -440,7 +454,7 @@ class SentenceMaker:
         sort = self.settled_order(state)
         kind, read = "number", set()
         draw = rng.random()
-        if state.ordered and rng.random() < 0.4 and len(state.columns) > 1:
+        if state.reads_in_order() and rng.random() < 0.4 and len(state.columns) > 1:
             value, kind = self.ordered_aggregate(state, [n for n in state.columns if n != "g"])
             read = {value[value.index("[") + 1:value.index("]")]}
         elif draw < 0.2:
