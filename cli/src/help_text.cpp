@@ -61,8 +61,8 @@ Options
     --columns <list>   the table's columns, as name:type separated by commas.
                        Types: text, number, truth, date, timestamp. Anything
                        else is read as a type the grammar has no opinion about.
-                       A timestamp is a date carrying a time. The two differ for
-                       `hour` alone, and `kind` reports both as a date.
+                       A timestamp is a date carrying a time, which `hour`,
+                       `minute` and `second` read; `kind` reports both as a date.
                        Another table the pipeline reads (with `join`, `add_rows`
                        or `matching`) is described by one more `--columns`,
                        named for it:

@@ -57,6 +57,8 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"day", "day([d])"},
     {"weekday", "weekday([d])"},
     {"hour", "hour([ts])"},
+    {"minute", "minute([ts])"},
+    {"second", "second([ts])"},
     {"running_total", "running_total([x])"},
     {"previous", "previous([x], 2)"},
     {"following", "following([x])"},

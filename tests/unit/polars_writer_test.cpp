@@ -74,6 +74,8 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"day", {"day([d])", "pl.col(\"d\").dt.day().cast(pl.Int64)"}},
     {"weekday", {"weekday([d])", "pl.col(\"d\").dt.weekday().cast(pl.Int64)"}},
     {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour().cast(pl.Int64)"}},
+    {"minute", {"minute([ts])", "pl.col(\"ts\").dt.minute().cast(pl.Int64)"}},
+    {"second", {"second([ts])", "pl.col(\"ts\").dt.second().cast(pl.Int64)"}},
     {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum().forward_fill()"}},
     {"previous", {"previous([x], 4)", "pl.col(\"x\").shift(4)"}},
     {"following", {"following([x], 4)", "pl.col(\"x\").shift(-4)"}},

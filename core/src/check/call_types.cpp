@@ -252,13 +252,15 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
             break;
         case ArgumentRule::Hour:
             if (types[0] == ColumnType::Date) {
-                return refuse(0,
-                              "`hour` reads the time of day a column carries, and a plain date "
-                              "carries none, so this would be nought on every row. It wants a "
-                              "column that arrived carrying one, which `to_date` does not make");
+                return refuse(
+                    0, "`" + name +
+                           "` reads the time of day a column carries, and a plain date "
+                           "carries none, so this would be nought on every row. It wants a "
+                           "column that arrived carrying one, which `to_date` does not make");
             }
             if (types[0] != ColumnType::Timestamp && types[0] != ColumnType::Opaque) {
-                return refuse(0, "`hour` reads the time of day a column carries, and this is " +
+                return refuse(0, "`" + name +
+                                     "` reads the time of day a column carries, and this is " +
                                      phrase(types[0]) +
                                      ". It wants a column that arrived as a date and a time");
             }

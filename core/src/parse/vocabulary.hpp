@@ -39,7 +39,7 @@ enum class ArgumentRule {
     NumberValue,   // absolute
     Remainder,     // remainder
     DatePart,      // year, month, day, weekday
-    Hour,          // hour
+    Hour,          // hour, minute, second
     Between,       // between
     FirstPresent,  // first_present
     RunningTotal,  // running_total

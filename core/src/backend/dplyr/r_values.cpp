@@ -28,7 +28,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 39> kSpellings = {{
+constexpr std::array<RSpelling, 41> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -65,6 +65,9 @@ constexpr std::array<RSpelling, 39> kSpellings = {{
     {"day", "lubridate::day({1})"},
     {"weekday", "lubridate::wday({1}, week_start = 1)"},
     {"hour", "lubridate::hour({1})"},
+    {"minute", "lubridate::minute({1})"},
+    // lubridate gives the fraction of a second too; the other targets give whole seconds.
+    {"second", "floor(lubridate::second({1}))"},
     {"running_total", "if_else(cumsum(!is.na({1})) > 0, cumsum(coalesce({1}, 0)), NA_real_)"},
     {"previous", "lag({1}{, 2})"},
     {"following", "lead({1}{, 2})"},

@@ -24,7 +24,7 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 18> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 20> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
@@ -48,6 +48,8 @@ constexpr std::array<ScalarSpelling, 18> kScalarSpellings = {{
     {"month", "{0}.dt.month", true},
     {"day", "{0}.dt.day", true},
     {"hour", "{0}.dt.hour", true},
+    {"minute", "{0}.dt.minute", true},
+    {"second", "{0}.dt.second", true},
     {"weekday", "({0}.dt.dayofweek + 1)", true},
 }};
 

@@ -27,7 +27,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 37> kSpellings = {{
+constexpr std::array<Spelling, 39> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -63,6 +63,8 @@ constexpr std::array<Spelling, 37> kSpellings = {{
     {"day", "{r}.dt.day().cast(pl.Int64)"},
     {"weekday", "{r}.dt.weekday().cast(pl.Int64)"},
     {"hour", "{r}.dt.hour().cast(pl.Int64)"},
+    {"minute", "{r}.dt.minute().cast(pl.Int64)"},
+    {"second", "{r}.dt.second().cast(pl.Int64)"},
     // cum_sum leaves a missing value where the row's own is missing; the total so far carries on.
     {"running_total", "{r}.cum_sum().forward_fill()"},
     {"previous", "{r}.shift({})"},

@@ -32,7 +32,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 39> kSpellings = {{
+constexpr std::array<Spelling, 41> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -74,6 +74,8 @@ constexpr std::array<Spelling, 39> kSpellings = {{
     {"day", "F.dayofmonth({})"},
     {"weekday", "(F.weekday({}) + 1)"},
     {"hour", "F.hour({})"},
+    {"minute", "F.minute({})"},
+    {"second", "F.second({})"},
     {"previous", "F.lag({*}).over({window})", 1},
     {"following", "F.lead({*}).over({window})", 1},
     {"running_total",

@@ -22,7 +22,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 28> kSpellings = {{
+constexpr std::array<Spelling, 30> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -51,6 +51,8 @@ constexpr std::array<Spelling, 28> kSpellings = {{
     {"year", "year({})"},
     {"month", "month({})"},
     {"day", "day({})"},
+    {"minute", "minute({})"},
+    {"second", "second({})"},
 }};
 
 // The aggregates a `rolling(...)` may hold.
