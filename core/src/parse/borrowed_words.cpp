@@ -17,7 +17,7 @@ constexpr std::string_view kCountNote =
     "`row_count()` counts a group's rows, `value_count([column])` the values a column holds (its "
     "missing ones left out), and `unique_count([column])` its different values";
 
-constexpr std::array<BorrowedWord, 59> kBorrowedWords = {{
+constexpr std::array<BorrowedWord, 63> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -78,6 +78,12 @@ constexpr std::array<BorrowedWord, 59> kBorrowedWords = {{
     {"stddev", Function, "standard_deviation", ""},
     {"sd", Function, "standard_deviation", ""},
     {"abs", Function, "absolute", ""},
+    {"sqrt", Function, "square_root", ""},
+    {"ln", Function, "natural_logarithm", ""},
+    {"log10", Function, "decimal_logarithm", ""},
+    {"log", Function, "",
+     "`log` is the natural logarithm in some languages and the one of base 10 in others: say "
+     "which, `natural_logarithm([x])` or `decimal_logarithm([x])`"},
     {"ltrim", Function, "trim_start", ""},
     {"rtrim", Function, "trim_end", ""},
     {"lstrip", Function, "trim_start", ""},

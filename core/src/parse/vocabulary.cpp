@@ -15,7 +15,7 @@ constexpr std::array<std::string_view, 16> kVerbs = {
 
 using enum FunctionKind;
 
-constexpr std::array<FunctionEntry, 44> kFunctions = {{
+constexpr std::array<FunctionEntry, 47> kFunctions = {{
     {"total", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"average", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"median", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
@@ -40,6 +40,9 @@ constexpr std::array<FunctionEntry, 44> kFunctions = {{
     {"round_below", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
     {"round_above", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
     {"absolute", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
+    {"square_root", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
+    {"natural_logarithm", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
+    {"decimal_logarithm", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"trim", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"trim_start", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"trim_end", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},

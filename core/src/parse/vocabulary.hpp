@@ -36,7 +36,7 @@ enum class ArgumentRule {
     JoinText,      // join_text
     JoinRows,      // join_rows
     Rounding,      // round_below, round_above
-    NumberValue,   // absolute
+    NumberValue,   // absolute, square_root, natural_logarithm, decimal_logarithm
     Remainder,     // remainder
     DatePart,      // year, month, day, weekday
     Hour,          // hour, minute, second

@@ -11,6 +11,7 @@
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/function_domain.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
 
@@ -28,7 +29,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 41> kSpellings = {{
+constexpr std::array<RSpelling, 44> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -52,6 +53,9 @@ constexpr std::array<RSpelling, 41> kSpellings = {{
     {"round_below", "floor({1})"},
     {"round_above", "ceiling({1})"},
     {"absolute", "abs({1})"},
+    {"square_root", "sqrt({1})"},
+    {"natural_logarithm", "log({1})"},
+    {"decimal_logarithm", "log10({1})"},
     {"trim", "trimws({1}, whitespace = \" \")"},
     {"trim_start", "trimws({1}, which = \"left\", whitespace = \" \")"},
     {"trim_end", "trimws({1}, which = \"right\", whitespace = \" \")"},
@@ -252,6 +256,10 @@ std::string RValueWriter::call_text(const Call& call) const {
     }
     if (call.function == "replace_text") return replace_text(call, arguments);
     if (call.function == "split_text") return split_text(call, arguments);
+    if (const auto domain = domain_of(call.function)) {
+        arguments[0] = "if_else(" + arguments[0] + " " + std::string(domain->comparison) + " " +
+                       std::string(domain->bound) + ", " + arguments[0] + ", NA_real_)";
+    }
     if (call.function == "remainder" && divisor_may_be_zero(call.arguments.at(1))) {
         arguments[1] = without_zero(arguments[1]);
     }

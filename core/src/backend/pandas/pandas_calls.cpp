@@ -11,6 +11,7 @@
 #include "parse/vocabulary.hpp"
 #include "plan/between_bounds.hpp"
 #include "plan/empty_sought_text.hpp"
+#include "plan/function_domain.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
 
@@ -24,7 +25,7 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 20> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 23> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
@@ -43,6 +44,9 @@ constexpr std::array<ScalarSpelling, 20> kScalarSpellings = {{
     {"round_below", "np.floor({0})", true},
     {"round_above", "np.ceil({0})", true},
     {"absolute", "{0}.abs()", true},
+    {"square_root", "np.sqrt({0})", true},
+    {"natural_logarithm", "np.log({0})", true},
+    {"decimal_logarithm", "np.log10({0})", true},
     {"remainder", "({0} % {1})", false},
     {"year", "{0}.dt.year", true},
     {"month", "{0}.dt.month", true},
@@ -188,6 +192,10 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             shape = combined(shape, divisor.shape);
         } else if (i == 0 && spelling->receiver) {
             arguments.push_back(series_of(argument));
+            if (const auto domain = domain_of(name)) {
+                arguments.back() += ".where(lambda s: s " + std::string(domain->comparison) + " " +
+                                    std::string(domain->bound) + ")";
+            }
             shape = Shape::Series;
         } else {
             arguments.push_back(argument.text);

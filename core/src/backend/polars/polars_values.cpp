@@ -10,6 +10,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/empty_sought_text.hpp"
+#include "plan/function_domain.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
@@ -27,7 +28,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 39> kSpellings = {{
+constexpr std::array<Spelling, 42> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -50,6 +51,9 @@ constexpr std::array<Spelling, 39> kSpellings = {{
     {"round_below", "{r}.floor().cast(pl.Int64)"},
     {"round_above", "{r}.ceil().cast(pl.Int64)"},
     {"absolute", "{r}.abs()"},
+    {"square_root", "{r}.sqrt()"},
+    {"natural_logarithm", "{r}.log()"},
+    {"decimal_logarithm", "{r}.log10()"},
     {"trim", "{r}.str.strip_chars(\" \")"},
     {"trim_start", "{r}.str.strip_chars_start(\" \")"},
     {"trim_end", "{r}.str.strip_chars_end(\" \")"},
@@ -295,6 +299,19 @@ PolarsValue ValueWriter::call(const Call& node) const {
                       divisor_may_be_zero(node.arguments[1]));
     }
     if (replaces_the_empty_text(node)) return {receiver(node.arguments[0]), true};
+    if (const auto domain = domain_of(node.function); domain && node.arguments.size() == 1) {
+        const std::string value = receiver(node.arguments[0]);
+        const Spelling* spelling = nullptr;
+        for (const Spelling& each : kSpellings) {
+            if (each.function == node.function) spelling = &each;
+        }
+        if (spelling == nullptr) unreachable("every function with a domain has a polars spelling");
+        std::string method(spelling->polars);
+        method.replace(method.find("{r}"), 3,
+                       "pl.when(" + value + " " + std::string(domain->comparison) + " " +
+                           std::string(domain->bound) + ").then(" + value + ")");
+        return {method, true};
+    }
     // A date or a timestamp is not parsed: it keeps its day.
     if (node.function == "to_date" && node.arguments.size() == 1) {
         const ColumnType type = type_of(node.arguments[0]);

@@ -8,6 +8,7 @@
 #include "backend/pyspark/pyspark_values.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/function_domain.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/zero_divisor.hpp"
@@ -32,7 +33,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 41> kSpellings = {{
+constexpr std::array<Spelling, 44> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -58,6 +59,9 @@ constexpr std::array<Spelling, 41> kSpellings = {{
     {"round_below", "F.floor({})"},
     {"round_above", "F.ceil({})"},
     {"absolute", "F.abs({})"},
+    {"square_root", "F.sqrt({})"},
+    {"natural_logarithm", "F.ln({})"},
+    {"decimal_logarithm", "F.log10({})"},
     {"trim", "F.trim({})"},
     {"trim_start", "F.ltrim({})"},
     {"trim_end", "F.rtrim({})"},
@@ -214,6 +218,10 @@ std::string write_call(const Call& call, const ValueContext& context) {
         plain.push_back(write_value(argument, {}));
     }
     if (call.function == "split_text") return split_piece(call, columns);
+    if (const auto domain = domain_of(call.function)) {
+        columns[0] = "F.when(" + columns[0] + " " + std::string(domain->comparison) + " " +
+                     std::string(domain->bound) + ", " + columns[0] + ")";
+    }
     if (call.function == "remainder") {
         const std::string divisor =
             divisor_may_be_zero(call.arguments.at(1)) ? without_zero(columns.at(1)) : columns.at(1);

@@ -6,6 +6,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/function_domain.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/value_queries.hpp"
@@ -22,7 +23,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 30> kSpellings = {{
+constexpr std::array<Spelling, 33> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -42,6 +43,9 @@ constexpr std::array<Spelling, 30> kSpellings = {{
     {"round_below", "CAST(floor({}) AS BIGINT)"},
     {"round_above", "CAST(ceil({}) AS BIGINT)"},
     {"absolute", "abs({})"},
+    {"square_root", "sqrt({})"},
+    {"natural_logarithm", "ln({})"},
+    {"decimal_logarithm", "log10({})"},
     {"trim", "trim({})"},
     {"trim_start", "ltrim({})"},
     {"trim_end", "rtrim({})"},
@@ -363,6 +367,10 @@ std::string ValueWriter::call(const Call& node) const {
                running + ")";
     }
     if (name == "split_text") return split_piece(dialect_, node, arguments);
+    if (const auto domain = domain_of(name)) {
+        arguments[0] = "CASE WHEN " + arguments[0] + " " + std::string(domain->comparison) + " " +
+                       std::string(domain->bound) + " THEN " + arguments[0] + " END";
+    }
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == name) return fill_in_order(spelling.sql, arguments);
     }
