@@ -24,7 +24,7 @@ from IPython.display import display
 
 from ._api import compile as compile_sentence
 from ._api import draw, needs
-from ._frames import column_types, run
+from ._run import column_types, run
 
 
 def _options(line: str) -> tuple:
