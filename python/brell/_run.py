@@ -6,7 +6,7 @@ from __future__ import annotations
 from typing import Any, Mapping, Optional
 
 from . import _brell
-from ._api import _answered, _checked_sentence
+from ._api import _answered, _checked_sentence, _column_list
 from ._engines import KINDS_IN_WORDS, Kind, kind_of
 
 
@@ -91,7 +91,7 @@ def run(sentence: str, tables: Optional[Mapping[str, Any]] = None, **named_table
         raise ValueError(f"the sentence reads {listed}, which was not given")
     read = {name: given[name] for name in needed}
     kind = tables_kind(read)
-    head = list(column_types(read[needed[0]], needed[0]).items())
-    named = [(name, list(column_types(read[name], name).items())) for name in needed[1:]]
+    head = _column_list(column_types(read[needed[0]], needed[0]), needed[0])
+    named = [(name, _column_list(column_types(read[name], name), name)) for name in needed[1:]]
     program = _answered(_brell.compile(sentence, head, named, kind.backend), sentence, stacklevel=2)
     return kind.execute(program, read)
