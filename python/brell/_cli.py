@@ -202,10 +202,7 @@ def main(arguments: Optional[Sequence[str]] = None) -> int:
         print(f"brell: {error}\n", file=sys.stderr)
         parser.print_usage(sys.stderr)
         return 1
-    except (_files.FileProblem, ImportError) as problem:
-        print(f"brell: {problem}", file=sys.stderr)
-        return 1
-    except (TypeError, ValueError) as problem:
+    except (_files.FileProblem, ImportError, TypeError, ValueError) as problem:
         print(f"brell: {problem}", file=sys.stderr)
         return 1
     except Exception as failure:  # the engine failed while it ran the program

@@ -266,6 +266,7 @@ class SparkKind(Kind):
         no type is guessed again and any master (local or a cluster's) receives them."""
         from pyspark.sql import types as spark_types
 
+        relation = _wide_integers_as_decimals(relation)
         schema = spark_types.StructType([
             spark_types.StructField(name, _spark_type(spark_types, str(duckdb_type)), True)
             for name, duckdb_type in zip(relation.columns, relation.types)
@@ -288,6 +289,23 @@ class SparkKind(Kind):
         return connection.from_df(frame)
 
 
+# DuckDB's integers wider than Spark's LongType, which Spark holds as DECIMAL(38,0).
+_WIDE_INTEGERS = ("HUGEINT", "UBIGINT", "UHUGEINT")
+
+
+def _wide_integers_as_decimals(relation: Any) -> Any:
+    """The relation with its integers too wide for a LongType cast to DECIMAL(38,0), whose
+    values Python reads as the Decimal that Spark's DecimalType takes."""
+    types = [str(duckdb_type) for duckdb_type in relation.types]
+    if not any(duckdb_type in _WIDE_INTEGERS for duckdb_type in types):
+        return relation
+    quoted = ['"' + name.replace('"', '""') + '"' for name in relation.columns]
+    return relation.project(", ".join(
+        f"CAST({name} AS DECIMAL(38,0)) AS {name}" if duckdb_type in _WIDE_INTEGERS else name
+        for name, duckdb_type in zip(quoted, types)
+    ))
+
+
 def _spark_type(spark_types: Any, duckdb_type: str) -> Any:
     """Spark's type for a DuckDB type that brell reads (see _column_types)."""
     fixed = {
@@ -305,11 +323,10 @@ def _spark_type(spark_types: Any, duckdb_type: str) -> Any:
     if duckdb_type.startswith("DECIMAL("):
         precision, scale = duckdb_type[len("DECIMAL("):-1].split(",")
         return spark_types.DecimalType(int(precision), int(scale))
-    return spark_types.DecimalType(38, 0)  # HUGEINT, UBIGINT, UHUGEINT
+    return spark_types.DecimalType(38, 0)  # the wide integers, cast so beforehand
 
 
 KINDS = (PandasKind(), PolarsKind(), DuckDBKind(), SparkKind())
-KIND_NAMES = ", ".join(kind.name for kind in KINDS)
 KINDS_IN_WORDS = "pandas or polars DataFrames, DuckDB relations or PySpark DataFrames"
 
 

@@ -95,14 +95,24 @@ def test_a_refusal_is_drawn_as_the_command_line_draws_it(
         "price:number,paid:truth",
         "stores=store:text,city:text",
     ]
-    sentence = "sales then join stores by [store] then pick [id, town]"
     head, stores = listed.splitlines()
-    drawn = subprocess.run(
-        [brell_executable, "--columns", head.split("=", 1)[1], "--columns", stores, sentence],
-        capture_output=True, text=True, check=False)
+
+    def drawn_by_brell(sentence: str) -> subprocess.CompletedProcess:
+        return subprocess.run(
+            [brell_executable, "--columns", head.split("=", 1)[1], "--columns", stores, sentence],
+            capture_output=True, text=True, check=False)
+
+    refused = "sales then join stores by [store] then pick [id, town]"
+    drawn = drawn_by_brell(refused)
     assert drawn.returncode == 2
-    status, out, err = command(["run", sentence], folders[".csv"], capsys, monkeypatch)
+    status, out, err = command(["run", refused], folders[".csv"], capsys, monkeypatch)
     assert (status, out, err) == (2, "", drawn.stderr)
+    # A note on a sentence that runs is printed as the command line prints it, before the rows.
+    noted = 'sales then join stores unmatched "none" then pick [id]'
+    drawn = drawn_by_brell(noted)
+    assert drawn.returncode == 0 and drawn.stderr.startswith("assumption:")
+    status, out, err = command(["run", noted], folders[".csv"], capsys, monkeypatch)
+    assert (status, err) == (0, drawn.stderr) and out.endswith("4 rows\n")
 
 
 def test_the_command_runs_as_a_module_and_as_an_installed_script(folders):
@@ -116,8 +126,15 @@ def test_the_command_runs_as_a_module_and_as_an_installed_script(folders):
         assert (done.returncode, done.stderr) == (0, ""), done.stderr
         printed.append(done.stdout)
     assert printed[0] == printed[1]
-    assert printed[0].splitlines()[3:] == ["A      2      8", "B      2      7", "C      1      2",
-                                           "3 rows"]
+    assert printed[0].splitlines() == [
+        "store  n       total",
+        "text   number  number",
+        "─────  ──────  ──────",
+        "A           2       8",
+        "B           2       7",
+        "C           1       2",
+        "3 rows",
+    ]
 
 
 def write_interval_column(path: Path) -> None:
