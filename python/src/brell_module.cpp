@@ -125,8 +125,7 @@ std::pair<std::optional<ColumnList>, std::optional<std::string>> read_columns(
 
 NB_MODULE(_brell, module) {
     module.doc() = "The brell compiler's front, in process. Use the `brell` package instead.";
-    nb::class_<ColumnList>(module, "ColumnList")
-        .def("__len__", [](const ColumnList& list) { return list.columns.size(); });
+    nb::class_<ColumnList>(module, "ColumnList");
     module.def("column_list", &column_list, nb::arg("pairs"));
     module.def("compile", &compile_sentence, nb::arg("sentence"), nb::arg("head"), nb::arg("named"),
                nb::arg("backend"));
