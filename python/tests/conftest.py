@@ -31,6 +31,19 @@ def rows_of(frame) -> list[tuple]:
     ]
 
 
+@pytest.fixture(scope="session")
+def shell():
+    """IPython's test shell with `%load_ext brell`; it can be started once per process."""
+    from IPython.testing.globalipapp import get_ipython
+
+    ip = get_ipython()
+    # The test shell is a terminal's, which shows only text; a notebook's kernel shows every
+    # kind of output.
+    ip.display_formatter.active_types = list(ip.display_formatter.format_types)
+    ip.run_line_magic("load_ext", "brell")
+    return ip
+
+
 QUIET_SPARK_LOGGING = """\
 rootLogger.level = error
 rootLogger.appenderRef.stderr.ref = console

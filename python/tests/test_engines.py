@@ -90,12 +90,9 @@ def test_tables_of_different_kinds_are_refused_by_name(tables_of):
                   stores=tables_of["polars"]["stores"])
 
 
-def test_the_magic_runs_on_relations_and_spark_frames(tables_of):
-    from IPython.testing.globalipapp import get_ipython
+def test_the_magic_runs_on_relations_and_spark_frames(shell, tables_of):
     from IPython.utils.capture import capture_output
 
-    shell = get_ipython()
-    shell.run_line_magic("load_ext", "brell")
     sentence, expected = CASES[2]
     for kind in ("duckdb", "spark"):
         shell.user_ns.update(tables_of[kind])
