@@ -35,12 +35,15 @@ class Progress:
         self._doing = doing
 
     def _keep_drawing(self) -> None:
+        shown = ""
         while not self._done.wait(0.1):
             elapsed = time.monotonic() - self._started
-            if elapsed >= SHOWN_AFTER_SECONDS:
-                self._stream.write(f"\r\x1b[Kbrell: {self._doing} ({elapsed:.0f} s)")
+            line = f"brell: {self._doing} ({elapsed:.0f} s)"
+            if elapsed >= SHOWN_AFTER_SECONDS and line != shown:
+                self._stream.write(f"\r\x1b[K{line}")
                 self._stream.flush()
                 self._drawn = True
+                shown = line
 
     def __exit__(self, *exception: object) -> None:
         self._done.set()

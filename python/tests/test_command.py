@@ -165,8 +165,10 @@ def test_a_file_that_cannot_be_read_stops_the_command_with_nothing_written(
 
 def test_a_table_no_file_holds_is_refused_saying_where_it_was_looked_for(
         tmp_path, capsys, monkeypatch):
-    status, out, err = command(["run", "sales then take 1"], tmp_path, capsys, monkeypatch)
-    assert (status, out) == (1, "")
+    written = tmp_path / "out.parquet"
+    status, out, err = command(["run", "sales then take 1", "--output", str(written)], tmp_path,
+                               capsys, monkeypatch)
+    assert (status, out, written.exists()) == (1, "", False)
     looked = ", ".join(str(tmp_path / f"sales.{ext}") for ext in ("parquet", "csv"))
     assert err == (f"brell: the sentence reads `sales`, which no --table names, and there is no "
                    f"{looked} or {tmp_path / 'sales.json'}\n")
