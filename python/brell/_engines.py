@@ -152,10 +152,11 @@ class PolarsKind(Kind):
 
 class DuckDBKind(Kind):
     """Relations run as SQL on their own connection. Each table the sentence reads is made a
-    temporary view of its name there (as `DuckDBPyRelation.create_view` does; the first by
-    `DuckDBPyRelation.query`, which runs the program on it), unless the relation is that
-    connection's table of the same name already (`connection.table("sales")` given as `sales`).
-    The answer is a relation of that connection."""
+    temporary view of its name there, replacing one of that name (by
+    `DuckDBPyRelation.create_view`, and the first by `DuckDBPyRelation.query`, which runs the
+    program on it), unless the relation is that connection's table of the same name already
+    (`connection.table("sales")` given as `sales`). The views stay, since the answer is a lazy
+    relation of that connection that reads them."""
 
     name = "duckdb"
     backend = "sql"

@@ -63,8 +63,9 @@ def run(sentence: str, tables: Optional[Mapping[str, Any]] = None, **named_table
     one kind:
 
     - pandas DataFrames (run as `--as pandas`) or polars DataFrames (`--as polars`);
-    - DuckDB relations (`--as sql`, on the relations' own connection, which must be one; the
-      tables other than the first become temporary views of their names there);
+    - DuckDB relations (`--as sql`, on the relations' own connection, which must be one; each
+      becomes a temporary view of its name there, replacing one of that name, unless it is the
+      connection's own table of that name);
     - PySpark DataFrames (`--as pyspark`, on the frames' own SparkSession, which must be one;
       the program reads the frames given, whatever the session's catalog holds).
 
