@@ -152,11 +152,11 @@ class PolarsKind(Kind):
 
 class DuckDBKind(Kind):
     """Relations run as SQL on their own connection. Each table the sentence reads is made a
-    temporary view of its name there, replacing one of that name (by
-    `DuckDBPyRelation.create_view`, and the first by `DuckDBPyRelation.query`, which runs the
-    program on it), unless the relation is that connection's table of the same name already
-    (`connection.table("sales")` given as `sales`). The views stay, since the answer is a lazy
-    relation of that connection that reads them."""
+    view of its name there, replacing one of that name (by `DuckDBPyRelation.create_view`, and
+    the first by `DuckDBPyRelation.query`, which runs the program on it), unless the relation is
+    that connection's table of the same name already (`connection.table("sales")` given as
+    `sales`). The views stay, since the answer is a lazy relation of that connection that reads
+    them."""
 
     name = "duckdb"
     backend = "sql"
@@ -181,12 +181,15 @@ class DuckDBKind(Kind):
         import duckdb
 
         (head_name, head), *others = tables.items()
+        # The head is made a view by `query` itself; one that is the table of its name already
+        # is read as that table, and `query` names it otherwise.
+        head_view = _QUERY_VIEW if _reads_its_namesake(head, head_name) else head_name
         try:
             for name, relation in others:
+                _refuse_another_connection(head, head_name, head_view, name, relation)
                 if not _reads_its_namesake(relation, name):
                     relation.create_view(name, replace=True)
-            view = head_name if not _reads_its_namesake(head, head_name) else _unused_view_name()
-            return head.query(view, program)
+            return head.query(head_view, program)
         except duckdb.BinderException as error:
             if "recursive" not in str(error):
                 raise
@@ -206,15 +209,37 @@ class DuckDBKind(Kind):
         return table
 
 
+# The view `DuckDBPyRelation.query` makes of the first relation when it cannot take the table's
+# name; each run replaces it.
+_QUERY_VIEW = "brell_query"
+
+
+def _refuse_another_connection(
+    head: Any, head_name: str, head_view: str, name: str, relation: Any
+) -> None:
+    """A ValueError when the relation lives on another connection than the head: a view made
+    from it under a name never used before is then not seen from the head's. (A view of the
+    table's name left by an earlier run would be seen, and read in its stead.)"""
+    import uuid
+
+    probe = f"{_QUERY_VIEW}_{uuid.uuid4().hex}"
+    relation.create_view(probe)
+    seen = head.query(
+        head_view, f"SELECT count(*) FROM duckdb_views() WHERE view_name = '{probe}'"
+    ).fetchone()[0]
+    if not seen:
+        # The probe stays on the other connection: only a statement run there could drop it,
+        # and each such statement leaves a view of its own.
+        raise ValueError(
+            f"relation `{name}` belongs to another DuckDB connection than `{head_name}`; the "
+            "relations of one run must be of one connection"
+        )
+    head.query(head_view, f'DROP VIEW "{probe}"')
+
+
 def _reads_its_namesake(relation: Any, name: str) -> bool:
     """Whether the relation is the connection's own table or view `name`, read whole."""
     return relation.sql_query() in (f"SELECT * FROM main.{name}", f'SELECT * FROM main."{name}"')
-
-
-def _unused_view_name() -> str:
-    import uuid
-
-    return f"brell_{uuid.uuid4().hex}"
 
 
 class _SessionOfTables:

@@ -64,7 +64,7 @@ def run(sentence: str, tables: Optional[Mapping[str, Any]] = None, **named_table
 
     - pandas DataFrames (run as `--as pandas`) or polars DataFrames (`--as polars`);
     - DuckDB relations (`--as sql`, on the relations' own connection, which must be one; each
-      becomes a temporary view of its name there, replacing one of that name, unless it is the
+      becomes a view of its name there, replacing one of that name, unless it is the
       connection's own table of that name);
     - PySpark DataFrames (`--as pyspark`, on the frames' own SparkSession, which must be one;
       the program reads the frames given, whatever the session's catalog holds).

@@ -54,6 +54,10 @@ def test_a_relation_that_is_not_a_table_of_its_connection_runs_too():
     result = brell.run('s then join o by [id] unmatched "none" then pick [name, tag]',
                        s=sales, o=others)
     assert result.fetchall() == [("b", "x")]
+    elsewhere = duckdb.connect().sql("SELECT 2 AS id, 'x' AS tag")
+    # `o`, a view of the first connection since the run above, must not stand in for it.
+    with pytest.raises(ValueError, match="`o` belongs to another DuckDB connection than `s`"):
+        brell.run('s then join o by [id] unmatched "none"', s=sales, o=elsewhere)
 
 
 def test_types_are_read_from_duckdb_and_spark_schemas(spark):
