@@ -127,10 +127,31 @@ def _shown_rows(show_all: bool) -> int:
     return max(shutil.get_terminal_size().lines - LINES_BESIDE_ROWS, 10)
 
 
-def _print_notes(caught: Sequence[warnings.WarningMessage]) -> None:
+def _print_warnings(caught: Sequence[warnings.WarningMessage]) -> None:
+    """The checker's notes as the command line prints them; any other warning as Python does."""
     for warning in caught:
         if issubclass(warning.category, Note):
             print(str(warning.message), file=sys.stderr)
+        else:
+            warnings.showwarning(warning.message, warning.category, warning.filename,
+                                 warning.lineno)
+
+
+def _read_tables(
+    names: Sequence[str], given: dict[str, str], leave_out_unsupported: bool, connection: Any,
+    progress: Progress,
+) -> tuple[dict[str, Any], dict[str, dict[str, str]]]:
+    """Each table the sentence reads, as a relation of the connection over its file, and its
+    columns as type words. DuckDB reads only enough of each file here to know its columns."""
+    relations, described = {}, {}
+    for name in names:
+        path = _files.table_path(name, given, Path.cwd())
+        progress.now(f"reading {path}")
+        relation = _files.read_file(connection, path)
+        columns, _ = _files.file_columns(relation, name, path, leave_out_unsupported)
+        relations[name] = _files.kept_columns(relation, columns)
+        described[name] = columns
+    return relations, described
 
 
 def _run(options: argparse.Namespace) -> int:
@@ -145,16 +166,11 @@ def _run(options: argparse.Namespace) -> int:
     kind = kind_named(options.engine)
     _engine_module(options.engine)
     connection = _files.new_connection()
-    with Progress() as progress:
-        relations, described = {}, {}
-        for name in names:
-            path = _files.table_path(name, given, Path.cwd())
-            progress.now(f"reading {path}")
-            relation = _files.read_file(connection, path)
-            columns, _ = _files.file_columns(relation, name, path, options.leave_out_unsupported)
-            relations[name] = _files.kept_columns(relation, columns)
-            described[name] = columns
-        # The sentence is checked before any engine starts or any file is read whole.
+    with Progress() as progress, warnings.catch_warnings(record=True) as caught:
+        relations, described = _read_tables(
+            names, given, options.leave_out_unsupported, connection, progress)
+        # The sentence is checked before any engine starts or any file is read whole; its
+        # notes are kept from the run itself.
         with warnings.catch_warnings():
             warnings.simplefilter("ignore", Note)
             compile_sentence(sentence, described[names[0]], kind.backend,
@@ -168,18 +184,19 @@ def _run(options: argparse.Namespace) -> int:
             progress.now(f"handing `{name}` to {options.engine}")
             tables[name] = kind.from_relation(relations[name], session)
         progress.now(f"running on {options.engine}")
-        with warnings.catch_warnings(record=True) as caught:
-            warnings.simplefilter("always", Note)
-            result = run_on_tables(sentence, tables=tables)
-        _print_notes(caught)
+        warnings.simplefilter("always", Note)
+        result = run_on_tables(sentence, tables=tables)
         if output is not None:
             progress.now(f"writing {output}")
             _files.write_relation(kind.to_relation(result, connection), output)
-            return 0
-        progress.now("reading the rows")
-        columns, rows = kind.names_and_rows(result)
-        types = _result_types(kind, result, columns)
-    sys.stdout.write(table_text(columns, types, rows, _shown_rows(options.all)))
+        else:
+            progress.now("reading the rows")
+            columns, rows = kind.names_and_rows(result)
+            types = _result_types(kind, result, columns)
+    # Once the progress line is wiped: the notes, then the rows.
+    _print_warnings(caught)
+    if output is None:
+        sys.stdout.write(table_text(columns, types, rows, _shown_rows(options.all)))
     return 0
 
 
