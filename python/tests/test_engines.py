@@ -103,3 +103,15 @@ def test_the_magic_runs_on_relations_and_spark_frames(shell, tables_of):
         with capture_output():
             result = shell.run_cell_magic("brell", "--no-draw", sentence)
         assert same_rows(rows_of(result), expected), kind
+
+
+def test_spark_reads_the_frames_given_not_the_sessions_tables_of_those_names(spark, tables_of):
+    spark.createDataFrame([("A", "Elsewhere")], "store string, city string") \
+        .createOrReplaceTempView("stores")
+    try:
+        sentence, expected = CASES[2]
+        result = brell.run(sentence, sales=tables_of["spark"]["sales"],
+                           stores=tables_of["spark"]["stores"])
+        assert same_rows(rows_of(result), expected)
+    finally:
+        spark.catalog.dropTempView("stores")
