@@ -206,3 +206,22 @@ def test_progress_shows_on_a_terminal_after_a_second_and_is_wiped():
         progress.now("reading sales.csv")
         time.sleep(0.3)
     assert piped.getvalue() == ""
+
+
+def test_rows_written_to_csv_and_arguments_refused_before_any_work(folders, tmp_path, capsys,
+                                                                   monkeypatch):
+    sentence, expected = CASES[0]
+    written = tmp_path / "rows.csv"
+    status, out, err = command(["run", sentence, "--output", str(written)], folders[".json"],
+                               capsys, monkeypatch)
+    assert (status, out, err) == (0, "", "")
+    assert same_rows(duckdb.read_csv(str(written)).fetchall(), expected)
+    for arguments, words in [
+        (["--output", str(tmp_path / "rows.txt")], "writes results to .csv and .parquet files"),
+        (["--table", "sales"], "--table takes NAME=PATH"),
+        (["--engine", "sqlite"], "invalid choice: 'sqlite'"),
+    ]:
+        status, out, err = command(["run", sentence, *arguments], folders[".json"], capsys,
+                                   monkeypatch)
+        assert (status, out) == (1, "") and words in err, err
+    assert not (tmp_path / "rows.txt").exists()
