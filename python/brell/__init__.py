@@ -23,7 +23,7 @@ from ._api import (
     vocabulary,
 )
 from ._drawing import Drawing, SvgDrawing, TextDrawing
-from ._frames import column_types, run
+from ._run import column_types, run
 
 __all__ = [
     "Drawing",

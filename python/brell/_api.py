@@ -88,11 +88,6 @@ class Word(NamedTuple):
 
 def _column_pairs(columns: Columns, table: str) -> list:
     where = "the columns" if not table else f"the columns of `{table}`"
-    if isinstance(columns, str):
-        read, problem = _brell.read_columns(columns)
-        if problem is not None:
-            raise ValueError(problem)
-        return read
     if not isinstance(columns, Mapping):
         raise TypeError(
             f"{where} must be a mapping of column name to type word, like "
@@ -113,8 +108,45 @@ def _column_pairs(columns: Columns, table: str) -> list:
     return pairs
 
 
+# The column lists read lately, each under its description: the `--columns` text itself, or a
+# mapping's (name, type word) pairs in order. The same description always reads as the same
+# list, so a list is read once however often it is compiled against; the cache is emptied
+# whenever it reaches its size, which only a program describing ever new tables reaches.
+_column_lists: dict = {}
+_COLUMN_LISTS_KEPT = 512
+
+
+def _column_list(columns: Columns, table: str) -> "_brell.ColumnList":
+    """The columns as the compiler takes them, read once for each description."""
+    given = type(columns)
+    if given is str:
+        key: object = columns
+    elif given is dict or isinstance(columns, Mapping):
+        key = tuple(columns.items())
+    else:
+        key = None
+    try:
+        return _column_lists[key]
+    except (KeyError, TypeError):  # not read yet, or a mapping holding what cannot be hashed
+        pass
+    if isinstance(columns, str):
+        listed, problem = _brell.read_columns(columns)
+        if problem is not None:
+            raise ValueError(problem)
+    else:
+        listed = _brell.column_list(_column_pairs(columns, table))
+    if key is not None:
+        if len(_column_lists) >= _COLUMN_LISTS_KEPT:
+            _column_lists.clear()
+        try:
+            _column_lists[key] = listed
+        except TypeError:
+            pass
+    return listed
+
+
 def _described(columns: Columns, tables: Tables) -> tuple:
-    head = _column_pairs(columns, "")
+    head = _column_list(columns, "")
     named = []
     if tables is not None:
         if not isinstance(tables, Mapping):
@@ -125,7 +157,7 @@ def _described(columns: Columns, tables: Tables) -> tuple:
         for name, described in tables.items():
             if not isinstance(name, str) or not name:
                 raise TypeError("every table in tables needs a name, a non-empty str")
-            named.append((name, _column_pairs(described, name)))
+            named.append((name, _column_list(described, name)))
     return head, named
 
 
@@ -140,7 +172,9 @@ def _checked_sentence(sentence: object) -> str:
     if 4 * len(sentence) > _LONGEST_SENTENCE_BYTES and \
             len(sentence.encode("utf-8", "surrogatepass")) > _LONGEST_SENTENCE_BYTES:
         raise ValueError("the sentence is 4 GiB or longer, longer than a message can point into")
-    if _brell.is_blank(sentence):
+    # A sentence that starts with a printable ASCII character is not blank, whatever the
+    # compiler counts as white space; only others are asked.
+    if not ("!" <= sentence[:1] <= "~") and _brell.is_blank(sentence):
         raise ValueError("no sentence was given")
     return sentence
 

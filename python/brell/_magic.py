@@ -4,7 +4,7 @@
     sales then keep where [region] is "West" then take 10
 
 The cell is one sentence. The tables it reads are the notebook's variables of those names
-(pandas or polars DataFrames). The magic shows the drawing of the sentence and returns the table
+(DataFrames of pandas, polars or PySpark, or DuckDB relations). The magic shows the drawing of the sentence and returns the table
 it makes, so the result is shown as the cell's output. The line after `%%brell` may hold
 options:
 
@@ -24,7 +24,7 @@ from IPython.display import display
 
 from ._api import compile as compile_sentence
 from ._api import draw, needs
-from ._frames import column_types, run
+from ._run import column_types, run
 
 
 def _options(line: str) -> tuple:

@@ -1,6 +1,8 @@
 // The compiler's front as the Python module `brell._brell`. Each job copies its arguments, lets
 // go of the interpreter while the compiler works, and answers with plain tuples that the
-// package's Python side turns into its own types and exceptions.
+// package's Python side turns into its own types and exceptions. A table's columns come as a
+// `ColumnList`, made once from a description and kept by the package, so that a call passes
+// them without reading each name and type word again.
 
 #include <nanobind/nanobind.h>
 #include <nanobind/stl/optional.h>
@@ -23,7 +25,12 @@ namespace nb = nanobind;
 namespace {
 
 using ColumnPairs = std::vector<std::pair<std::string, std::string>>;
-using NamedPairs = std::vector<std::pair<std::string, ColumnPairs>>;
+
+// One table's columns, as the compiler takes them.
+struct ColumnList {
+    std::vector<brell::front::Column> columns;
+};
+using NamedLists = std::vector<std::pair<std::string, const ColumnList*>>;
 
 // kind, message, first character, one past the last character (both None without a place), drawn
 using MessageTuple = std::tuple<std::string, std::string, std::optional<std::size_t>,
@@ -32,16 +39,17 @@ using MessageTuple = std::tuple<std::string, std::string, std::optional<std::siz
 using AnswerTuple =
     std::tuple<std::optional<std::string>, std::optional<MessageTuple>, std::vector<MessageTuple>>;
 
-std::vector<brell::front::Column> columns_of(const ColumnPairs& pairs) {
-    std::vector<brell::front::Column> columns;
-    columns.reserve(pairs.size());
-    for (const auto& [name, type] : pairs) columns.push_back({name, type});
-    return columns;
+ColumnList column_list(const ColumnPairs& pairs) {
+    ColumnList list;
+    list.columns.reserve(pairs.size());
+    for (const auto& [name, type] : pairs) list.columns.push_back({name, type});
+    return list;
 }
 
-brell::front::Tables tables_of(const ColumnPairs& head, const NamedPairs& named) {
-    brell::front::Tables tables{columns_of(head), {}};
-    for (const auto& [name, columns] : named) tables.named.push_back({name, columns_of(columns)});
+brell::front::Tables tables_of(const ColumnList& head, const NamedLists& named) {
+    brell::front::Tables tables{head.columns, {}};
+    tables.named.reserve(named.size());
+    for (const auto& [name, list] : named) tables.named.push_back({name, list->columns});
     return tables;
 }
 
@@ -74,8 +82,8 @@ AnswerTuple answer_tuple(const brell::front::Answer& answer, const std::string& 
     return {answer.text, std::nullopt, std::move(notes)};
 }
 
-AnswerTuple compile_sentence(const std::string& sentence, const ColumnPairs& head,
-                             const NamedPairs& named, const std::string& backend) {
+AnswerTuple compile_sentence(const std::string& sentence, const ColumnList& head,
+                             const NamedLists& named, const std::string& backend) {
     const brell::front::Tables tables = tables_of(head, named);
     brell::front::Answer answer;
     {
@@ -85,8 +93,8 @@ AnswerTuple compile_sentence(const std::string& sentence, const ColumnPairs& hea
     return answer_tuple(answer, sentence);
 }
 
-AnswerTuple draw_sentence(const std::string& sentence, const ColumnPairs& head,
-                          const NamedPairs& named, const std::string& way) {
+AnswerTuple draw_sentence(const std::string& sentence, const ColumnList& head,
+                          const NamedLists& named, const std::string& way) {
     const brell::front::Tables tables = tables_of(head, named);
     brell::front::Answer answer;
     {
@@ -106,19 +114,19 @@ AnswerTuple sentence_needs(const std::string& sentence) {
 }
 
 // The columns of a `--columns` list, or what is wrong with it.
-std::pair<std::optional<ColumnPairs>, std::optional<std::string>> read_columns(
+std::pair<std::optional<ColumnList>, std::optional<std::string>> read_columns(
     const std::string& list) {
     brell::front::ColumnsRead read = brell::front::read_columns(list);
     if (read.problem) return {std::nullopt, std::move(read.problem)};
-    ColumnPairs pairs;
-    for (auto& column : read.columns) pairs.emplace_back(column.name, column.type);
-    return {std::move(pairs), std::nullopt};
+    return {ColumnList{std::move(read.columns)}, std::nullopt};
 }
 
 }  // namespace
 
 NB_MODULE(_brell, module) {
     module.doc() = "The brell compiler's front, in process. Use the `brell` package instead.";
+    nb::class_<ColumnList>(module, "ColumnList");
+    module.def("column_list", &column_list, nb::arg("pairs"));
     module.def("compile", &compile_sentence, nb::arg("sentence"), nb::arg("head"), nb::arg("named"),
                nb::arg("backend"));
     module.def("draw", &draw_sentence, nb::arg("sentence"), nb::arg("head"), nb::arg("named"),

@@ -114,3 +114,19 @@ def test_the_listings():
     words = brell.vocabulary()
     assert brell.Word("verb", "keep") in words
     assert {word.kind for word in words} >= {"verb", "word"}
+
+
+def test_a_description_changed_between_calls_is_read_anew():
+    # Column lists are kept between calls under what they describe; a mapping changed in place,
+    # or the same text naming other types, must not meet the list read before.
+    sentence = "sales then keep where [revenue] > 1"
+    columns = {"region": "text", "revenue": "number"}
+    assert "revenue" in brell.compile(sentence, columns)
+    columns["revenue"] = "text"
+    with pytest.raises(brell.Refusal, match="revenue"):
+        brell.compile(sentence, columns)
+    assert "revenue" in brell.compile(sentence, "region:text,revenue:number")
+    with pytest.raises(brell.Refusal, match="revenue"):
+        brell.compile(sentence, "region:text,revenue:text")
+    with pytest.raises(TypeError, match="type words"):
+        brell.compile(sentence, {"region": "text", "revenue": ["number"]})

@@ -6,22 +6,11 @@ import pandas as pd
 import polars as pl
 import pytest
 from IPython.core.error import UsageError
-from IPython.testing.globalipapp import get_ipython
 from IPython.utils.capture import capture_output
 
 import brell
 
 SENTENCE = 'sales then keep where [region] is "West" then pick [id]'
-
-
-@pytest.fixture(scope="module")
-def shell():
-    ip = get_ipython()
-    # The test shell is a terminal's, which shows only text; a notebook's kernel shows every
-    # kind of output.
-    ip.display_formatter.active_types = list(ip.display_formatter.format_types)
-    ip.run_line_magic("load_ext", "brell")
-    return ip
 
 
 @pytest.mark.parametrize("make", [pd.DataFrame, pl.DataFrame])
