@@ -25,16 +25,22 @@ JobOutcome answer_listing(ListingRequest request) {
     return success("");
 }
 
+// The pipeline text, and whether it was read from the `.brell` file the argument names.
+struct PipelineText {
+    std::string text;
+    bool from_file = false;
+};
+
 // The pipeline text: the argument as given, the `.brell` file it names, or else all of standard
 // input.
-std::variant<std::string, UsageError> pipeline_text(
+std::variant<PipelineText, UsageError> pipeline_text(
     const Arguments& arguments, const std::function<StandardInput()>& read_standard_input) {
     if (arguments.pipeline) {
         switch (argument_role(*arguments.pipeline)) {
             case ArgumentRole::SentenceFile: {
                 SentenceFileRead read = read_sentence_file(*arguments.pipeline);
                 if (read.problem) return UsageError{std::move(*read.problem)};
-                return std::move(read.text);
+                return PipelineText{std::move(read.text), true};
             }
             case ArgumentRole::MissingSentenceFile:
                 return UsageError{missing_sentence_file(*arguments.pipeline)};
@@ -44,7 +50,7 @@ std::variant<std::string, UsageError> pipeline_text(
         if (!front::is_valid_utf8(*arguments.pipeline)) {
             return UsageError{"could not read the pipeline: the argument was not valid UTF-8"};
         }
-        return *arguments.pipeline;
+        return PipelineText{*arguments.pipeline};
     }
     StandardInput input = read_standard_input();
     if (input.read_error) {
@@ -58,7 +64,7 @@ std::variant<std::string, UsageError> pipeline_text(
             "could not read the pipeline from stdin: stream did not contain valid UTF-8"};
     }
     if (front::is_blank(input.text)) return UsageError{"no pipeline was given"};
-    return std::move(input.text);
+    return PipelineText{std::move(input.text)};
 }
 
 // The project file `--tables` names, or else the nearest `brell.toml`; none when there is none.
@@ -142,7 +148,7 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
 
     auto text = pipeline_text(arguments, read_standard_input);
     if (auto* error = std::get_if<UsageError>(&text)) return usage_error(error->message);
-    const std::string& pipeline = std::get<std::string>(text);
+    const std::string& pipeline = std::get<PipelineText>(text).text;
 
     if (arguments.needs) return run_needs(pipeline);
 
@@ -151,7 +157,7 @@ JobOutcome run_command_line(std::span<const std::string> argument_list,
         return file_error(error->message);
     }
     const auto& project = std::get<std::optional<ProjectTables>>(project_read);
-    if (arguments.pipeline && argument_role(*arguments.pipeline) == ArgumentRole::SentenceFile &&
+    if (std::get<PipelineText>(text).from_file &&
         is_described(*arguments.pipeline, arguments, project)) {
         return usage_error(file_or_table(*arguments.pipeline));
     }
