@@ -36,19 +36,17 @@ struct PipelineText {
 std::variant<PipelineText, UsageError> pipeline_text(
     const Arguments& arguments, const std::function<StandardInput()>& read_standard_input) {
     if (arguments.pipeline) {
-        switch (argument_role(*arguments.pipeline)) {
-            case ArgumentRole::SentenceFile: {
-                SentenceFileRead read = read_sentence_file(*arguments.pipeline);
-                if (read.problem) return UsageError{std::move(*read.problem)};
-                return PipelineText{std::move(read.text), true};
-            }
-            case ArgumentRole::MissingSentenceFile:
-                return UsageError{missing_sentence_file(*arguments.pipeline)};
-            case ArgumentRole::Pipeline:
-                break;
+        const ArgumentRole role = argument_role(*arguments.pipeline);
+        if (role == ArgumentRole::SentenceFile) {
+            SentenceFileRead read = read_sentence_file(*arguments.pipeline);
+            if (read.problem) return UsageError{std::move(*read.problem)};
+            return PipelineText{std::move(read.text), true};
         }
         if (!front::is_valid_utf8(*arguments.pipeline)) {
             return UsageError{"could not read the pipeline: the argument was not valid UTF-8"};
+        }
+        if (role == ArgumentRole::MissingSentenceFile) {
+            return UsageError{missing_sentence_file(*arguments.pipeline)};
         }
         return PipelineText{*arguments.pipeline};
     }

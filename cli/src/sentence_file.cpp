@@ -23,7 +23,11 @@ bool has_white_space(std::string_view text) {
 }  // namespace
 
 ArgumentRole argument_role(std::string_view argument) {
-    if (!argument.ends_with(kSentenceFileEnding)) return ArgumentRole::Pipeline;
+    // A NUL ends a path early (the system would look at another file), and no argument of a
+    // process holds one; only a caller in the same process can pass it.
+    if (!argument.ends_with(kSentenceFileEnding) || argument.find('\0') != std::string_view::npos) {
+        return ArgumentRole::Pipeline;
+    }
     std::error_code error;
     if (std::filesystem::is_regular_file(std::filesystem::path(argument), error)) {
         return ArgumentRole::SentenceFile;
