@@ -40,9 +40,9 @@ def test_compile_and_draw_read_the_nearest_file_above_as_the_command_line_does(
         [brell_executable, "--draw", "text", SENTENCE], capture_output=True, text=True, check=True
     ).stdout
     assert brell.draw(SENTENCE, way="text") == drawn
-    # A nearer file is the one read.
-    (below_project / "reports" / "brell.toml").write_text('[tables]\nsales = "day:date"\n')
-    with pytest.raises(ValueError, match="no table called `stores`"):
+    # A nearer file is the one read, and the one above is not merged in.
+    (below_project / "reports" / "brell.toml").write_text('[tables]\nsales = "store:text"\n')
+    with pytest.raises(brell.Refusal, match="joins a table called `stores`"):
         brell.compile(SENTENCE)
 
 
