@@ -57,14 +57,15 @@ void take_project_tables(Arguments& collected,
                          const std::vector<std::pair<std::string, std::string>>& lists,
                          const std::optional<std::string>& source) {
     auto& named = collected.named_columns;
-    for (const auto& [table, list] : lists) {
+    for (const auto& entry : lists) {
+        const std::string& table = entry.first;  // named, so that the lambda below may take it
         if (source && table == *source) {
-            if (!collected.head_columns) collected.head_columns = list;
+            if (!collected.head_columns) collected.head_columns = entry.second;
             continue;
         }
         const bool described = std::any_of(named.begin(), named.end(),
-                                           [&](const auto& entry) { return entry.first == table; });
-        if (!described) named.emplace_back(table, list);
+                                           [&](const auto& given) { return given.first == table; });
+        if (!described) named.push_back(entry);
     }
 }
 
