@@ -1,6 +1,5 @@
 #include "project_file.hpp"
 
-#include <toml++/toml.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -9,6 +8,16 @@
 #include <sstream>
 
 #include "brell/brell.hpp"
+
+// toml++ 3.3 checks with an assertion that a key begins with a key's character, which a malformed
+// file breaks (`[=`), and in an optimised build tells the compiler to assume it instead; either
+// way its parser then reports the file's fault as it should. Its internal checks are made to do
+// nothing, and NDEBUG is lifted while it is read so that the assumption is not made either.
+#pragma push_macro("NDEBUG")
+#undef NDEBUG
+#define TOML_ASSERT(expr) static_cast<void>(0)
+#include <toml++/toml.h>
+#pragma pop_macro("NDEBUG")
 
 namespace brell {
 namespace {
