@@ -14,7 +14,9 @@ A case file holds one or more cases. Each case is:
     --- status 0
 
 The command line is run by bash, with `brell` meaning the executable under test, so it is written
-exactly as a user would type it (and may use bash's $'...' for bytes that are not text). A section
+exactly as a user would type it (and may use bash's $'...' for bytes that are not text). Each case
+runs in a new empty folder of its own, so that files it writes there (a brell.toml, a .brell
+file) are its alone, and no brell.toml above the build folder reaches it. A section
 that is left out is expected to be empty; `--- status` is required and ends the case. Lines after
 it, up to the next `===`, are free for comments.
 
@@ -125,13 +127,15 @@ def section_lines(text, help_text):
 def run(command, stdin_text, bin_dir):
     environment = dict(os.environ)
     environment["PATH"] = bin_dir + os.pathsep + environment.get("PATH", "")
-    completed = subprocess.run(
-        ["bash", "-c", command],
-        input=stdin_text.encode("utf-8"),
-        capture_output=True,
-        env=environment,
-        timeout=TIMEOUT_SECONDS,
-    )
+    with tempfile.TemporaryDirectory() as folder:
+        completed = subprocess.run(
+            ["bash", "-c", command],
+            input=stdin_text.encode("utf-8"),
+            capture_output=True,
+            env=environment,
+            cwd=folder,
+            timeout=TIMEOUT_SECONDS,
+        )
     decode = lambda data: data.decode("utf-8", errors="surrogateescape")
     return decode(completed.stdout), decode(completed.stderr), completed.returncode
 

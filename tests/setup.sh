@@ -2,7 +2,9 @@
 # Installs what brell's build and its tests need on a Debian machine, and does nothing (quickly)
 # when everything is already there.
 #
-#   bash tests/setup.sh build    what the build needs (compilers, CMake, Ninja, GoogleTest, ICU, ...)
+#   bash tests/setup.sh brell    what `brell` alone needs: a C++ compiler, CMake, Ninja, ICU, toml++
+#   bash tests/setup.sh build    that, and what the whole build needs: clang, clang-format,
+#                                GoogleTest, Google Benchmark, the sanitizers' runtime
 #   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java,
 #                                valgrind), and the engines' Python virtual environment
 #                                (tests/engines/requirements.txt)
@@ -15,13 +17,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 what=${1:-all}
-case "$what" in build | all) ;; *) echo "usage: bash tests/setup.sh [build|all]" >&2; exit 2 ;; esac
+case "$what" in brell | build | all) ;; *) echo "usage: bash tests/setup.sh [brell|build|all]" >&2; exit 2 ;; esac
 
-build_packages=(cmake ninja-build g++ clang clang-format python3 libgtest-dev libgmock-dev
-    libbenchmark-dev libicu-dev libclang-rt-14-dev)
+brell_packages=(cmake ninja-build g++ libicu-dev libtomlplusplus-dev)
+build_packages=(clang clang-format python3 libgtest-dev libgmock-dev libbenchmark-dev
+    libclang-rt-14-dev)
 test_packages=(libxml2-utils librsvg2-bin python3-venv valgrind r-base-core r-cran-dplyr
     r-cran-tidyr r-cran-stringr r-cran-lubridate r-cran-slider r-cran-vctrs r-cran-jsonlite)
-wanted=("${build_packages[@]}")
+wanted=("${brell_packages[@]}")
+if [ "$what" != brell ]; then wanted+=("${build_packages[@]}"); fi
 if [ "$what" = all ]; then
     wanted+=("${test_packages[@]}")
     # Spark runs on Java 17; install it only when the machine has no Java.
@@ -41,7 +45,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update
     $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-[ "$what" = build ] && exit 0
+[ "$what" != all ] && exit 0
 
 requirements=tests/engines/requirements.txt
 hash=$(sha256sum "$requirements" | cut -c1-16)

@@ -53,6 +53,22 @@ std::optional<UsageError> take_head_by_name(Arguments& collected, std::string_vi
     return std::nullopt;
 }
 
+void take_project_tables(Arguments& collected,
+                         const std::vector<std::pair<std::string, std::string>>& lists,
+                         const std::optional<std::string>& source) {
+    auto& named = collected.named_columns;
+    for (const auto& entry : lists) {
+        const std::string& table = entry.first;  // named, so that the lambda below may take it
+        if (source && table == *source) {
+            if (!collected.head_columns) collected.head_columns = entry.second;
+            continue;
+        }
+        const bool described = std::any_of(named.begin(), named.end(),
+                                           [&](const auto& given) { return given.first == table; });
+        if (!described) named.push_back(entry);
+    }
+}
+
 ScanOutcome scan_arguments(std::span<const std::string> arguments) {
     Arguments collected;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -84,6 +100,12 @@ ScanOutcome scan_arguments(std::span<const std::string> arguments) {
                 return UsageError{"`--columns` needs a list, like \"region:text,revenue:number\""};
             }
             if (auto error = take_columns(collected, arguments[++i])) return *error;
+        } else if (argument == "--tables") {
+            if (collected.tables_file) {
+                return UsageError{"`--tables` was given twice, and this takes one"};
+            }
+            if (!has_next) return UsageError{"`--tables` needs a file, like brell.toml"};
+            collected.tables_file = arguments[++i];
         } else if (!argument.empty() && argument[0] == '-') {
             return UsageError{"`" + argument + "` is not an option"};
         } else {

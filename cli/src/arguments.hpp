@@ -18,6 +18,7 @@ struct Arguments {
     bool needs = false;
     std::optional<std::string> head_columns;
     std::vector<std::pair<std::string, std::string>> named_columns;  // (table, column list)
+    std::optional<std::string> tables_file;  // `--tables`: the project file, not looked for
 };
 
 // A question the scan answers at once, without a pipeline.
@@ -34,6 +35,13 @@ using ScanOutcome = std::variant<Arguments, ListingRequest, UsageError>;
 // source (`--columns 'orders=...'` for `orders then ...`) describes it. A head table described both
 // ways is a usage error.
 std::optional<UsageError> take_head_by_name(Arguments& collected, std::string_view source);
+
+// The tables a project file describes, under those `--columns` describes: a table described both
+// ways takes its `--columns` list. The file's table named for the pipeline's `source` describes
+// the head table. Called after `take_head_by_name`.
+void take_project_tables(Arguments& collected,
+                         const std::vector<std::pair<std::string, std::string>>& lists,
+                         const std::optional<std::string>& source);
 
 // Reads the arguments (after the program's name) left to right, one at a time, each compared as
 // a whole. Stops at the first listing request or usage error.

@@ -55,7 +55,11 @@ std::string help_text() {
         R"help(brell - checks a one-sentence table pipeline, then writes it as SQL, R or Python, or draws it
 
     brell [options] <pipeline>
-    brell [options] < pipeline.brell
+    brell [options] <file.brell>
+    brell [options] < file.brell
+
+    An argument ending in `.brell` that names a file is that file, holding the
+    pipeline; one that names no file and holds no space is refused.
 
 Options
     --columns <list>   the table's columns, as name:type separated by commas.
@@ -67,6 +71,16 @@ Options
                        or `matching`) is described by one more `--columns`,
                        named for it:
                            --columns 'customers=customer:text,city:text'
+                       A list given here replaces the project file's for its
+                       table.
+    --tables <file>    the project file describing the tables, instead of the
+                       nearest brell.toml. Without `--tables`, brell.toml is
+                       read from the current folder or else the nearest folder
+                       above it that has one. It is TOML: under [tables], each
+                       table's name and its columns, as `--columns` takes them:
+                           [tables]
+                           sales = "day:date,store:text,units:number"
+                       The pipeline's first table is found there by its name.
 )help";
     text += wrapped_description("    --as <backend>    ", backends_sentence());
     text += wrapped_description("    --draw <way>      ", drawing_ways_sentence());
@@ -95,6 +109,9 @@ Examples
     brell --columns 'customer:text,amount:number' \
         --columns 'customers=customer:text,city:text' \
         'orders then join customers by [customer]'
+
+    brell sales_by_store.brell
+        (the pipeline in sales_by_store.brell, its tables in brell.toml)
 
 The book, a tour of the language and every word with examples, is
 docs/README.md in brell's source.

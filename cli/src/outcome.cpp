@@ -17,6 +17,13 @@ JobOutcome usage_error(std::string_view message) {
     return JobOutcome{"", std::move(report), 1};
 }
 
+JobOutcome file_error(std::string_view message) {
+    std::string report = "brell: ";
+    report += message;
+    report += "\n";
+    return JobOutcome{"", std::move(report), 1};
+}
+
 JobOutcome refusal(const front::Message& refused) {
     return JobOutcome{"", refused.drawn + "\n", 2};
 }

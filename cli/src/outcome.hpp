@@ -22,6 +22,10 @@ JobOutcome success(std::string output);
 // "brell: {message}", a blank line and the help text on standard error; exit status 1.
 JobOutcome usage_error(std::string_view message);
 
+// "brell: {message}" alone on standard error, without the help text, which has nothing to say of
+// what is wrong inside a file; exit status 1.
+JobOutcome file_error(std::string_view message);
+
 // The refusal drawn under the pipeline text on standard error; exit status 2.
 JobOutcome refusal(const front::Message& refused);
 

@@ -10,6 +10,8 @@
     on the tables in docs/data.
 `<!-- brell:tour ARGS -->`: the command, the rows it gives and its text drawing.
 `<!-- brell:svg FILE ARGS -->`: writes `brell --draw svg ARGS` to FILE (beside the page) and shows it.
+`<!-- brell:project FOLDER ARGS -->`: docs/FOLDER/brell.toml and the .brell files ARGS names, then
+    the command `brell ARGS` and what it prints, run in that folder; it must succeed.
 `<!-- brell:table NAME -->`: the example table NAME from docs/data, with its column types.
 `<!-- brell:variables -->`: shell variables holding each example table's `--columns` list.
 `<!-- brell:help -->`: the help text.
@@ -230,6 +232,19 @@ class Renderer:
         self.drawings[path] = out
         sentence = [a for a in arguments if not a.startswith("-")][-1]
         return f"{self.command(rest)}\n![The drawing of `{sentence}`]({file})\n"
+
+    def render_project(self, text, page, where):
+        folder_name, _, rest = text.strip().partition(" ")
+        folder = self.docs / folder_name
+        arguments = self.arguments(rest, where)
+        done = subprocess.run([self.brell, *arguments], cwd=folder, capture_output=True, text=True, timeout=30)
+        if done.returncode != 0:
+            raise BookError(f"book: {where}: `brell {shlex.join(arguments)}` in docs/{folder_name} was meant to succeed and exited {done.returncode}:\n{done.stderr}")
+        files = [folder / "brell.toml", *(folder / a for a in arguments if a.endswith(".brell"))]
+        body = [f"`{p.name}`:\n\n" + fence(p.read_text(encoding="utf-8"), "toml" if p.suffix == ".toml" else "text") for p in files]
+        backend = arguments[arguments.index("--as") + 1] if "--as" in arguments else "sql"
+        body.append(self.command(rest) + "\n" + fence(done.stdout, LANGUAGE.get(backend, "text")))
+        return "\n".join(body)
 
     def render_table(self, text, page, where):
         if text not in self.tables:

@@ -2,11 +2,12 @@
 
 from __future__ import annotations
 
+import os
 import warnings
 from collections.abc import Mapping
 from typing import NamedTuple, Optional, Tuple, Union
 
-from . import _brell
+from . import _brell, _project
 from ._drawing import Drawing, SvgDrawing, TextDrawing
 
 Columns = Union[Mapping[str, str], str]
@@ -145,7 +146,36 @@ def _column_list(columns: Columns, table: str) -> "_brell.ColumnList":
     return listed
 
 
-def _described(columns: Columns, tables: Tables) -> tuple:
+def _from_project_file(sentence: str, tables: Tables) -> tuple:
+    """The columns of the sentence's first table and the other tables, from the nearest
+    brell.toml; tables given by name replace the file's."""
+    path = _project.find()
+    if path is None:
+        raise TypeError(
+            f"no columns were given, and there is no {_project.FILE_NAME} in {os.getcwd()} or a "
+            "folder above it to describe the tables"
+        )
+    described = _project.read(path)
+    if tables is not None:
+        if not isinstance(tables, Mapping):
+            raise TypeError(
+                "tables must be a mapping of table name to its columns, not "
+                f"{type(tables).__name__}"
+            )
+        described.update(tables)
+    source = needs(sentence)[0]
+    if source not in described:
+        raise ValueError(
+            f"no table called `{source}` is described, and the sentence reads it. Describe it "
+            f'in {path}, under [tables]: {source} = "name:type,..."'
+        )
+    head = described.pop(source)
+    return head, described
+
+
+def _described(sentence: str, columns: Optional[Columns], tables: Tables) -> tuple:
+    if columns is None:
+        columns, tables = _from_project_file(sentence, tables)
     head = _column_list(columns, "")
     named = []
     if tables is not None:
@@ -197,7 +227,7 @@ def _answered(answer: tuple, sentence: str, stacklevel: int) -> str:
 
 
 def compile(  # noqa: A001 - the name says what it does, as `brell --as` does
-    sentence: str, columns: Columns, to: str = "sql", tables: Tables = None
+    sentence: str, columns: Optional[Columns] = None, to: str = "sql", tables: Tables = None
 ) -> str:
     """The sentence written out in another language: exactly what `brell --as TO` prints.
 
@@ -205,9 +235,12 @@ def compile(  # noqa: A001 - the name says what it does, as `brell --as` does
         sentence: the pipeline, like 'sales then keep where [region] is "West" then take 10'.
         columns: the columns of the table the sentence starts from, as a mapping of name to type
             word ({"region": "text", "revenue": "number"}) or as `--columns` text
-            ("region:text,revenue:number").
+            ("region:text,revenue:number"). When not given, the tables are read from the
+            nearest brell.toml (the current folder's, or the nearest folder's above it), as the
+            command line reads them: the sentence's first table by its name, and the others.
         to: the backend, one of `backends()`: sql, spark, dplyr, pandas, polars, pyspark, brell.
-        tables: the other tables the sentence reads, by name, each described like `columns`.
+        tables: the other tables the sentence reads, by name, each described like `columns`;
+            with brell.toml, these replace the file's tables of the same names.
 
     Returns:
         The program, ending in a newline.
@@ -215,19 +248,21 @@ def compile(  # noqa: A001 - the name says what it does, as `brell --as` does
     Raises:
         Refusal: the sentence does not hold together, or the backend cannot write it (a
             ValueError; an unknown backend is refused the same way).
-        TypeError, ValueError: the arguments are not what this takes.
+        TypeError, ValueError: the arguments are not what this takes, or brell.toml is
+            missing, not well formed, or does not describe the sentence's first table
+            (ValueError naming the file). RuntimeError: brell.toml needs Python 3.11's tomllib.
 
     The checker's notes are issued as `Note` warnings. The compiler runs without the GIL.
     """
     sentence = _checked_sentence(sentence)
     if not isinstance(to, str):
         raise TypeError(f"to must be a backend's name, a str, not {type(to).__name__}")
-    head, named = _described(columns, tables)
+    head, named = _described(sentence, columns, tables)
     return _answered(_brell.compile(sentence, head, named, to), sentence, stacklevel=2)
 
 
 def draw(
-    sentence: str, columns: Columns, way: str = "svg", tables: Tables = None
+    sentence: str, columns: Optional[Columns] = None, way: str = "svg", tables: Tables = None
 ) -> Drawing:
     """What each step of the sentence does to the table, drawn: `brell --draw WAY`.
 
@@ -245,7 +280,7 @@ def draw(
     sentence = _checked_sentence(sentence)
     if not isinstance(way, str):
         raise TypeError(f'way must be "svg" or "text", not {type(way).__name__}')
-    head, named = _described(columns, tables)
+    head, named = _described(sentence, columns, tables)
     text = _answered(_brell.draw(sentence, head, named, way), sentence, stacklevel=2)
     return SvgDrawing(text) if way == "svg" else TextDrawing(text)
 
