@@ -38,12 +38,6 @@ std::vector<TableDescription> described_tables(std::vector<TableDescription> nam
                                                std::vector<TableColumn> head_columns,
                                                const std::string& source);
 
-// Whether a sort has said what order the rows are in, after a step, given whether it had before:
-// `sort` settles it; summarize, add_rows, drop_duplicates, lengthen, widen and join unsettle it;
-// every other verb leaves it as it was. (The checker also unsettles it when a step takes away a
-// column the sort ordered by.)
-bool order_settled_after(const StepNode& step, bool settled_before);
-
 // The sort step in force when step `index` is reached, or null.
 const Sort* sort_in_force(const CheckedPipeline& checked, std::size_t index);
 

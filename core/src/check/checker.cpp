@@ -6,7 +6,9 @@
 
 #include "check/lookup.hpp"
 #include "check/step_checks.hpp"
+#include "check/unsettled_order.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/row_order.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -155,6 +157,9 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
     checked.columns_before.reserve(pipeline.steps.size());
     checked.sort_in_force.reserve(pipeline.steps.size());
     std::optional<std::size_t> in_force;
+    // The verb of the last step that left the rows in no particular order, while no sort since
+    // has settled it.
+    std::optional<std::string_view> unsettled_by;
     DistinctTables distinct;
     current = distinct.shared(std::move(current));
     // Steps that leave the columns as they were share one list, and so one index of it.
@@ -172,6 +177,10 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
         checked.columns_before.push_back(current);
         checked.sort_in_force.push_back(in_force);
         BRELL_CHECK(order_refusal(step, in_force.has_value(), i + 1 == pipeline.steps.size()));
+        if (unsettled_by) {
+            BRELL_CHECK(
+                unsettled_order_refusal(step, *unsettled_by, *checked.columns_before.back()));
+        }
         const StepContext context{checked.columns_before.back(),
                                   *checked.columns_before.back(),
                                   index_of_current(),
@@ -180,6 +189,11 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
                                   checked.notes};
         BRELL_TRY(SharedColumns outgoing, check_step(step, context));
         current = outgoing == current ? std::move(outgoing) : distinct.shared(std::move(outgoing));
+        if (std::holds_alternative<Sort>(step.node)) {
+            unsettled_by.reset();
+        } else if (!order_settled_after(step.node, true)) {
+            unsettled_by = verb_word(step.node);
+        }
         if (std::holds_alternative<Sort>(step.node)) {
             in_force = i;
         } else if (!order_settled_after(step.node, in_force.has_value())) {

@@ -130,3 +130,29 @@ std::vector<Value*> children(Value& value) {
 }
 
 }  // namespace brell
+
+namespace brell {
+
+std::string_view verb_word(const StepNode& step) {
+    return std::visit(
+        Overloaded{
+            [](const Keep&) { return std::string_view("keep"); },
+            [](const Pick&) { return std::string_view("pick"); },
+            [](const Add&) { return std::string_view("add"); },
+            [](const Summarize&) { return std::string_view("summarize"); },
+            [](const Sort&) { return std::string_view("sort"); },
+            [](const Take& node) { return std::string_view(node.last ? "take_last" : "take"); },
+            [](const AddRows&) { return std::string_view("add_rows"); },
+            [](const AddCombinations&) { return std::string_view("add_combinations"); },
+            [](const DropDuplicates&) { return std::string_view("drop_duplicates"); },
+            [](const Rename&) { return std::string_view("rename"); },
+            [](const DropMissing&) { return std::string_view("drop_missing"); },
+            [](const FillMissing&) { return std::string_view("fill_missing"); },
+            [](const Lengthen&) { return std::string_view("lengthen"); },
+            [](const Widen&) { return std::string_view("widen"); },
+            [](const Join&) { return std::string_view("join"); },
+        },
+        step);
+}
+
+}  // namespace brell

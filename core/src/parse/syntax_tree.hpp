@@ -303,6 +303,9 @@ struct Step {
     StepNode node;
 };
 
+// The verb a step is written with: `keep`, `take`, `take_last`, `join`, ...
+std::string_view verb_word(const StepNode& step);
+
 // A whole sentence: the table it starts from and one step per `then`.
 struct Pipeline {
     TableName source;

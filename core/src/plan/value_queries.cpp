@@ -42,12 +42,16 @@ bool is_ordered_aggregate(std::string_view function) {
     return function == "first" || function == "last" || function == "join_rows";
 }
 
-bool holds_ordered_aggregate(const Value& value) {
+const Value* first_ordered_aggregate(const Value& value) {
     const auto is_ordered = [](const Value& node) {
         const auto* call = std::get_if<Call>(&node.node);
         return call != nullptr && is_ordered_aggregate(call->function);
     };
-    return find_first(value, is_ordered, kEveryChild) != nullptr;
+    return find_first(value, is_ordered, kEveryChild);
+}
+
+bool holds_ordered_aggregate(const Value& value) {
+    return first_ordered_aggregate(value) != nullptr;
 }
 
 bool calls_function(const Value& value, std::string_view function) {

@@ -17,6 +17,8 @@ bool holds_aggregate(const Value& value);
 // `join_rows`.
 bool is_ordered_aggregate(std::string_view function);
 
+// The first such aggregate call in reading order, or null.
+const Value* first_ordered_aggregate(const Value& value);
 // Whether the value holds such an aggregate.
 bool holds_ordered_aggregate(const Value& value);
 

@@ -12,6 +12,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/row_order.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
@@ -49,15 +50,6 @@ std::string items_call(std::string_view verb, const std::vector<NamedValue>& ite
     }
     if (!by.empty()) arguments.push_back(".by = " + r_list(names_of(by)));
     return std::string(verb) + "(" + r_joined(arguments, ", ") + ")";
-}
-
-// `summarise(.by = )` leaves the groups in the order they first appear; a summary comes out
-// ordered by its groups, missing last, so it is sorted by them.
-std::vector<std::string> summarise_calls(const Summarize& summarize,
-                                         const std::vector<TableColumn>& table) {
-    std::vector<std::string> calls{items_call("summarise", summarize.items, summarize.by, table)};
-    if (!summarize.by.empty()) calls.push_back("arrange(" + r_names(names_of(summarize.by)) + ")");
-    return calls;
 }
 
 std::string sort_call(const Sort& sort) {
@@ -193,7 +185,7 @@ std::string join_call(const Join& join) {
 }
 
 std::vector<std::string> step_calls(const Step& step, const std::vector<TableColumn>& table,
-                                    const Sort* sort) {
+                                    const Sort* sort, bool order_read) {
     using Calls = std::vector<std::string>;
     return std::visit(
         Overloaded{
@@ -205,8 +197,10 @@ std::vector<std::string> step_calls(const Step& step, const std::vector<TableCol
             [&](const Add& node) {
                 return Calls{items_call("mutate", node.items, node.by, table)};
             },
-            [&](const Summarize& node) { return summarise_calls(node, table); },
-            [](const Sort& node) { return Calls{sort_call(node)}; },
+            [&](const Summarize& node) {
+                return Calls{items_call("summarise", node.items, node.by, table)};
+            },
+            [&](const Sort& node) { return order_read ? Calls{sort_call(node)} : Calls{}; },
             [&](const Take& node) { return Calls{take_call(node, sort)}; },
             [](const AddRows& node) { return Calls{"bind_rows(" + r_name(node.table.text) + ")"}; },
             [&](const AddCombinations& node) { return add_combinations_calls(node, table); },
@@ -234,9 +228,10 @@ std::vector<std::string> names_of(const ColumnList& list) {
 std::string write_dplyr(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
     std::string program = program_room(checked.span.length);
     program += r_name(checked.source);
+    const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        for (const std::string& call :
-             step_calls(checked.steps[i], *tables.at(i), sort_in_force(checked, i))) {
+        for (const std::string& call : step_calls(checked.steps[i], *tables.at(i),
+                                                  sort_in_force(checked, i), order_read[i])) {
             program += " |>\n  " + call;
         }
     }

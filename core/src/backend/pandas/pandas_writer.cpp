@@ -12,6 +12,7 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
@@ -104,8 +105,8 @@ std::string counted_column(const std::vector<std::string>& by,
     return by.front();
 }
 
-std::vector<std::string> summarize_calls(const Summarize& summarize,
-                                         const std::vector<TableColumn>& table) {
+std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& summarize) {
+    const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> by = names_of(summarize.by);
     const PandasValues values;
     if (by.empty()) {
@@ -137,8 +138,7 @@ std::vector<std::string> summarize_calls(const Summarize& summarize,
             arguments.push_back(keyword_argument(
                 item.name.text, "(" + py_string(column) + ", " + aggregation_word(call) + ")"));
         }
-        return {groupby_call(by, false) + ".agg(" + joined(arguments, ", ") + ")",
-                "sort_values(" + name_list(by) + ")"};
+        return {groupby_call(by, false) + ".agg(" + joined(arguments, ", ") + ")"};
     }
     // An answer worked out of a whole group (an aggregate of a worked-out value, or several
     // aggregates in one value) is written over each group's own rows.
@@ -152,7 +152,7 @@ std::vector<std::string> summarize_calls(const Summarize& summarize,
     for (const TableColumn& column : table) columns.push_back(column.name);
     return {groupby_call(by, true) + "[" + name_list(columns) + "].apply(lambda d: pd.Series({" +
                 joined(answers, ", ") + "}))",
-            "reset_index()", "infer_objects()", "sort_values(" + name_list(by) + ")"};
+            "reset_index()", "infer_objects()"};
 }
 
 // The first `count` rows in the order of the sort in force, with every row level with the last
@@ -254,8 +254,11 @@ std::vector<std::string> step_calls(const PandasStep& at) {
             [&](const Keep& node) { return keep_calls(node); },
             [&](const Pick& node) { return pick_calls(node); },
             [&](const Add& node) { return add_calls(node, at.sort, at.table); },
-            [&](const Summarize& node) { return summarize_calls(node, at.table); },
-            [&](const Sort& node) { return std::vector<std::string>{sort_call(node)}; },
+            [&](const Summarize& node) { return summarize_calls(at, node); },
+            [&](const Sort& node) {
+                if (!at.order_read) return std::vector<std::string>{};
+                return std::vector<std::string>{sort_call(node)};
+            },
             [&](const Take& node) { return take_calls(node, at.sort); },
             [&](const AddRows& node) { return add_rows_calls(node); },
             [&](const AddCombinations& node) { return add_combinations_calls(node); },
@@ -292,19 +295,20 @@ std::string sort_call(const Sort& sort) {
 }
 
 std::string write_pandas(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
-    if (checked.steps.empty()) return checked.source;
     // Each call goes straight into the program, so that the calls are never held beside it.
     std::string program = program_room(checked.span.length);
-    program += "(" + checked.source + "\n    .";
-    bool first = true;
+    program += "(" + checked.source;
+    bool any_call = false;
+    const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
+        const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
+                            order_read[i]};
         for (const std::string& call : step_calls(at)) {
-            if (!first) program += "\n    .";
-            program += call;
-            first = false;
+            program += "\n    ." + call;
+            any_call = true;
         }
     }
+    if (!any_call) return checked.source;
     program += ")";
     return program;
 }

@@ -16,6 +16,7 @@ struct PandasStep {
     const Step& step;
     const std::vector<TableColumn>& table;
     const Sort* sort;
+    bool order_read;  // whether a later step or the result reads the order the step leaves
 };
 
 // `sort_values(...)` for a sort step; take writes it again after it.

@@ -223,7 +223,7 @@ Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combin
     Calls calls{"pipe(lambda d: d.join(" + grid + ", on=" + name_list(keys) +
                 ", how=\"full\", coalesce=True))"};
     // A full join keeps no order: the sort in force is said again.
-    if (at.sort != nullptr) calls.push_back(sort_call(*at.sort));
+    if (at.sort != nullptr && at.order_read) calls.push_back(sort_call(*at.sort));
     return calls;
 }
 

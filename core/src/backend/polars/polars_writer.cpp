@@ -7,6 +7,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/row_order.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
@@ -50,7 +51,7 @@ Calls add_calls(const PolarsStep& at, const Add& add) {
             return item.name.text == key.column.text;
         });
     };
-    if (has_window && at.sort != nullptr &&
+    if (has_window && at.sort != nullptr && at.order_read &&
         std::none_of(at.sort->keys.begin(), at.sort->keys.end(), rewritten)) {
         calls.push_back(sort_call(*at.sort));
     }
@@ -61,7 +62,7 @@ Calls summarize_calls(const PolarsStep& at, const Summarize& summarize) {
     const std::string items = joined(aliased(summarize.items, at.table, {}), ", ");
     if (summarize.by.empty()) return {"select(" + items + ")"};
     const std::string by = name_list(names_of(summarize.by));
-    return {"group_by(" + by + ").agg(" + items + ")", "sort(" + by + ", nulls_last=True)"};
+    return {"group_by(" + by + ").agg(" + items + ")"};
 }
 
 // A row's place in the order a take counts in (`taken_order`), rows level on every key sharing
@@ -133,11 +134,11 @@ Calls step_calls(const PolarsStep& at) {
             [&](const Pick& node) { return pick_calls(node); },
             [&](const Add& node) { return add_calls(at, node); },
             [&](const Summarize& node) { return summarize_calls(at, node); },
-            [&](const Sort& node) { return Calls{sort_call(node)}; },
+            [&](const Sort& node) { return at.order_read ? Calls{sort_call(node)} : Calls{}; },
             [&](const Take& node) { return take_calls(at, node); },
             [&](const AddRows& node) { return add_rows_calls(at, node); },
             [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
-            [&](const DropDuplicates&) { return Calls{"unique(maintain_order=True)"}; },
+            [&](const DropDuplicates&) { return Calls{"unique()"}; },
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(at, node); },
@@ -180,17 +181,18 @@ std::string sort_call(const Sort& sort) {
 std::string write_polars(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
     // Each call goes straight into the program, so that the calls are never held beside it.
     std::string program = program_room(checked.span.length);
-    program += "(" + checked.source + "\n    .";
-    bool first = true;
+    program += "(" + checked.source;
+    bool any_call = false;
+    const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i)};
+        const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
+                            order_read[i]};
         for (const std::string& call : step_calls(at)) {
-            if (!first) program += "\n    .";
-            program += call;
-            first = false;
+            program += "\n    ." + call;
+            any_call = true;
         }
     }
-    if (first) return checked.source;
+    if (!any_call) return checked.source;
     program += ")";
     return program;
 }

@@ -16,6 +16,7 @@ struct PolarsStep {
     const Step& step;
     const std::vector<TableColumn>& table;
     const Sort* sort;
+    bool order_read;  // whether a later step or the result reads the order the step leaves
 };
 
 using Calls = std::vector<std::string>;

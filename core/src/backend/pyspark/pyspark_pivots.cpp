@@ -148,15 +148,10 @@ Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
     const std::vector<StackedName> stacked = stacked_names(plan, value_index);
     const Helpers helper = helpers_beside(at);
 
-    std::vector<std::string> order = plan.kept;
-    order.insert(order.end(), plan.name_columns.begin(), plan.name_columns.end());
-    order.insert(order.end(), plan.value_columns.begin(), plan.value_columns.end());
-    const std::string ordered = "orderBy(" + ascending_keys(order) + ")";
-
     // A plain name column holds each stacked column's name as it is.
     if (!value_index && pattern.pieces.size() == 1 && without_literals(pattern)) {
-        return {unpivot_call(plan.kept, stacked, plan.name_columns.at(0), plan.value_columns.at(0)),
-                ordered};
+        return {
+            unpivot_call(plan.kept, stacked, plan.name_columns.at(0), plan.value_columns.at(0))};
     }
 
     Calls calls;
@@ -193,7 +188,6 @@ Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
         wanted.push_back(cell);
         for (std::string& call : in_order(made, wanted)) calls.push_back(call);
     }
-    calls.push_back(ordered);
     return calls;
 }
 
@@ -307,7 +301,6 @@ Calls widen_calls(const StepAt& at, const Widen& widen) {
             }
         }
     }
-    calls.push_back("orderBy(" + ascending_keys(plan.identifying) + ")");
     return calls;
 }
 

@@ -8,6 +8,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/taken_order.hpp"
@@ -76,7 +77,9 @@ Calls add_calls(const StepAt& at, const Add& add) {
     Calls calls = with_columns(names, columns, add_replaces_unnamed_read(add, at.sort));
     if (!context.place.empty()) {
         calls.insert(calls.begin(), number_rows(context.place));
-        if (at.sort != nullptr) calls.push_back("orderBy(" + py_string(context.place) + ")");
+        if (at.sort != nullptr && at.order_read) {
+            calls.push_back("orderBy(" + py_string(context.place) + ")");
+        }
         calls.push_back("drop(" + py_string(context.place) + ")");
         return calls;
     }
@@ -86,7 +89,7 @@ Calls add_calls(const StepAt& at, const Add& add) {
         std::any_of(add.items.begin(), add.items.end(), [](const NamedValue& item) {
             return holds_window(item.value) || holds_aggregate(item.value);
         });
-    if (!has_window || at.sort == nullptr) return calls;
+    if (!has_window || at.sort == nullptr || !at.order_read) return calls;
     if (!add_replaces_sort_key(add, at.sort)) {
         calls.push_back("orderBy(" + order_keys(*at.sort) + ")");
         return calls;
@@ -118,7 +121,6 @@ Calls summarize_calls(const StepAt& at, const Summarize& summarize) {
     }
     const std::vector<std::string> by = names_of(summarize.by);
     calls.push_back("groupBy(" + column_references(by) + ").agg(" + comma_joined(aggregates) + ")");
-    calls.push_back("orderBy(" + ascending_keys(by) + ")");
     return calls;
 }
 
@@ -130,21 +132,20 @@ Calls take_calls(const StepAt& at, const Take& take) {
                     : !take.by.empty() ? "a grouped take is only reached after a sort"
                                        : "take_last is only reached after a sort");
     }
-    const std::string outer = "orderBy(" + order_keys(*at.sort) + ")";
+    const std::string outer = order_keys(*at.sort);
     const std::string inner = order_keys(taken_order(*at.sort, take.last));
-    if (!take.with_ties && take.by.empty())
-        return {"orderBy(" + inner + ")", "limit(" + count + ")", outer};
+    if (!take.with_ties && take.by.empty()) {
+        return ordered_by(at, {"orderBy(" + inner + ")", "limit(" + count + ")"}, outer);
+    }
     const std::string place = HelperNames(at.table).name(kPlace);
     const std::string window =
         "Window.partitionBy(" + column_references(names_of(take.by)) + ").orderBy(" + inner + ")";
-    return {"withColumn(" + py_string(place) + ", " +
-                (take.with_ties ? "F.rank()" : "F.row_number()") + ".over(" + window + "))",
-            "filter(" + column_of(place) + " <= " + count + ")", "drop(" + py_string(place) + ")",
-            outer};
-}
-
-Calls drop_duplicates_calls(const StepAt& at) {
-    return {"dropDuplicates()", "orderBy(" + ascending_keys(names_of(at.table)) + ")"};
+    return ordered_by(
+        at,
+        {"withColumn(" + py_string(place) + ", " +
+             (take.with_ties ? "F.rank()" : "F.row_number()") + ".over(" + window + "))",
+         "filter(" + column_of(place) + " <= " + count + ")", "drop(" + py_string(place) + ")"},
+        outer);
 }
 
 Calls rename_calls(const Rename& rename) {
@@ -180,11 +181,11 @@ Calls step_calls(const StepAt& at) {
             [&](const Pick& node) { return pick_calls(node); },
             [&](const Add& node) { return add_calls(at, node); },
             [&](const Summarize& node) { return summarize_calls(at, node); },
-            [&](const Sort& node) { return Calls{"orderBy(" + order_keys(node) + ")"}; },
+            [&](const Sort& node) { return ordered_by(at, {}, order_keys(node)); },
             [&](const Take& node) { return take_calls(at, node); },
             [&](const AddRows& node) { return add_rows_calls(node); },
             [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
-            [&](const DropDuplicates&) { return drop_duplicates_calls(at); },
+            [&](const DropDuplicates&) { return Calls{"dropDuplicates()"}; },
             [&](const Rename& node) { return rename_calls(node); },
             [&](const DropMissing& node) { return drop_missing_calls(node); },
             [&](const FillMissing& node) { return fill_missing_calls(node); },
@@ -196,6 +197,11 @@ Calls step_calls(const StepAt& at) {
 }
 
 }  // namespace
+
+Calls ordered_by(const StepAt& at, Calls calls, const std::string& keys) {
+    if (at.order_read) calls.push_back("orderBy(" + keys + ")");
+    return calls;
+}
 
 Calls in_order(const std::vector<std::string>& left_in, const std::vector<std::string>& wanted) {
     if (left_in == wanted) return {};
@@ -212,10 +218,12 @@ std::string write_pyspark(const CheckedPipeline& checked,
     std::string program = program_room(checked.span.length);
     program += "(" + source;
     bool any_call = false;
+    const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const std::vector<TableColumn>& outgoing =
             i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
-        const StepAt at{checked.steps[i], *tables.at(i), outgoing, sort_in_force(checked, i)};
+        const StepAt at{checked.steps[i], *tables.at(i), outgoing, sort_in_force(checked, i),
+                        order_read[i]};
         for (const std::string& call : step_calls(at)) {
             program += "\n    ." + call;
             any_call = true;

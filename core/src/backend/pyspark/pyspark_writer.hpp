@@ -23,7 +23,11 @@ struct StepAt {
     const std::vector<TableColumn>& table;
     const std::vector<TableColumn>& outgoing;
     const Sort* sort;
+    bool order_read;  // whether a later step or the result reads the order the step leaves
 };
+
+// `calls` with an `orderBy(keys)` after them when the order the step leaves is read after it.
+Calls ordered_by(const StepAt& at, Calls calls, const std::string& keys);
 
 // The calls of the steps that reshape the table or bring in another one (pyspark_reshape.cpp,
 // pyspark_pivots.cpp).

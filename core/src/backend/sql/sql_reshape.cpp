@@ -17,16 +17,6 @@
 #include "text/joined_text.hpp"
 
 namespace brell {
-namespace {
-
-std::string nulls_last(const SqlDialect& dialect, const std::vector<std::string>& names) {
-    std::vector<std::string> keys;
-    for (const std::string& name : names) keys.push_back(quote_name(dialect, name) + " NULLS LAST");
-    return joined(keys, ", ");
-}
-
-}  // namespace
-
 // The other table is cut down to its keys: inside the test Spark reads a name like `step0."a"`
 // first as a field of a column `step0` of the tables in reach, so the only columns there are the
 // keys, and the step before and the keys go by names none of the keys holds.
@@ -182,10 +172,7 @@ std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen) {
         }
         selects.push_back("SELECT " + joined(list, ", ") + " FROM " + at.previous);
     }
-    std::vector<std::string> order = plan.kept;
-    order.insert(order.end(), plan.name_columns.begin(), plan.name_columns.end());
-    order.insert(order.end(), plan.value_columns.begin(), plan.value_columns.end());
-    return joined(selects, " UNION ALL ") + " ORDER BY " + nulls_last(at.dialect, order);
+    return joined(selects, " UNION ALL ");
 }
 
 std::string widen_body(const SqlStep& at, const Widen& widen) {
@@ -274,12 +261,11 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
     const std::string source =
         "(SELECT *, " + cell + " AS " + cell_name + numbered + " FROM " + placed_rows + ")";
     const std::string identifying = quoted_names(dialect, plan.identifying);
-    const std::string order = nulls_last(dialect, plan.identifying);
 
     // A PIVOT that finds its names makes each a text and orders them by its bytes.
     if (made_column_order(widen) == MadeColumnOrder::ByNameBytes) {
         return "SELECT * FROM (PIVOT " + source + " ON " + name_expression + " USING " + over_cell +
-               " GROUP BY " + identifying + ") ORDER BY " + order;
+               " GROUP BY " + identifying + ")";
     }
     std::vector<std::string> columns;
     const bool filtered_by_value =
@@ -297,7 +283,7 @@ std::string widen_body(const SqlStep& at, const Widen& widen) {
         columns.push_back(column + " AS " + quote_name(dialect, widen.giving.names[g].text));
     }
     return "SELECT " + identifying + ", " + joined(columns, ", ") + " FROM " + source +
-           " GROUP BY " + identifying + " ORDER BY " + order;
+           " GROUP BY " + identifying;
 }
 
 }  // namespace brell

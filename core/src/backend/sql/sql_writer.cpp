@@ -9,6 +9,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
+#include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/taken_order.hpp"
@@ -81,7 +82,7 @@ std::string add_body(const SqlStep& at, const Add& add) {
     const bool rewrites_key = add_replaces_sort_key(add, at.sort);
     const std::string order =
         has_window && at.sort != nullptr
-            ? " ORDER BY " + write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : "")
+            ? order_clause(at, write_keys(at.dialect, *at.sort, rewrites_key ? at.previous : ""))
             : "";
     return "SELECT " + list + " FROM " + with_row_place(at.dialect, at.previous, place) + order;
 }
@@ -100,11 +101,7 @@ std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
     for (std::size_t i = 0; i < list.size(); ++i) body += (i == 0 ? "" : ", ") + list[i];
     body += " FROM " + with_row_place(at.dialect, at.previous, context.place);
     if (by.empty()) return body;
-    std::string last;
-    for (const std::string& name : by) {
-        last += (last.empty() ? "" : ", ") + quote_name(at.dialect, name) + " NULLS LAST";
-    }
-    return body + " GROUP BY " + quoted_names(at.dialect, by) + " ORDER BY " + last;
+    return body + " GROUP BY " + quoted_names(at.dialect, by);
 }
 
 std::string take_body(const SqlStep& at, const Take& take) {
@@ -125,19 +122,11 @@ std::string take_body(const SqlStep& at, const Take& take) {
         return "SELECT " + all_but(at, "", {row}, at.result) + " FROM (SELECT *, " + numbering +
                " OVER (" + partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner +
                ") AS " + row + " FROM " + at.previous + ") WHERE " + row + " <= " + count +
-               " ORDER BY " + outer;
+               order_clause(at, outer);
     }
     return "SELECT * FROM (SELECT * FROM " + at.previous + " ORDER BY " +
-           write_keys(at.dialect, taken_order(*at.sort, true)) + " LIMIT " + count + ") ORDER BY " +
-           outer;
-}
-
-std::string drop_duplicates_body(const SqlStep& at) {
-    std::string order;
-    for (const TableColumn& column : at.table) {
-        order += (order.empty() ? "" : ", ") + quote_name(at.dialect, column.name) + " NULLS LAST";
-    }
-    return "SELECT DISTINCT * FROM " + at.previous + " ORDER BY " + order;
+           write_keys(at.dialect, taken_order(*at.sort, true)) + " LIMIT " + count + ")" +
+           order_clause(at, outer);
 }
 
 std::string rename_body(const SqlStep& at, const Rename& rename) {
@@ -195,12 +184,13 @@ std::string step_body(const SqlStep& at) {
             [&](const Add& node) { return add_body(at, node); },
             [&](const Summarize& node) { return summarize_body(at, node); },
             [&](const Sort& node) {
-                return "SELECT * FROM " + at.previous + " ORDER BY " + write_keys(at.dialect, node);
+                return "SELECT * FROM " + at.previous +
+                       order_clause(at, write_keys(at.dialect, node));
             },
             [&](const Take& node) { return take_body(at, node); },
             [&](const AddRows& node) { return add_rows_body(at, node); },
             [&](const AddCombinations& node) { return add_combinations_body(at, node); },
-            [&](const DropDuplicates&) { return drop_duplicates_body(at); },
+            [&](const DropDuplicates&) { return "SELECT DISTINCT * FROM " + at.previous; },
             [&](const Rename& node) { return rename_body(at, node); },
             [&](const DropMissing& node) { return drop_missing_body(at, node); },
             [&](const FillMissing& node) { return fill_missing_body(at, node); },
@@ -212,6 +202,10 @@ std::string step_body(const SqlStep& at) {
 }
 
 }  // namespace
+
+std::string order_clause(const SqlStep& at, const std::string& keys) {
+    return at.order_read ? " ORDER BY " + keys : "";
+}
 
 std::string table_columns(const SqlStep& at) {
     std::string list;
@@ -240,6 +234,7 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables) {
     std::string query = program_room(checked.span.length);
     query += "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
+    const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const std::vector<TableColumn>& result =
             i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
@@ -248,7 +243,8 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                          *tables.at(i),
                          "step" + std::to_string(i),
                          sort_in_force(checked, i),
-                         result};
+                         result,
+                         order_read[i]};
         query += ",\n     step" + std::to_string(i + 1) + " AS (" + step_body(at) + ")";
     }
     query += "\nSELECT * FROM step" + std::to_string(checked.steps.size());

@@ -16,7 +16,8 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables);
 
 // What one step's body is written from: the dialect, the step, the table it receives, the name
-// of the expression before it, the sort in force, and the table the step leaves.
+// of the expression before it, the sort in force, the table the step leaves, and whether a
+// later step or the result reads the order of the rows it leaves.
 struct SqlStep {
     const SqlDialect& dialect;
     const Step& step;
@@ -24,7 +25,12 @@ struct SqlStep {
     std::string previous;
     const Sort* sort;
     const std::vector<TableColumn>& result;
+    bool order_read;
 };
+
+// " ORDER BY keys" when the order the step leaves is read after it, else nothing: an engine
+// sorts what it is told to, even where nobody reads the order.
+std::string order_clause(const SqlStep& at, const std::string& keys);
 
 // The bodies of the steps that reshape the table or bring in another one.
 std::string matching_body(const SqlStep& at, const Matching& matching, bool negated);
