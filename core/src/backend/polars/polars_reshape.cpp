@@ -185,22 +185,28 @@ std::string pivot_aggregate(const Call& call) {
     unreachable("`" + call.function + "` reached the polars backend without a spelling");
 }
 
+// Another table, read into the lazy query.
+std::string lazy_table(const TableName& table) {
+    return table.text + ".lazy()";
+}
+
 }  // namespace
 
 Calls matching_calls(const Matching& matching, bool negated) {
-    return {"join(" + matching.table.text + ", " + key_part(matching.keys) + ", how=\"" +
+    return {"join(" + lazy_table(matching.table) + ", " + key_part(matching.keys) + ", how=\"" +
             (negated ? "anti" : "semi") + "\")"};
 }
 
 Calls join_calls(const Join& join) {
-    return {"join(" + join.table.text + ", " + key_part(join.keys) + ", how=\"" +
+    return {"join(" + lazy_table(join.table) + ", " + key_part(join.keys) + ", how=\"" +
             std::string(how_word(join.unmatched)) + "\"" +
             (join.unmatched == Unmatched::Both ? ", coalesce=True" : "") + ")"};
 }
 
 Calls add_rows_calls(const PolarsStep& at, const AddRows& add_rows) {
     // polars stacks by position: the other table's columns are put in this table's order first.
-    return {"vstack(" + add_rows.table.text + ".select(" + name_list(names_of(at.table)) + "))"};
+    return {"pipe(lambda d: pl.concat([d, " + lazy_table(add_rows.table) + ".select(" +
+            name_list(names_of(at.table)) + ")]))"};
 }
 
 Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combinations) {
@@ -261,7 +267,8 @@ Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen) {
     index.insert(index.end(), plan.name_columns.begin(), plan.name_columns.end());
     return {"with_row_index(" + py_string(helper.row) + ")", unpivot,
             piece_columns(pattern, stacked, helper),
-            "pivot(on=" + py_string(helper.value) + ", index=" + name_list(index) +
+            "pivot(on=" + py_string(helper.value) +
+                ", on_columns=" + name_list(plan.value_columns) + ", index=" + name_list(index) +
                 ", values=" + py_string(helper.cell) + ")",
             in_order};
 }
@@ -270,7 +277,9 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;
-    Calls calls;
+    // The checks that fail the query on rows the widen cannot place read the table itself: the
+    // rows are gathered for the widen, and the plan goes on lazily after it.
+    Calls calls{"collect()"};
 
     // The new columns' names: one column's texts as they are, or the pattern spelled out with
     // its literal text around each row's pieces.
@@ -354,6 +363,7 @@ Calls widen_calls(const PolarsStep& at, const Widen& widen) {
         calls.push_back("with_columns(pl.col(" + name_list(giving) + ").fill_null(" +
                         polars_filler(*widen.missing, at.table) + "))");
     }
+    calls.push_back("lazy()");
     return calls;
 }
 

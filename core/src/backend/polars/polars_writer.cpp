@@ -181,20 +181,35 @@ std::string sort_call(const Sort& sort) {
 std::string write_polars(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
     // Each call goes straight into the program, so that the calls are never held beside it.
     std::string program = program_room(checked.span.length);
-    program += "(" + checked.source;
+    // The steps build one lazy query, so that polars plans it whole (a filter after a join runs
+    // before it, a column no step reads is never read), and it runs once, at the end. A step that
+    // reads the rows themselves (a widen's checks) gathers them, and the query goes on lazily.
+    constexpr std::string_view kLazy = ".lazy()";
+    constexpr std::string_view kGathered = "collect()";
+    program += "(" + checked.source + std::string(kLazy);
     bool any_call = false;
     const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
         const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
                             order_read[i]};
         for (const std::string& call : step_calls(at)) {
-            program += "\n    ." + call;
             any_call = true;
+            if (call == kGathered && program.ends_with(kLazy)) {
+                // Made lazy only to be gathered again: neither is written.
+                program.resize(program.size() - kLazy.size());
+                if (program.ends_with("\n    ")) program.resize(program.size() - 5);
+                continue;
+            }
+            program += "\n    ." + call;
         }
     }
     if (!any_call) return checked.source;
-    program += ")";
-    return program;
+    if (program.ends_with(kLazy)) {
+        program.resize(program.size() - kLazy.size());
+        if (program.ends_with("\n    ")) program.resize(program.size() - 5);
+        return program + ")";
+    }
+    return program + "\n    .collect())";
 }
 
 }  // namespace brell::polars
