@@ -61,25 +61,29 @@ constexpr std::array<ScalarSpelling, 23> kScalarSpellings = {{
 // over a whole column, `{0}` the column. The smallest and largest of a column leave its missing
 // values out first: pandas compares a text with the float that stands for a missing one, and fails.
 // `join_rows` is written apart: it carries its separator.
+// An aggregate's spellings: its word for `agg` and `transform`, its answer over one column, and
+// the method of each group's values that gives the same answer (none where pandas' own would
+// differ: `first` and `last` pass missing values by, and `min` fails on texts with a missing one).
 struct AggregateSpelling {
     std::string_view function;
     std::string_view word;
     std::string_view as_value;
+    std::string_view grouped;
 };
 constexpr std::array<AggregateSpelling, 11> kAggregateSpellings = {{
-    {"total", "sum", "{0}.sum(min_count=1)"},
-    {"average", "mean", "{0}.mean()"},
+    {"total", "sum", "{0}.sum(min_count=1)", "sum(min_count=1)"},
+    {"average", "mean", "{0}.mean()", "mean()"},
     // numpy warns at the median of a column whose values are all missing, unless they are let go.
-    {"median", "median", "{0}.dropna().median()"},
-    {"smallest", "min", "{0}.dropna().min()"},
-    {"largest", "max", "{0}.dropna().max()"},
-    {"standard_deviation", "std", "{0}.std()"},
+    {"median", "median", "{0}.dropna().median()", "median()"},
+    {"smallest", "min", "{0}.dropna().min()", "min()"},
+    {"largest", "max", "{0}.dropna().max()", "max()"},
+    {"standard_deviation", "std", "{0}.std()", "std()"},
     // A column of no rows has no first value; the aggregate of one row or none is missing then.
-    {"first", "first", "{0}.iloc[:1].max()"},
-    {"last", "last", "{0}.iloc[-1:].max()"},
-    {"unique_count", "nunique", "{0}.nunique()"},
-    {"value_count", "count", "{0}.count()"},
-    {"row_count", "size", "len(d)"},
+    {"first", "first", "{0}.iloc[:1].max()", ""},
+    {"last", "last", "{0}.iloc[-1:].max()", ""},
+    {"unique_count", "nunique", "{0}.nunique()", "nunique()"},
+    {"value_count", "count", "{0}.count()", "count()"},
+    {"row_count", "size", "len(d)", "size()"},
 }};
 
 // The aggregates a `rolling(...)` may hold.
@@ -138,6 +142,20 @@ std::string aggregation_word(const Call& call) {
     const AggregateSpelling* spelling = find_aggregate(call.function);
     if (spelling == nullptr) unreachable("every aggregate has a transform word");
     return py_string(spelling->word);
+}
+
+std::string grouped_answer(const Call& call, ColumnType argument_type) {
+    if (call.function == "row_count") return "g.size()";
+    const std::string values = "g[" + py_string(bare_column_name(call.arguments.at(0))) + "]";
+    const AggregateSpelling* spelling = find_aggregate(call.function);
+    const bool ordered_natively = argument_type == ColumnType::Number ||
+                                  argument_type == ColumnType::Date ||
+                                  argument_type == ColumnType::Timestamp;
+    const bool compares = call.function == "smallest" || call.function == "largest";
+    if (spelling == nullptr || spelling->grouped.empty() || (compares && !ordered_natively)) {
+        return values + ".agg(" + aggregation_word(call) + ")";
+    }
+    return values + "." + std::string(spelling->grouped);
 }
 
 // A function's one answer would be spread by pandas, which makes a column of truths and missing
@@ -329,8 +347,13 @@ Spelled PandasValues::aggregate(const Call& node) const {
             }
             column = bare_column_name(node.arguments.front());
         }
-        return {groups() + "[" + py_string(column) + "].transform(" + transform_word(node) + ")",
-                Shape::Series};
+        const std::string values = groups() + "[" + py_string(column) + "]";
+        if (node.function == "total") {
+            // pandas' own sum, which is vectorised, gives 0 for a group of no present values.
+            return {values + ".transform(\"sum\").where(" + values + ".transform(\"count\") > 0)",
+                    Shape::Series};
+        }
+        return {values + ".transform(" + transform_word(node) + ")", Shape::Series};
     }
     if (node.function == "row_count") return {"len(d)", Shape::Constant};
     const std::string column = series_of(write(node.arguments.at(0)));

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "parse/column_type.hpp"
 #include "parse/syntax_tree.hpp"
 
 namespace brell::pandas {
@@ -47,6 +48,11 @@ const std::string& bare_column_name(const Value& value);
 // An aggregate's word for `agg`, `transform` and the other group methods: `"sum"`, `"size"`,
 // or, for `join_rows`, a lambda over the group's values.
 std::string aggregation_word(const Call& call);
+
+// One aggregate's answer for each group of the groups `g`, of a bare column of the given type
+// (any type for `row_count()`): pandas' own method where it means what the aggregate means
+// (`g["x"].sum(min_count=1)`), else `agg` over each group's values.
+std::string grouped_answer(const Call& call, ColumnType argument_type);
 
 // An aggregate's word for `transform`, which puts the group's answer on each of its rows.
 std::string transform_word(const Call& call);

@@ -1,7 +1,6 @@
 #include "backend/pandas/pandas_writer.hpp"
 
 #include <algorithm>
-#include <set>
 #include <unordered_map>
 
 #include "backend/pandas/pandas_text.hpp"
@@ -94,17 +93,6 @@ bool named_aggregate(const Value& value) {
            (!call->arguments.empty() && is_bare_column(call->arguments.front()));
 }
 
-// The column whose rows `agg` counts for a row count: one that is not a group column, as the
-// group columns are the groups' keys rather than their values, or else the first group column.
-std::string counted_column(const std::vector<std::string>& by,
-                           const std::vector<TableColumn>& table) {
-    const std::set<std::string> groups(by.begin(), by.end());
-    for (const TableColumn& column : table) {
-        if (groups.count(column.name) == 0) return column.name;
-    }
-    return by.front();
-}
-
 std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& summarize) {
     const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> by = names_of(summarize.by);
@@ -128,17 +116,22 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
         std::all_of(summarize.items.begin(), summarize.items.end(),
                     [](const NamedValue& item) { return named_aggregate(item.value); });
     if (by_name) {
-        std::vector<std::string> arguments;
+        // Each answer is its own vectorised method over the groups; they line up on the groups'
+        // keys, which become columns again.
+        const ColumnIndex index(table);
+        const ValueTypes types(index);
+        std::vector<std::string> answers;
         for (const NamedValue& item : summarize.items) {
             const Call& call = std::get<Call>(item.value.node);
-            // The row count has no column of its own; any column counts the group's rows.
-            const std::string column = call.function == "row_count"
-                                           ? counted_column(by, table)
-                                           : bare_column_name(call.arguments.front());
-            arguments.push_back(keyword_argument(
-                item.name.text, "(" + py_string(column) + ", " + aggregation_word(call) + ")"));
+            const Result<ColumnType> type = call.arguments.empty()
+                                                ? Result<ColumnType>(ColumnType::Number)
+                                                : types.type(call.arguments.front());
+            answers.push_back(py_string(item.name.text) + ": " +
+                              grouped_answer(call, type.ok() ? type.value() : ColumnType::Opaque));
         }
-        return {groupby_call(by, false) + ".agg(" + joined(arguments, ", ") + ")"};
+        return {"pipe(lambda d: (lambda g: pd.DataFrame({" + joined(answers, ", ") + "}))(d." +
+                    groupby_call(by, true) + "))",
+                "reset_index()"};
     }
     // An answer worked out of a whole group (an aggregate of a worked-out value, or several
     // aggregates in one value) is written over each group's own rows.
