@@ -194,6 +194,10 @@ Spelled PandasValues::scalar_call(const Call& node) const {
     if (name == "split_text") return split_text(node);
     if (name == "join_text") return join_text(node);
     if (name == "first_present") return first_present(node);
+    // A date written in the sentence is read once, rather than once for every row.
+    if (const Text* date = written_date(node)) {
+        return {"pd.Timestamp(" + py_string(date->text) + ").normalize()", Shape::Constant};
+    }
     const auto spelling =
         std::find_if(kScalarSpellings.begin(), kScalarSpellings.end(),
                      [&](const ScalarSpelling& each) { return each.function == name; });

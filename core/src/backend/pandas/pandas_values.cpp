@@ -20,7 +20,8 @@ Spelled binary(const Spelled& left, std::string_view symbol, const Spelled& righ
 
 // A value written out in the sentence, the same on every row.
 bool is_written(const Value& value) {
-    return std::holds_alternative<Text>(value.node) || std::holds_alternative<Whole>(value.node) ||
+    return written_date(value) != nullptr || std::holds_alternative<Text>(value.node) ||
+           std::holds_alternative<Whole>(value.node) ||
            std::holds_alternative<Decimal>(value.node) ||
            std::holds_alternative<Truth>(value.node) || std::holds_alternative<Missing>(value.node);
 }
@@ -29,6 +30,16 @@ bool is_written(const Value& value) {
 constexpr std::string_view kMissingTest = "pd.Series(pd.NA, index=d.index, dtype=\"boolean\")";
 
 }  // namespace
+
+const Text* written_date(const Call& call) {
+    if (call.function != "to_date" || call.arguments.size() != 1) return nullptr;
+    return std::get_if<Text>(&call.arguments.front().node);
+}
+
+const Text* written_date(const Value& value) {
+    const auto* call = std::get_if<Call>(&value.node);
+    return call == nullptr ? nullptr : written_date(*call);
+}
 
 Spelled without_zero(const Spelled& divisor) {
     // One value (a group's aggregate, or a number written out) stays one value.

@@ -39,6 +39,10 @@ std::string holds(const Spelled& test);
 // A divisor made missing where it is 0, as a division by zero is.
 Spelled without_zero(const Spelled& divisor);
 
+// The text of a date written in the sentence, `to_date("2024-01-31")`, or null.
+const Text* written_date(const Call& call);
+const Text* written_date(const Value& value);
+
 // Whether the value is a column written by itself, `[x]`.
 bool is_bare_column(const Value& value);
 
