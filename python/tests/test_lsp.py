@@ -34,7 +34,8 @@ LONG_SENTENCES = [
     "by [store] then sort [takings] descending then take 3",
     "sales then join stores by [store] then rename [amount] as [units] then lengthen "
     "[amount, price] as name [measure], value [figure] then widen name [measure], value "
-    "[figure] by [day, store, product, region] then pick [store, region, amount]",
+    "total([figure]) by [store, region] giving [amount, price] then keep where [amount] > 2 "
+    "then pick [store, region, amount]",
     '# the week\'s sales\nsales then keep where [product] is "crème brûlée" or lower([store]) '
     'starts "y"\n  then add [band] as when([units] > 3, "big", otherwise "small")\n  then '
     "sort [day] then add [so_far] as running_total([units])",
@@ -74,7 +75,7 @@ async def opened(client: LanguageClient, folder: Path, text: str) -> tuple:
 async def published(client: LanguageClient, uri: str) -> list:
     while uri not in client.diagnostics:
         await asyncio.wait_for(client.wait_for_notification("textDocument/publishDiagnostics"), 10)
-    return client.diagnostics.pop(uri)
+    return list(client.diagnostics.pop(uri))
 
 
 def offset_of(text: str, position: types.Position) -> int:
@@ -106,8 +107,8 @@ def in_process(text: str, to: str = "sql"):
 @pytest.mark.parametrize(
     "text",
     [
-        # A refusal past a non-ASCII character and a character outside the BMP, on a second line.
-        'sales then keep where [product] is "é😀"\n  then keep where [units] > "many"',
+        # A refusal on a second line, past a non-ASCII character and one outside the BMP.
+        'sales\n  then keep where [product] is "é😀" and [units] > "many"',
         "sales then add [doubled] as [units] * 2 by [store]",  # a note
         "sales then keep where [unit] > 3",  # a refusal with a suggestion
     ],
@@ -256,7 +257,7 @@ async def test_the_commands_show_every_target_and_the_drawing(client, project):
     "project_file, line",
     [
         ('[tables]\nsales = "units:number"\nstores = "store:text\n', 2),  # not TOML
-        ('[tables]\nsales = "units:number"\nstores = "store:nonsense:text"\n', 2),  # a bad column list
+        ('[tables]\nsales = "units:number"\nstores = "store:text,store:number"\n', 2),  # a bad list
     ],
 )
 async def test_a_malformed_project_file_is_a_diagnostic_on_it(client, tmp_path, project_file, line):
@@ -271,6 +272,7 @@ async def test_a_malformed_project_file_is_a_diagnostic_on_it(client, tmp_path, 
     assert (await completed(client, tmp_path, "sales then |"))["keep"]
     # Mended, the file's diagnostic is taken away and the tables are read.
     (tmp_path / "brell.toml").write_text(PROJECT_FILE, encoding="utf-8")
+    client.diagnostics.pop(toml_uri, None)
     client.text_document_did_save(types.DidSaveTextDocumentParams(types.TextDocumentIdentifier(uri)))
     assert await published(client, toml_uri) == []
     assert "[price]" in await completed(client, tmp_path, "sales then keep where |")
@@ -300,7 +302,7 @@ async def test_changes_are_checked_once_the_typing_rests_and_quickly(client, pro
     for version, cut in enumerate(range(len(sentence) - 40, len(sentence) + 1, 8), start=2):
         client.text_document_did_change(
             types.DidChangeTextDocumentParams(
-                types.VersionedTextDocumentIdentifier(uri, version),
+                types.VersionedTextDocumentIdentifier(version=version, uri=uri),
                 [types.TextDocumentContentChangeWholeDocument(sentence[:cut])],
             )
         )

@@ -68,7 +68,7 @@ def _publish(uri: str, found) -> None:
 @_guarded()
 def _check(uri: str) -> None:
     if uri.endswith(tables._project.FILE_NAME):
-        _publish_project(tables.project_for(_path(uri).parent / "x"))
+        _publish_project(tables.project_for(_path(uri)))
         return
     text, positions, project = _document(uri)
     _publish_project(project)
@@ -157,9 +157,10 @@ def hover_at(params: types.HoverParams) -> Optional[types.Hover]:
 def format_document(params: types.DocumentFormattingParams):
     """The sentence in the canonical writer's words; nothing when it does not check."""
     text, positions, project = _document(params.text_document.uri)
-    written = commands.show(text, project, "brell")
-    if steps.answer(text, project).refusal is not None or not steps.answer(text, project).described:
+    answer = steps.answer(text, project)
+    if answer.refusal is not None or not answer.described:
         return None
+    written = commands.show(text, project, "brell")
     if written == text:
         return []
     return [types.TextEdit(range=positions.whole(), new_text=written)]
