@@ -6,6 +6,7 @@ the server's reading of the compiler (places, positions, columns), not copies of
 from __future__ import annotations
 
 import asyncio
+import re
 import sys
 import time
 import warnings
@@ -64,7 +65,7 @@ _opened = iter(range(10**9))
 async def opened(client: LanguageClient, folder: Path, text: str) -> tuple:
     """Opens `text` as a new .brell file in `folder`; its URI and the diagnostics published."""
     path = folder / f"sentence{next(_opened)}.brell"
-    path.write_text(text, encoding="utf-8")
+    path.write_text(text, encoding="utf-8", errors="replace")
     uri = path.as_uri()
     client.text_document_did_open(
         types.DidOpenTextDocumentParams(types.TextDocumentItem(uri, "brell", 1, text))
@@ -293,6 +294,26 @@ async def test_every_cut_of_a_long_sentence_is_answered(client, project, sentenc
         end = types.Position(text.count("\n"), len(text) - text.rfind("\n") - 1)
         await client.text_document_completion_async(types.CompletionParams(types.TextDocumentIdentifier(uri), end))
         await client.text_document_hover_async(types.HoverParams(types.TextDocumentIdentifier(uri), end))
+
+
+@pytest.mark.parametrize(
+    "text",
+    ["", " \n\t", "\x00", "[", '"', "#", "sales then keep where ((((", "😀😀", "sales\r\nthen take 1\r",
+     "sales then keep where [units] > 1 then \ud800", "sales then rename [a] as [a] then pick [a] then ["],
+)
+async def test_any_text_is_answered(client, project, text):
+    uri, found = await opened(client, project, text)
+    assert all(d.range.start.line <= text.count("\n") + text.count("\r") for d in found)
+    everywhere = {0, len(text) // 2, len(text)}
+    for offset in everywhere:
+        before = text[:offset]
+        place = types.Position(len(re.split("\r\n|\r|\n", before)) - 1, len(re.split("\r\n|\r|\n", before)[-1]))
+        await client.text_document_completion_async(types.CompletionParams(types.TextDocumentIdentifier(uri), place))
+        await client.text_document_hover_async(types.HoverParams(types.TextDocumentIdentifier(uri), place))
+    await client.text_document_formatting_async(
+        types.DocumentFormattingParams(types.TextDocumentIdentifier(uri), types.FormattingOptions(4, True))
+    )
+    assert client.error is None
 
 
 async def test_changes_are_checked_once_the_typing_rests_and_quickly(client, project):
