@@ -191,13 +191,6 @@ def draw(*arguments) -> Optional[str]:
     return commands.draw(text, project, str(arguments[1]) if len(arguments) > 1 else "text")
 
 
-def main() -> None:
-    """The console script: serves one editor over standard input and output."""
-    if sys.version_info < (3, 11):
-        sys.exit("brell-lsp reads brell.toml with tomllib, which needs Python 3.11 or later")
+def serve() -> None:
     logging.basicConfig(level=logging.WARNING, stream=sys.stderr)
     server.start_io()
-
-
-if __name__ == "__main__":
-    main()
