@@ -9,7 +9,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 brell=$(realpath "$1")
 for tool in node npm python3; do
-    command -v "$tool" > /dev/null || { echo "check_extension.sh: no $tool on the PATH" >&2; exit 1; }
+    if ! command -v "$tool" > /dev/null; then
+        echo "check_extension.sh: no $tool on the PATH" >&2
+        exit 1
+    fi
 done
 
 work=$(mktemp -d)
@@ -58,5 +61,6 @@ for scope, pattern in patterns:
             wrong.append(f"{scope} names `{word}`, which --vocabulary does not list")
 if wrong:
     sys.exit("the grammar in the .vsix differs from --vocabulary:\n" + "\n".join(wrong))
-print(f"{vsix}: {len(names)} files; its grammar highlights all {len(words)} words of --vocabulary as their kinds")
+print(f"{vsix}: {len(names)} files; its grammar highlights all {len(words)} words of "
+      "--vocabulary as their kinds")
 PY

@@ -5,7 +5,14 @@ const vscode = require("vscode");
 const { LanguageClient } = require("vscode-languageclient/node");
 
 const TARGETS = ["sql", "spark", "dplyr", "pandas", "polars", "pyspark"];
-const LANGUAGE_OF = { sql: "sql", spark: "sql", dplyr: "r", pandas: "python", polars: "python", pyspark: "python" };
+const LANGUAGE_OF = {
+  sql: "sql",
+  spark: "sql",
+  dplyr: "r",
+  pandas: "python",
+  polars: "python",
+  pyspark: "python",
+};
 let client;
 
 async function showAnswer(command, argument, language) {
@@ -32,10 +39,14 @@ function activate(context) {
   );
   context.subscriptions.push(
     vscode.commands.registerCommand("brell.showIn", async () => {
-      const target = await vscode.window.showQuickPick(TARGETS, { placeHolder: "Show the sentence in" });
+      const target = await vscode.window.showQuickPick(TARGETS, {
+        placeHolder: "Show the sentence in",
+      });
       if (target) await showAnswer("brell.show", target, LANGUAGE_OF[target]);
     }),
-    vscode.commands.registerCommand("brell.showDrawing", () => showAnswer("brell.draw", "text", "plaintext")),
+    vscode.commands.registerCommand("brell.showDrawing", () =>
+      showAnswer("brell.draw", "text", "plaintext"),
+    ),
   );
   return client.start();
 }

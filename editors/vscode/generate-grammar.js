@@ -1,7 +1,7 @@
 // Writes syntaxes/brell.tmLanguage.json from what `brell --vocabulary` lists, so that the
 // highlighted words are the language's own and cannot drift from it:
 //
-//   node generate-grammar.js [BRELL]      (BRELL: the brell program; `brell` on the PATH by default)
+//   node generate-grammar.js [BRELL]    (the brell program; `brell` on the PATH by default)
 //
 // Verbs, each kind of function and the other reserved words get a scope each; text, column
 // brackets, numbers and comments are read as the compiler's lexer reads them.

@@ -133,7 +133,7 @@ async def test_diagnostics_are_the_refusal_and_the_notes_at_their_places(client,
     [
         "sales then filter where [units] > 3\n  then take 2",  # another language's verb
         "sales then keep where [units] > 3 then order by [day]",
-        "sales then keep where [prodcut] is \"tea\"",  # a column's name mistyped
+        'sales then keep where [prodcut] is "tea"',  # a column's name mistyped
         "sales then summarize [n] as row_count()\n  by [store], [product]",  # two brackets for one
     ],
 )
@@ -148,7 +148,11 @@ async def test_a_quick_fix_writes_what_the_refusal_offers(client, project, text)
     )
     assert len(actions) == 1 and actions[0].kind == types.CodeActionKind.QuickFix
     (edit,) = actions[0].edit.changes[uri]
-    fixed = text[: offset_of(text, edit.range.start)] + edit.new_text + text[offset_of(text, edit.range.end) :]
+    fixed = (
+        text[: offset_of(text, edit.range.start)]
+        + edit.new_text
+        + text[offset_of(text, edit.range.end) :]
+    )
     assert in_process(fixed)[1] is None, fixed
     assert fixed.count("\n") == text.count("\n")  # the rest of the document is left as it was
 
@@ -170,7 +174,11 @@ AFTER_STEPS = [
     ("sales then rename [amount] as [units] then pick [|", ("amount", "number"), "units"),
     ("sales then add [revenue] as [units] * [price] then pick [|", ("revenue", "number"), None),
     ("sales then pick [store, units] then sort [|", ("units", "number"), "price"),
-    ("sales then summarize [n] as row_count() by [store] then keep where [|", ("n", "number"), "day"),
+    (
+        "sales then summarize [n] as row_count() by [store] then keep where [|",
+        ("n", "number"),
+        "day",
+    ),
     (
         "sales then lengthen [units, price] as name [measure], value [figure] then keep where [|",
         ("measure", "text"),
@@ -200,7 +208,9 @@ async def completed(client, project, marked: str) -> dict:
 
 
 @pytest.mark.parametrize("marked, offered, not_offered", COMPLETIONS)
-async def test_completion_offers_what_the_seat_allows(client, project, marked, offered, not_offered):
+async def test_completion_offers_what_the_seat_allows(
+    client, project, marked, offered, not_offered
+):
     items = await completed(client, project, marked)
     assert [label for label in offered if label not in items] == []
     assert [label for label in not_offered if label in items] == []
@@ -210,7 +220,9 @@ async def test_completion_offers_what_the_seat_allows(client, project, marked, o
 
 
 @pytest.mark.parametrize("marked, column, taken_away", AFTER_STEPS)
-async def test_completion_offers_the_columns_of_the_table_at_the_step(client, project, marked, column, taken_away):
+async def test_completion_offers_the_columns_of_the_table_at_the_step(
+    client, project, marked, column, taken_away
+):
     items = await completed(client, project, marked)
     name, type_word = column
     assert name in items and items[name].detail == type_word
@@ -237,7 +249,9 @@ async def test_formatting_writes_the_canonical_sentence(client, project):
     text = "sales   then keep where [units]>2\nthen  take 3"
     uri, _found = await opened(client, project, text)
     edits = await client.text_document_formatting_async(
-        types.DocumentFormattingParams(types.TextDocumentIdentifier(uri), types.FormattingOptions(4, True))
+        types.DocumentFormattingParams(
+            types.TextDocumentIdentifier(uri), types.FormattingOptions(4, True)
+        )
     )
     assert [edit.new_text for edit in edits] == [in_process(text, to="brell")[0]]
 
@@ -250,7 +264,9 @@ async def test_the_commands_show_every_target_and_the_drawing(client, project):
             types.ExecuteCommandParams("brell.show", [uri, target])
         )
         assert shown == in_process(text, to=target)[0]
-    drawn = await client.workspace_execute_command_async(types.ExecuteCommandParams("brell.draw", [uri, "text"]))
+    drawn = await client.workspace_execute_command_async(
+        types.ExecuteCommandParams("brell.draw", [uri, "text"])
+    )
     assert drawn == str(brell.draw(text, TABLES["sales"], way="text", tables=TABLES))
 
 
@@ -274,7 +290,9 @@ async def test_a_malformed_project_file_is_a_diagnostic_on_it(client, tmp_path, 
     # Mended, the file's diagnostic is taken away and the tables are read.
     (tmp_path / "brell.toml").write_text(PROJECT_FILE, encoding="utf-8")
     client.diagnostics.pop(toml_uri, None)
-    client.text_document_did_save(types.DidSaveTextDocumentParams(types.TextDocumentIdentifier(uri)))
+    client.text_document_did_save(
+        types.DidSaveTextDocumentParams(types.TextDocumentIdentifier(uri))
+    )
     assert await published(client, toml_uri) == []
     assert "[price]" in await completed(client, tmp_path, "sales then keep where |")
 
@@ -282,7 +300,13 @@ async def test_a_malformed_project_file_is_a_diagnostic_on_it(client, tmp_path, 
 @pytest.mark.parametrize("sentence", LONG_SENTENCES)
 async def test_every_cut_of_a_long_sentence_is_answered(client, project, sentence):
     assert in_process(sentence)[1] is None
-    cuts = sorted({index for index in range(1, len(sentence) + 1) if index == len(sentence) or not sentence[index].isalnum()})
+    cuts = sorted(
+        {
+            index
+            for index in range(1, len(sentence) + 1)
+            if index == len(sentence) or not sentence[index].isalnum()
+        }
+    )
     for cut in cuts:
         text = sentence[:cut]
         uri, found = await opened(client, project, text)
@@ -292,14 +316,29 @@ async def test_every_cut_of_a_long_sentence_is_answered(client, project, sentenc
         if refused and errors[0].range.start == errors[0].range.end:
             assert offset_of(text, errors[0].range.start) == len(text)  # where the sentence stops
         end = types.Position(text.count("\n"), len(text) - text.rfind("\n") - 1)
-        await client.text_document_completion_async(types.CompletionParams(types.TextDocumentIdentifier(uri), end))
-        await client.text_document_hover_async(types.HoverParams(types.TextDocumentIdentifier(uri), end))
+        await client.text_document_completion_async(
+            types.CompletionParams(types.TextDocumentIdentifier(uri), end)
+        )
+        await client.text_document_hover_async(
+            types.HoverParams(types.TextDocumentIdentifier(uri), end)
+        )
 
 
 @pytest.mark.parametrize(
     "text",
-    ["", " \n\t", "\x00", "[", '"', "#", "sales then keep where ((((", "😀😀", "sales\r\nthen take 1\r",
-     "sales then keep where [units] > 1 then \ud800", "sales then rename [a] as [a] then pick [a] then ["],
+    [
+        "",
+        " \n\t",
+        "\x00",
+        "[",
+        '"',
+        "#",
+        "sales then keep where ((((",
+        "😀😀",
+        "sales\r\nthen take 1\r",
+        "sales then keep where [units] > 1 then \ud800",
+        "sales then rename [a] as [a] then pick [a] then [",
+    ],
 )
 async def test_any_text_is_answered(client, project, text):
     uri, found = await opened(client, project, text)
@@ -307,17 +346,27 @@ async def test_any_text_is_answered(client, project, text):
     everywhere = {0, len(text) // 2, len(text)}
     for offset in everywhere:
         before = text[:offset]
-        place = types.Position(len(re.split("\r\n|\r|\n", before)) - 1, len(re.split("\r\n|\r|\n", before)[-1]))
-        await client.text_document_completion_async(types.CompletionParams(types.TextDocumentIdentifier(uri), place))
-        await client.text_document_hover_async(types.HoverParams(types.TextDocumentIdentifier(uri), place))
+        place = types.Position(
+            len(re.split("\r\n|\r|\n", before)) - 1, len(re.split("\r\n|\r|\n", before)[-1])
+        )
+        await client.text_document_completion_async(
+            types.CompletionParams(types.TextDocumentIdentifier(uri), place)
+        )
+        await client.text_document_hover_async(
+            types.HoverParams(types.TextDocumentIdentifier(uri), place)
+        )
     await client.text_document_formatting_async(
-        types.DocumentFormattingParams(types.TextDocumentIdentifier(uri), types.FormattingOptions(4, True))
+        types.DocumentFormattingParams(
+            types.TextDocumentIdentifier(uri), types.FormattingOptions(4, True)
+        )
     )
     assert client.error is None
 
 
 async def test_changes_are_checked_once_the_typing_rests_and_quickly(client, project):
-    sentence = " then ".join(["sales"] + [f"add [c{i}] as [units] * {i} + [price]" for i in range(60)])
+    sentence = " then ".join(
+        ["sales"] + [f"add [c{i}] as [units] * {i} + [price]" for i in range(60)]
+    )
     uri, found = await opened(client, project, "sales then")
     assert found
     for version, cut in enumerate(range(len(sentence) - 40, len(sentence) + 1, 8), start=2):
@@ -332,6 +381,8 @@ async def test_changes_are_checked_once_the_typing_rests_and_quickly(client, pro
     started = time.perf_counter()
     for _ in range(10):
         await client.text_document_completion_async(
-            types.CompletionParams(types.TextDocumentIdentifier(uri), types.Position(0, len(sentence) - 9))
+            types.CompletionParams(
+                types.TextDocumentIdentifier(uri), types.Position(0, len(sentence) - 9)
+            )
         )
     assert (time.perf_counter() - started) / 10 < 0.05

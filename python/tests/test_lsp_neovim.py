@@ -37,14 +37,30 @@ def test_neovim_receives_the_diagnostics(tmp_path):
     columns = "day:date,store:text,units:number"
     (tmp_path / "brell.toml").write_text(f'[tables]\nsales = "{columns}"\n', encoding="utf-8")
     # A note on the first line, a refusal on the second.
-    sentence = 'sales then add [twice] as [units] * 2 by [store]\n  then keep where [units] > "many"'
+    sentence = (
+        'sales then add [twice] as [units] * 2 by [store]\n  then keep where [units] > "many"'
+    )
     (tmp_path / "week.brell").write_text(sentence, encoding="utf-8")
 
-    environment = dict(os.environ, BRELL_DIAGNOSTICS=str(tmp_path / "found.json"), HOME=str(tmp_path))
+    environment = dict(
+        os.environ, BRELL_DIAGNOSTICS=str(tmp_path / "found.json"), HOME=str(tmp_path)
+    )
     environment["PATH"] = f"{Path(sys.executable).parent}{os.pathsep}{environment['PATH']}"
     subprocess.run(
-        [neovim, "--headless", "-u", str(tmp_path / "init.lua"), "week.brell", "-c", "luafile wait.lua"],
-        cwd=tmp_path, env=environment, timeout=60, check=True, capture_output=True,
+        [
+            neovim,
+            "--headless",
+            "-u",
+            str(tmp_path / "init.lua"),
+            "week.brell",
+            "-c",
+            "luafile wait.lua",
+        ],
+        cwd=tmp_path,
+        env=environment,
+        timeout=60,
+        check=True,
+        capture_output=True,
     )
     found = json.loads((tmp_path / "found.json").read_text(encoding="utf-8"))
 
@@ -60,7 +76,5 @@ def test_neovim_receives_the_diagnostics(tmp_path):
         (note.message.message, note.message.span[0], 2) for note in notes
     ]
     line_starts = [0, sentence.index("\n") + 1]
-    received = [
-        (d["message"], line_starts[d["line"]] + d["column"], d["severity"]) for d in found
-    ]
+    received = [(d["message"], line_starts[d["line"]] + d["column"], d["severity"]) for d in found]
     assert sorted(received) == sorted(expected)

@@ -53,7 +53,9 @@ def _function_items(kinds) -> List[types.CompletionItem]:
 
 def _keyword_items(keywords) -> List[types.CompletionItem]:
     return [
-        types.CompletionItem(label=word, kind=types.CompletionItemKind.Keyword, sort_text=f"1{word}")
+        types.CompletionItem(
+            label=word, kind=types.CompletionItemKind.Keyword, sort_text=f"1{word}"
+        )
         for word in keywords
     ]
 
@@ -96,11 +98,16 @@ def complete(text: str, offset: int, project: Project) -> List[types.CompletionI
             for verb, details in known.verbs.items()
         ]
     step_words = [
-        token for token in scan.tokens(text[place.step_start : offset - len(place.prefix)])
+        token
+        for token in scan.tokens(text[place.step_start : offset - len(place.prefix)])
         if token.kind != "comment"
     ]
-    if place.before is not None and place.before.text in _TABLE_AFTER | {"("} and (
-        place.before.text != "(" or (len(step_words) > 1 and step_words[-2].text == "matching")
+    if (
+        place.before is not None
+        and place.before.text in _TABLE_AFTER | {"("}
+        and (
+            place.before.text != "(" or (len(step_words) > 1 and step_words[-2].text == "matching")
+        )
     ):
         return _table_items(project)
     verb = known.verbs.get(place.verb)

@@ -92,7 +92,9 @@ def _as_json(range_: types.Range) -> dict:
     }
 
 
-def of_sentence(answer: Answer, project: Project, text: str, positions: Positions) -> List[types.Diagnostic]:
+def of_sentence(
+    answer: Answer, project: Project, text: str, positions: Positions
+) -> List[types.Diagnostic]:
     found = []
     if answer.refusal is not None:
         found.append(_diagnostic(answer.refusal, types.DiagnosticSeverity.Error, text, positions))
@@ -105,7 +107,10 @@ def of_sentence(answer: Answer, project: Project, text: str, positions: Position
                 "the sentence's words are checked"
             )
         elif project.problem is not None:
-            said = f"{project.path} cannot be read (see its own diagnostic), so only the sentence's words are checked"
+            said = (
+                f"{project.path} cannot be read (see its own diagnostic), so only the "
+                "sentence's words are checked"
+            )
         else:
             said = (
                 f"no table called `{answer.source}` is described in {project.path}; describe it "
@@ -152,7 +157,11 @@ def quick_fixes(uri: str, diagnostics: List[types.Diagnostic]) -> List[types.Cod
         )
         actions.append(
             types.CodeAction(
-                title=f"Write `{data['newText'].strip()}`" if len(data["newText"]) < 40 else "Write it in this grammar's words",
+                title=(
+                    f"Write `{data['newText'].strip()}`"
+                    if len(data["newText"]) < 40
+                    else "Write it in this grammar's words"
+                ),
                 kind=types.CodeActionKind.QuickFix,
                 diagnostics=[diagnostic],
                 is_preferred=True,

@@ -1,7 +1,7 @@
 """Offsets in a document's text (characters, as Python and the compiler's binding count them)
 and the protocol's positions (a line, and a column in the code units the session agreed on),
-each turned into the other. Lines end at "\\r\\n", "\\r" or "\\n", as the protocol says; an offset or
-position past the end stands at the end."""
+each turned into the other. Lines end at "\\r\\n", "\\r" or "\\n", as the protocol says; an
+offset or position past the end stands at the end."""
 
 from __future__ import annotations
 
@@ -39,7 +39,11 @@ class Positions:
         if position.line >= len(self.starts):
             return len(self.text)
         start = self.starts[position.line]
-        end = self.starts[position.line + 1] if position.line + 1 < len(self.starts) else len(self.text)
+        end = (
+            self.starts[position.line + 1]
+            if position.line + 1 < len(self.starts)
+            else len(self.text)
+        )
         line = _LINE_BREAK.sub("", self.text[start:end])
         if line.isascii() or self.encoding == "utf-32":
             return start + min(position.character, len(line))

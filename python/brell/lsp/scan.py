@@ -84,10 +84,16 @@ def place_at(sentence: str, offset: int) -> Place:
     step_start, then_start, step = 0, None, context
     for index in range(len(context) - 1, -1, -1):
         if context[index].kind == "word" and context[index].text == "then":
-            step_start, then_start, step = context[index].end, context[index].start, context[index + 1 :]
+            step_start, then_start, step = (
+                context[index].end,
+                context[index].start,
+                context[index + 1 :],
+            )
             break
     verb = step[0].text if step and step[0].kind == "word" else None
-    return Place(step_start, then_start, verb, context[-1] if context else None, in_bracket, in_text, prefix)
+    return Place(
+        step_start, then_start, verb, context[-1] if context else None, in_bracket, in_text, prefix
+    )
 
 
 def word_at(sentence: str, offset: int) -> Optional[Token]:

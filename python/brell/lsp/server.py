@@ -62,7 +62,9 @@ def _document(uri: str):
 
 
 def _publish(uri: str, found) -> None:
-    server.text_document_publish_diagnostics(types.PublishDiagnosticsParams(uri=uri, diagnostics=found))
+    server.text_document_publish_diagnostics(
+        types.PublishDiagnosticsParams(uri=uri, diagnostics=found)
+    )
 
 
 @_guarded()

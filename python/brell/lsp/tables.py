@@ -51,7 +51,9 @@ def _problem(error: Exception, path: Path) -> Problem:
         message = message[len(prefix) :]
     place = _TOML_PLACE.search(message)
     if place:
-        return Problem(_TOML_PLACE.sub("", message), int(place.group(1)) - 1, int(place.group(2)) - 1)
+        return Problem(
+            _TOML_PLACE.sub("", message), int(place.group(1)) - 1, int(place.group(2)) - 1
+        )
     named = _NAMED.match(message)
     if named:
         try:

@@ -57,7 +57,11 @@ def words() -> Words:
         seat, example, kind, verdict, note = line.split("\t")
         # "keep where ...", "widen ... value ...": the verb, and the word the seat follows.
         example_words = example.split()
-        after = example_words[-2] if len(example_words) > 2 and example_words[-2].isidentifier() else None
+        after = (
+            example_words[-2]
+            if len(example_words) > 2 and example_words[-2].isidentifier()
+            else None
+        )
         seats.setdefault(example_words[0], (seat, after))
         allowed.setdefault(seat, [])
         if verdict == "stands":
