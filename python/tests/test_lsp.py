@@ -91,8 +91,8 @@ def offset_of(text: str, position: types.Position) -> int:
 
 
 def in_process(text: str, to: str = "sql"):
-    """What the package says about the text: (program or None, refusal or None, the notes'
-    messages); a sentence whose table is not described is only read."""
+    """What the package says about the text: (program or None, refusal or None, each note's
+    message and span); a sentence whose table is not described is only read."""
     try:
         source = brell.needs(text)[0]
         if source not in TABLES:
@@ -100,7 +100,7 @@ def in_process(text: str, to: str = "sql"):
         with warnings.catch_warnings(record=True) as notes:
             warnings.simplefilter("always")
             program = brell.compile(text, TABLES[source], to=to, tables=TABLES)
-        return program, None, [note.message.message for note in notes]
+        return program, None, [(note.message.message, note.message.span) for note in notes]
     except brell.Refusal as refusal:
         return None, refusal, []
 
@@ -125,7 +125,8 @@ async def test_diagnostics_are_the_refusal_and_the_notes_at_their_places(client,
         assert place == refusal.span
     else:
         assert errors == [] and program
-    assert sorted(d.message for d in warned) == sorted(notes)
+    places = [(offset_of(text, d.range.start), offset_of(text, d.range.end)) for d in warned]
+    assert sorted(zip((d.message for d in warned), places)) == sorted(notes)
 
 
 @pytest.mark.parametrize(
