@@ -24,4 +24,5 @@ trap 'rm -rf "$work"' EXIT
 
 cd "$work"
 BRELL_EXECUTABLE="$program" "$work/venv/bin/python" -m pytest -q -p no:cacheprovider \
+    -o asyncio_default_fixture_loop_scope=function \
     --rootdir "$root/python/tests" "$root/python/tests"

@@ -6,7 +6,7 @@
 #   bash tests/setup.sh build    that, and what the whole build needs: clang, clang-format,
 #                                GoogleTest, Google Benchmark, the sanitizers' runtime
 #   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java,
-#                                valgrind), and the engines' Python virtual environment
+#                                valgrind, Neovim, Node), and the engines' Python virtual environment
 #                                (tests/engines/requirements.txt)
 #
 # The virtual environment is shared by every clone on the machine: it lives in
@@ -22,7 +22,7 @@ case "$what" in brell | build | all) ;; *) echo "usage: bash tests/setup.sh [bre
 brell_packages=(cmake ninja-build g++ libicu-dev libtomlplusplus-dev)
 build_packages=(clang clang-format python3 libgtest-dev libgmock-dev libbenchmark-dev
     libclang-rt-14-dev)
-test_packages=(libxml2-utils librsvg2-bin python3-venv valgrind r-base-core r-cran-dplyr
+test_packages=(libxml2-utils librsvg2-bin python3-venv valgrind neovim r-base-core r-cran-dplyr
     r-cran-tidyr r-cran-stringr r-cran-lubridate r-cran-slider r-cran-vctrs r-cran-jsonlite)
 wanted=("${brell_packages[@]}")
 if [ "$what" != brell ]; then wanted+=("${build_packages[@]}"); fi
@@ -30,6 +30,9 @@ if [ "$what" = all ]; then
     wanted+=("${test_packages[@]}")
     # Spark runs on Java 17; install it only when the machine has no Java.
     if ! command -v java > /dev/null 2>&1; then wanted+=(openjdk-17-jre-headless); fi
+    # The VS Code extension is built with npm (editors/vscode/check_extension.sh), which wants
+    # Node 20 or later; install Debian's only when the machine has no Node.
+    if ! command -v node > /dev/null 2>&1; then wanted+=(nodejs npm); fi
 fi
 
 missing=()

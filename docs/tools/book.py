@@ -9,6 +9,8 @@ A page of the book (any `.md` file under docs/) holds marked regions:
 
 The generated text is thrown away and made again from `build/brell` (and, for rows, from DuckDB
 running the SQL it writes on the tables in docs/data). The kinds are listed in book_render.py.
+The same run writes python/brell/lsp/book_words.tsv, what the language server says about each
+verb and function, from the reference pages (book_words.py).
 
     python3 docs/tools/book.py --brell build/brell          # rewrite the pages
     python3 docs/tools/book.py --brell build/brell --check  # exit 1 when a page differs
@@ -33,6 +35,7 @@ import sys
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import book_render  # noqa: E402
+import book_words  # noqa: E402
 
 REGION = re.compile(r"<!-- brell(?::([a-z]+))?((?:(?!-->).)*?)-->\n(.*?)<!-- end -->", re.DOTALL)
 
@@ -168,6 +171,9 @@ def main():
         print("\n".join(broken))
         return 1
     outputs.update(renderer.drawings)
+    # What the language server says about each verb and function, from the reference pages.
+    words_file = docs.parent / "python" / "brell" / "lsp" / "book_words.tsv"
+    outputs[words_file] = book_words.book_words(renderer.vocabulary, renderer.pages_of, lambda page: outputs[page])
 
     changed = []
     for path, new in sorted(outputs.items()):

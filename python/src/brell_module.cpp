@@ -113,6 +113,40 @@ AnswerTuple sentence_needs(const std::string& sentence) {
     return answer_tuple(answer, sentence);
 }
 
+ColumnPairs column_pairs(const std::vector<brell::front::Column>& columns) {
+    ColumnPairs pairs;
+    pairs.reserve(columns.size());
+    for (const auto& column : columns) pairs.emplace_back(column.name, column.type);
+    return pairs;
+}
+
+// the step's first character, one past its last, the columns it leaves
+using StepTuple = std::tuple<std::size_t, std::size_t, ColumnPairs>;
+// the source's columns, the steps that checked, the refusal (None when none), the notes
+using StepTablesTuple = std::tuple<ColumnPairs, std::vector<StepTuple>, std::optional<MessageTuple>,
+                                   std::vector<MessageTuple>>;
+
+StepTablesTuple step_tables(const std::string& sentence, const ColumnList& head,
+                            const NamedLists& named) {
+    const brell::front::Tables tables = tables_of(head, named);
+    brell::front::StepTables found;
+    {
+        nb::gil_scoped_release released;
+        found = brell::front::step_tables(sentence, tables);
+    }
+    std::vector<StepTuple> steps;
+    steps.reserve(found.steps.size());
+    for (const auto& step : found.steps) {
+        steps.emplace_back(character_offset(sentence, step.place.begin),
+                           character_offset(sentence, step.place.end), column_pairs(step.columns));
+    }
+    std::optional<MessageTuple> refusal;
+    if (found.refusal) refusal = message_tuple(*found.refusal, sentence);
+    std::vector<MessageTuple> notes;
+    for (const auto& note : found.notes) notes.push_back(message_tuple(note, sentence));
+    return {column_pairs(found.source), std::move(steps), std::move(refusal), std::move(notes)};
+}
+
 // The columns of a `--columns` list, or what is wrong with it.
 std::pair<std::optional<ColumnList>, std::optional<std::string>> read_columns(
     const std::string& list) {
@@ -131,6 +165,7 @@ NB_MODULE(_brell, module) {
                nb::arg("backend"));
     module.def("draw", &draw_sentence, nb::arg("sentence"), nb::arg("head"), nb::arg("named"),
                nb::arg("way"));
+    module.def("step_tables", &step_tables, nb::arg("sentence"), nb::arg("head"), nb::arg("named"));
     module.def("needs", &sentence_needs, nb::arg("sentence"));
     module.def("backends", &brell::front::backends);
     module.def("vocabulary", &brell::front::vocabulary);

@@ -75,6 +75,24 @@ using TextSink = std::function<void(std::string_view piece)>;
 Answer draw_to(std::string_view sentence, const Tables& tables, std::string_view way,
                const TextSink& write);
 
+// One step of a sentence, as far as it checked: where its words stand, and the table it leaves.
+struct StepTable {
+    Place place;
+    std::vector<Column> columns;  // type words as `--columns` takes them; "" for an opaque type
+};
+
+// The table at every step: what an editor shows beside a step and completes after it. The
+// source's columns, then each step that checked (all of them, or those before the refused one),
+// with the refusal and the notes as `compile` gives them (nothing checks when the sentence does
+// not parse).
+struct StepTables {
+    std::vector<Column> source;
+    std::vector<StepTable> steps;
+    std::optional<Message> refusal;
+    std::vector<Message> notes;
+};
+StepTables step_tables(std::string_view sentence, const Tables& tables);
+
 // The tables the sentence reads, one per line: its source first, then the others in order of
 // first appearance. Needs no columns.
 Answer needs(std::string_view sentence);

@@ -116,6 +116,53 @@ Answer draw_here(std::string_view sentence, const Tables& tables, const std::str
     return Answer{};
 }
 
+std::string type_word(ColumnType type) {
+    switch (type) {
+        case ColumnType::Number:
+            return "number";
+        case ColumnType::Text:
+            return "text";
+        case ColumnType::Truth:
+            return "truth";
+        case ColumnType::Date:
+            return "date";
+        case ColumnType::Timestamp:
+            return "timestamp";
+        case ColumnType::Opaque:
+            return "";
+    }
+    return "";
+}
+
+std::vector<Column> untyped(const std::vector<TableColumn>& columns) {
+    std::vector<Column> listed;
+    listed.reserve(columns.size());
+    for (const TableColumn& column : columns)
+        listed.push_back({column.name, type_word(column.type)});
+    return listed;
+}
+
+StepTables step_tables_here(std::string_view sentence, const Tables& tables) {
+    StepTables found;
+    auto parsed = parse(sentence);
+    if (!parsed) {
+        found.refusal = refused(parsed.error(), sentence).refusal;
+        return found;
+    }
+    const std::vector<TableDescription> read = described(tables, parsed->source.text);
+    const Ladder ladder = build_ladder(std::move(*parsed), sentence, read);
+    const SentenceLines lines(sentence);
+    if (ladder.refused) found.refusal = message(ladder.refused->refusal, lines);
+    for (const Diagnostic& note : ladder.checked.notes) found.notes.push_back(message(note, lines));
+    if (ladder.tables.empty()) return found;
+    found.source = untyped(*ladder.tables.front());
+    for (std::size_t i = 0; i < ladder.checked.steps.size(); ++i) {
+        const Span span = ladder.checked.steps[i].span;
+        found.steps.push_back({Place{span.start, span.end()}, untyped(*ladder.tables[i + 1])});
+    }
+    return found;
+}
+
 Answer needs_here(std::string_view sentence) {
     auto parsed = parse(sentence);
     if (!parsed) return refused(parsed.error(), sentence);
@@ -139,6 +186,12 @@ Answer draw_to(std::string_view sentence, const Tables& tables, std::string_view
                const TextSink& write) {
     const std::string name(way);
     return on_deep_stack(sentence, [&] { return draw_here(sentence, tables, name, &write); });
+}
+
+StepTables step_tables(std::string_view sentence, const Tables& tables) {
+    StepTables found;
+    run_with_deep_stack([&] { found = step_tables_here(sentence, tables); }, sentence.size());
+    return found;
 }
 
 Answer needs(std::string_view sentence) {
