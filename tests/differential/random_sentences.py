@@ -12,8 +12,8 @@ makes Spark shuffle the rows), in `add ... by` and as a `widen` cell. A `widen` 
 count (`row_count()`, `unique_count(...)`), which a cell no row fills holds as 0. Divisions and
 remainders divide by a column holding 0s (or by 0), and `between` reads ends that may be missing.
 Numbers are rounded to places (the data holds halves), cut to whole quotients and raised to powers
-that may have no answer; texts are cut by position and matched against patterns of stars; a
-group's truths are asked with `any_yes` and `all_yes`.
+that may have no answer; texts are cut by position and matched against patterns of stars, and
+dates written with a pattern; a group's truths are asked with `any_yes` and `all_yes`.
 """
 
 import random
@@ -136,7 +136,7 @@ class SentenceMaker:
         if depth <= 0 or rng.random() < 0.4 or not texts:
             return _column(rng.choice(texts)) if texts and rng.random() < 0.8 \
                 else _text_literal(rng)
-        choice = rng.randrange(7)
+        choice = rng.randrange(8)
         column = _column(rng.choice(texts))
         if choice == 0:
             return "%s(%s)" % (rng.choice(["lower", "upper", "trim"]), column)
@@ -158,6 +158,9 @@ class SentenceMaker:
             # Starts past the end and lengths of 0; the data's texts hold tabs and line breaks.
             length = rng.choice(["", ", 0", ", 1", ", 3"])
             return "part_of_text(%s, %s%s)" % (column, rng.choice(["1", "2", "4"]), length)
+        if choice == 6 and state.of_type("date"):
+            pattern = rng.choice(["%d/%m/%Y", "%Y%m%d", "%m-%d %% it's", "year %Y"])
+            return 'date_text(%s, "%s")' % (_column(rng.choice(state.of_type("date"))), pattern)
         return "to_text(%s)" % _column(rng.choice(state.of_type("number") or texts))
 
     def trimmed(self, name):

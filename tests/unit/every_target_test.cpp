@@ -71,6 +71,7 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"hour", "hour([ts])"},
     {"minute", "minute([ts])"},
     {"second", "second([ts])"},
+    {"date_text", "date_text([ts], \"%d/%m/%Y %H:%M\")"},
     {"running_total", "running_total([x])"},
     {"previous", "previous([x], 2)"},
     {"following", "following([x])"},

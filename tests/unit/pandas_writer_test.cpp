@@ -63,6 +63,8 @@ std::string arguments_for(const FunctionEntry& function) {
             return "[d]";
         case ArgumentRule::Hour:
             return "[ts]";
+        case ArgumentRule::DateText:
+            return "[ts], \"%d/%m/%Y %H:%M\"";
         case ArgumentRule::Between:
             return "[n], 1, 2";
         case ArgumentRule::FirstPresent:

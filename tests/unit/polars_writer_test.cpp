@@ -105,6 +105,7 @@ const std::map<std::string, std::pair<std::string, std::string>> kCalls = {
     {"hour", {"hour([ts])", "pl.col(\"ts\").dt.hour().cast(pl.Int64)"}},
     {"minute", {"minute([ts])", "pl.col(\"ts\").dt.minute().cast(pl.Int64)"}},
     {"second", {"second([ts])", "pl.col(\"ts\").dt.second().cast(pl.Int64)"}},
+    {"date_text", {"date_text([d], \"%d.%m.%Y\")", "pl.col(\"d\").dt.strftime(\"%d.%m.%Y\")"}},
     {"running_total", {"running_total([x])", "pl.col(\"x\").cum_sum().forward_fill()"}},
     {"previous", {"previous([x], 4)", "pl.col(\"x\").shift(4)"}},
     {"following", {"following([x], 4)", "pl.col(\"x\").shift(-4)"}},

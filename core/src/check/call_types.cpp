@@ -5,6 +5,7 @@
 
 #include "check/lookup.hpp"
 #include "check/value_types.hpp"
+#include "plan/date_pattern.hpp"
 #include "plan/nearest_rounding.hpp"
 #include "plan/value_queries.hpp"
 #include "text/suggest.hpp"
@@ -334,6 +335,22 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                      ". It wants a column that arrived as a date and a time");
             }
             break;
+        case ArgumentRule::DateText: {
+            if (!is_date(types[0])) {
+                return refuse(0, "`date_text` writes a date as text, and this is " +
+                                     phrase(types[0]) + ". Convert it first with `to_date(...)`");
+            }
+            const auto* pattern = std::get_if<Text>(&arguments[1].node);
+            if (pattern == nullptr) {
+                return refuse(1,
+                              "the second thing `date_text` takes is its pattern, written out in "
+                              "double quotes: `date_text([day], \"%d/%m/%Y\")`");
+            }
+            if (auto refusal = date_pattern_refusal(pattern->text, types[0] != ColumnType::Date)) {
+                return refuse(1, std::move(*refusal));
+            }
+            break;
+        }
         case ArgumentRule::Between:
         case ArgumentRule::FirstPresent: {
             ColumnType agreed = types[0];

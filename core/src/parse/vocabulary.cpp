@@ -15,7 +15,7 @@ constexpr std::array<std::string_view, 16> kVerbs = {
 
 using enum FunctionKind;
 
-constexpr std::array<FunctionEntry, 55> kFunctions = {{
+constexpr std::array<FunctionEntry, 56> kFunctions = {{
     {"total", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"average", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"median", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
@@ -66,6 +66,7 @@ constexpr std::array<FunctionEntry, 55> kFunctions = {{
     {"hour", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
     {"minute", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
     {"second", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
+    {"date_text", Scalar, Arity::exactly(2), ArgumentRule::DateText, ResultRule::Text},
     {"running_total", Window, Arity::exactly(1), ArgumentRule::RunningTotal, ResultRule::Number},
     {"previous", Window, Arity::between(1, 2), ArgumentRule::Offset, ResultRule::FirstArgument},
     {"following", Window, Arity::between(1, 2), ArgumentRule::Offset, ResultRule::FirstArgument},

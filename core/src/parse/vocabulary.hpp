@@ -44,6 +44,7 @@ enum class ArgumentRule {
     Remainder,     // remainder, whole_quotient, quotient_remainder
     DatePart,      // year, month, day, weekday
     Hour,          // hour, minute, second
+    DateText,      // date_text
     Between,       // between
     FirstPresent,  // first_present
     RunningTotal,  // running_total

@@ -32,7 +32,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 49> kSpellings = {{
+constexpr std::array<RSpelling, 50> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -62,6 +62,7 @@ constexpr std::array<RSpelling, 49> kSpellings = {{
     {"natural_logarithm", "log({1})"},
     {"decimal_logarithm", "log10({1})"},
     {"exponential", "exp({1})"},
+    {"date_text", "format({1}, {2})"},
     {"trim", "trimws({1}, whitespace = \" \")"},
     {"trim_start", "trimws({1}, which = \"left\", whitespace = \" \")"},
     {"trim_end", "trimws({1}, which = \"right\", whitespace = \" \")"},

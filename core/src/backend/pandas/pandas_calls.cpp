@@ -27,7 +27,7 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 26> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 27> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
@@ -50,6 +50,7 @@ constexpr std::array<ScalarSpelling, 26> kScalarSpellings = {{
     {"natural_logarithm", "np.log({0})", true},
     {"decimal_logarithm", "np.log10({0})", true},
     {"exponential", "np.exp({0})", true},
+    {"date_text", "{0}.dt.strftime({1})", true},
     {"remainder", "({0} % {1})", false},
     // numpy's `fmod` takes the dividend's sign, where Python's `%` takes the divisor's.
     {"quotient_remainder", "np.fmod({0}, {1})", false},

@@ -31,7 +31,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 45> kSpellings = {{
+constexpr std::array<Spelling, 46> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -61,6 +61,7 @@ constexpr std::array<Spelling, 45> kSpellings = {{
     {"natural_logarithm", "{r}.log()"},
     {"decimal_logarithm", "{r}.log10()"},
     {"exponential", "{r}.exp()"},
+    {"date_text", "{r}.dt.strftime({})"},
     {"trim", "{r}.str.strip_chars(\" \")"},
     {"trim_start", "{r}.str.strip_chars_start(\" \")"},
     {"trim_end", "{r}.str.strip_chars_end(\" \")"},

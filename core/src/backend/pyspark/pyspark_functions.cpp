@@ -6,8 +6,10 @@
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
+#include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/date_pattern.hpp"
 #include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
 #include "plan/nearest_rounding.hpp"
@@ -35,7 +37,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 52> kSpellings = {{
+constexpr std::array<Spelling, 53> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -72,6 +74,8 @@ constexpr std::array<Spelling, 52> kSpellings = {{
     {"natural_logarithm", "F.ln({})"},
     {"decimal_logarithm", "F.log10({})"},
     {"exponential", "F.exp({})"},
+    // Written by `write_call`: Spark reads Java's pattern letters, not strftime's.
+    {"date_text", ""},
     // Written by `write_call`: the answer is made missing where it is not a finite number.
     {"power", ""},
     {"trim", "F.trim({})"},
@@ -248,6 +252,10 @@ std::string write_call(const Call& call, const ValueContext& context) {
     }
     if (call.function == "split_text") return split_piece(call, columns);
     if (call.function == "round_nearest") return nearest(columns[0], nearest_rounding(call));
+    if (call.function == "date_text") {
+        return "F.date_format(" + columns[0] + ", " +
+               py_string(java_date_pattern(std::get<Text>(call.arguments[1].node).text)) + ")";
+    }
     if (call.function == "part_of_text") {
         // Spark's largest length: the rest of the text.
         return "F.substring(" + columns[0] + ", " + plain[1] + ", " +

@@ -6,6 +6,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/date_pattern.hpp"
 #include "plan/empty_answer.hpp"
 #include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
@@ -27,7 +28,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 36> kSpellings = {{
+constexpr std::array<Spelling, 37> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -53,6 +54,7 @@ constexpr std::array<Spelling, 36> kSpellings = {{
     {"natural_logarithm", "ln({})"},
     {"decimal_logarithm", "log10({})"},
     {"exponential", "exp({})"},
+    {"date_text", "strftime({}, {})"},
     {"trim", "trim({})"},
     {"trim_start", "ltrim({})"},
     {"trim_end", "rtrim({})"},
@@ -410,6 +412,13 @@ std::string ValueWriter::call(const Call& node) const {
     if (name == "split_text") return split_piece(dialect_, node, arguments);
     if (name == "round_nearest") return nearest(arguments[0], nearest_rounding(node));
     // Both dialects count characters, from 1, and give the rest of the text without a length.
+    if (name == "date_text" && dialect_.spark) {
+        // Spark reads Java's pattern letters, not strftime's.
+        return "date_format(" + arguments[0] + ", " +
+               quote_text(dialect_,
+                          java_date_pattern(std::get<Text>(node.arguments[1].node).text)) +
+               ")";
+    }
     if (name == "part_of_text") return "substring(" + joined(arguments, ", ") + ")";
     if (may_answer_non_finite(name)) {
         // Not-a-number sorts above the infinity in both dialects, so the test leaves out both.
