@@ -42,7 +42,7 @@ def test_a_refusal_about_the_whole_sentence_has_no_span():
 
 
 def test_notes_are_warnings_of_their_own_category_and_the_program_comes_back():
-    sentence = 'sales then join p unmatched "none" then take 1'
+    sentence = 'sales then join p unmatched "none" then drop_missing'
     with pytest.warns(brell.Note) as caught:
         program = brell.compile(sentence, {"id": "number"}, tables={"p": {"id": "number"}})
     assert program.startswith("WITH") or "JOIN" in program

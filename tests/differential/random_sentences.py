@@ -11,6 +11,9 @@ that keep it came before. They stand in `summarize` (now and then beside `unique
 makes Spark shuffle the rows), in `add ... by` and as a `widen` cell. A `widen` cell may also be a
 count (`row_count()`, `unique_count(...)`), which a cell no row fills holds as 0. Divisions and
 remainders divide by a column holding 0s (or by 0), and `between` reads ends that may be missing.
+Numbers are rounded to places (the data holds halves), cut to whole quotients and raised to powers
+that may have no answer; texts are cut by position and matched against patterns of stars, and
+dates written with a pattern; a group's truths are asked with `any_yes` and `all_yes`.
 """
 
 import random
@@ -76,9 +79,9 @@ class SentenceMaker:
             if numbers and rng.random() < 0.75:
                 return _column(rng.choice(numbers))
             return rng.choice(["0", "1", "2", "-1", "0.5", "3"])
-        choice = rng.randrange(9)
+        choice = rng.randrange(13)
         if rng.random() < 0.3:
-            choice = rng.choice([7, 8])  # a divisor that may be 0, often
+            choice = rng.choice([7, 8, 10, 11])  # a divisor that may be 0, often
         if choice == 0:
             op = rng.choice(["+", "-", "*"])
             return "(%s %s %s)" % (self.number_value(state, depth - 1), op,
@@ -102,6 +105,20 @@ class SentenceMaker:
             return "(%s / %s)" % (self.number_value(state, depth - 1), self.divisor(state))
         if choice == 8:
             return "remainder(%s, %s)" % (self.number_value(state, depth - 1), self.divisor(state))
+        if choice == 9:
+            # The data's numbers hold halves at 0, 1 and 2 places: 2.5, -0.5, 0.25, 7.75.
+            places = rng.choice(["", ", 0", ", 1", ", 2"])
+            return "round_nearest(%s%s)" % (self.number_value(state, depth - 1), places)
+        if choice == 10:
+            return "whole_quotient(%s, %s)" % (self.number_value(state, depth - 1),
+                                               self.divisor(state))
+        if choice == 11:
+            return "quotient_remainder(%s, %s)" % (self.number_value(state, depth - 1),
+                                                   self.divisor(state))
+        if choice == 12:
+            # 0 to the -1, and a negative number to the 0.5, are missing.
+            return "power(%s, %s)" % (self.number_value(state, depth - 1),
+                                      rng.choice(["2", "3", "-1", "0.5", "0"]))
         return "remainder(%s, %s)" % (self.number_value(state, depth - 1),
                                       rng.choice(["2", "3", self.divisor(state)]))
 
@@ -119,7 +136,7 @@ class SentenceMaker:
         if depth <= 0 or rng.random() < 0.4 or not texts:
             return _column(rng.choice(texts)) if texts and rng.random() < 0.8 \
                 else _text_literal(rng)
-        choice = rng.randrange(6)
+        choice = rng.randrange(8)
         column = _column(rng.choice(texts))
         if choice == 0:
             return "%s(%s)" % (rng.choice(["lower", "upper", "trim"]), column)
@@ -137,6 +154,13 @@ class SentenceMaker:
             piece = rng.choice(pieces)
             separator = rng.choice(['"_"', '"a"', '"%"', '"\\"', '"s"'])
             return "split_text(%s, %s, %s)" % (column, separator, piece)
+        if choice == 5:
+            # Starts past the end and lengths of 0; the data's texts hold tabs and line breaks.
+            length = rng.choice(["", ", 0", ", 1", ", 3"])
+            return "part_of_text(%s, %s%s)" % (column, rng.choice(["1", "2", "4"]), length)
+        if choice == 6 and state.of_type("date"):
+            pattern = rng.choice(["%d/%m/%Y", "%Y%m%d", "%m-%d %% it's", "year %Y"])
+            return 'date_text(%s, "%s")' % (_column(rng.choice(state.of_type("date"))), pattern)
         return "to_text(%s)" % _column(rng.choice(state.of_type("number") or texts))
 
     def trimmed(self, name):
@@ -159,8 +183,12 @@ class SentenceMaker:
             name = rng.choice(list(state.columns))
             return "%s %s" % (_column(name), rng.choice(["is missing", "is not missing"]))
         if choice == 3 and texts:
-            test = rng.choice(["starts", "ends", "contains"])
+            test = rng.choice(["starts", "ends", "contains", "matches"])
             right = _text_literal(rng) if rng.random() < 0.7 else _column(rng.choice(texts))
+            if test == "matches":
+                # Stars among the characters LIKE and regular expressions make special.
+                right = '"%s"' % rng.choice(["*", "*s*", "W*t", "*%*", "*_*", "*\\*", "",
+                                             "*a*b*", "it's", "*t*e*"])
             return "%s %s %s" % (_column(rng.choice(texts)), test, right)
         if choice == 4 and numbers:
             items = ", ".join(rng.sample(["1", "2", "-1", "10", "missing"], rng.randint(1, 3)))
@@ -184,7 +212,10 @@ class SentenceMaker:
     def aggregate(self, state):
         rng = self.rng
         numbers = state.of_type("number")
-        choice = rng.randrange(6)
+        choice = rng.randrange(7)
+        if choice == 6 and state.of_type("truth"):
+            return "%s(%s)" % (rng.choice(["any_yes", "all_yes"]),
+                               _column(rng.choice(state.of_type("truth")))), "truth"
         if choice == 0 or not numbers:
             return "row_count()", "number"
         if choice == 1:

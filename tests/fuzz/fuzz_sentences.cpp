@@ -100,7 +100,8 @@ class SentenceWriter {
             case 7:
                 return column() + (bytes_.ConsumeBool() ? " is missing" : " is not missing");
             case 8: {
-                static const std::vector<std::string> tests = {" starts ", " ends ", " contains "};
+                static const std::vector<std::string> tests = {" starts ", " ends ", " contains ",
+                                                               " matches "};
                 return column() + pick(tests) + (bytes_.ConsumeBool() ? text() : column());
             }
             case 9: {

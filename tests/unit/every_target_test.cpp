@@ -14,9 +14,10 @@
 namespace brell {
 namespace {
 
-const std::vector<TableColumn> kColumns = {
-    {"s", ColumnType::Text},   {"k", ColumnType::Text}, {"x", ColumnType::Number},
-    {"y", ColumnType::Number}, {"d", ColumnType::Date}, {"ts", ColumnType::Timestamp}};
+const std::vector<TableColumn> kColumns = {{"s", ColumnType::Text},   {"k", ColumnType::Text},
+                                           {"x", ColumnType::Number}, {"y", ColumnType::Number},
+                                           {"d", ColumnType::Date},   {"ts", ColumnType::Timestamp},
+                                           {"b", ColumnType::Truth}};
 
 // One call of each function, over the columns above, with columns where a column may stand.
 const std::map<std::string, std::string, std::less<>> kSampleCalls = {
@@ -30,6 +31,8 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"last", "last([s])"},
     {"unique_count", "unique_count([s])"},
     {"value_count", "value_count([s])"},
+    {"any_yes", "any_yes([b])"},
+    {"all_yes", "all_yes([x] > 0)"},
     {"row_count", "row_count()"},
     {"join_rows", "join_rows([s], \"+\")"},
     {"rank", "rank([x])"},
@@ -43,18 +46,24 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"to_date", "to_date([s])"},
     {"round_below", "round_below([x])"},
     {"round_above", "round_above([x])"},
+    {"round_nearest", "round_nearest([x], 2)"},
     {"absolute", "absolute([x])"},
     {"square_root", "square_root([x])"},
     {"natural_logarithm", "natural_logarithm([x])"},
     {"decimal_logarithm", "decimal_logarithm([x])"},
+    {"exponential", "exponential([x])"},
+    {"power", "power([x], 0.5)"},
     {"trim", "trim([s])"},
     {"trim_start", "trim_start([s])"},
     {"trim_end", "trim_end([s])"},
     {"replace_text", "replace_text([s], [k], \"+\")"},
+    {"part_of_text", "part_of_text([s], 2, 3)"},
     {"split_text", "split_text([s], [k], [x])"},
     {"characters", "characters([s])"},
     {"between", "between([x], [y], 10)"},
     {"remainder", "remainder([x], [y])"},
+    {"whole_quotient", "whole_quotient([x], [y])"},
+    {"quotient_remainder", "quotient_remainder([x], [y])"},
     {"year", "year([d])"},
     {"month", "month([d])"},
     {"day", "day([d])"},
@@ -62,6 +71,7 @@ const std::map<std::string, std::string, std::less<>> kSampleCalls = {
     {"hour", "hour([ts])"},
     {"minute", "minute([ts])"},
     {"second", "second([ts])"},
+    {"date_text", "date_text([ts], \"%d/%m/%Y %H:%M\")"},
     {"running_total", "running_total([x])"},
     {"previous", "previous([x], 2)"},
     {"following", "following([x])"},

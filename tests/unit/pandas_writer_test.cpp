@@ -4,6 +4,7 @@
 #include "check/checker.hpp"
 #include "parse/parse.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/empty_answer.hpp"
 
 namespace brell {
 namespace {
@@ -11,7 +12,8 @@ namespace {
 // The table every sentence here runs on: a column of each type the functions take.
 std::vector<TableColumn> table() {
     return {{"id", ColumnType::Number}, {"g", ColumnType::Text}, {"n", ColumnType::Number},
-            {"s", ColumnType::Text},    {"d", ColumnType::Date}, {"ts", ColumnType::Timestamp}};
+            {"s", ColumnType::Text},    {"d", ColumnType::Date}, {"ts", ColumnType::Timestamp},
+            {"b", ColumnType::Truth}};
 }
 
 // The sentence checked and written by the pandas backend, or the refusal of either.
@@ -33,10 +35,13 @@ std::string arguments_for(const FunctionEntry& function) {
         case ArgumentRule::Numbers:
         case ArgumentRule::AnyValue:
         case ArgumentRule::Rounding:
+        case ArgumentRule::RoundNearest:
         case ArgumentRule::NumberValue:
         case ArgumentRule::RunningTotal:
         case ArgumentRule::Offset:
             return "[n]";
+        case ArgumentRule::Truths:
+            return "[b]";
         case ArgumentRule::TextCase:
         case ArgumentRule::Trim:
         case ArgumentRule::Characters:
@@ -45,16 +50,21 @@ std::string arguments_for(const FunctionEntry& function) {
             return "[s], \"a\", \"b\"";
         case ArgumentRule::SplitText:
             return "[s], \" \", 1";
+        case ArgumentRule::PartOfText:
+            return "[s], 2, 3";
         case ArgumentRule::JoinText:
             return "[s], [g]";
         case ArgumentRule::JoinRows:
             return "[s], \", \"";
         case ArgumentRule::Remainder:
+        case ArgumentRule::Power:
             return "[n], 2";
         case ArgumentRule::DatePart:
             return "[d]";
         case ArgumentRule::Hour:
             return "[ts]";
+        case ArgumentRule::DateText:
+            return "[ts], \"%d/%m/%Y %H:%M\"";
         case ArgumentRule::Between:
             return "[n], 1, 2";
         case ArgumentRule::FirstPresent:
@@ -94,8 +104,9 @@ TEST(PandasWriter, EveryFunctionIsWrittenWhereverItStands) {
                              "t then summarize [x] as " + call,
                              "t then summarize [x] as " + call + " by [g]",
                              "t then summarize [x] as " + call + ", [y] as row_count() * 2 by [g]"};
-                // A widen cell is one column or one aggregate of one; a row count reads none.
-                if (function.arity.least > 0) {
+                // A widen cell is one column or one aggregate of one; a row count reads none, and
+                // the checker keeps a group's truths out of a cell that no row may fill.
+                if (function.arity.least > 0 && !answer_over_no_truths(function.name)) {
                     sentences.push_back("t then widen name [g], value " + call +
                                         " by [id] giving [a]");
                 }

@@ -5,6 +5,8 @@
 
 #include "check/lookup.hpp"
 #include "check/value_types.hpp"
+#include "plan/date_pattern.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/value_queries.hpp"
 #include "text/suggest.hpp"
 
@@ -76,7 +78,7 @@ Diagnostic unknown_function(const std::string& name, Span span) {
             "converted nothing — the grammar has one number type — so it was a rounding wearing a "
             "conversion's name, and nobody could tell from the name whether -5.5 came back as -5 "
             "or -6. `round_below(-5.5)` is -6 and `round_above(-5.5)` is -5. For the nearest whole "
-            "number, `round_below([x] + 0.5)`",
+            "number, `round_nearest([x])`",
             span);
     }
     std::vector<std::string_view> names;
@@ -150,6 +152,13 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                      "column first");
             }
             break;
+        case ArgumentRule::Truths:
+            if (types[0] != ColumnType::Truth && types[0] != ColumnType::Opaque) {
+                return refuse(
+                    0, "`" + name + "` asks whether the group's truths are yes, and this is " +
+                           phrase(types[0]) + ". Ask the question first: `" + name + "([x] > 0)`");
+            }
+            break;
         case ArgumentRule::AnyValue:
         case ArgumentRule::OwnSyntax:
             break;
@@ -195,6 +204,29 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                   phrase(types[2]));
             }
             break;
+        case ArgumentRule::PartOfText: {
+            if (!is_text(types[0])) {
+                return refuse(0, "`part_of_text` takes characters out of text, and this is " +
+                                     phrase(types[0]) + ". Convert it first with `to_text(...)`");
+            }
+            const std::optional<std::int64_t> start = written_whole(arguments[1]);
+            if (!start || *start < 1 || !std::holds_alternative<Whole>(arguments[1].node)) {
+                return refuse(1,
+                              "the second thing `part_of_text` takes is the character it starts "
+                              "at, counting from 1, written as a plain whole number: "
+                              "`part_of_text([name], 2, 3)` is the second to the fourth");
+            }
+            if (arguments.size() == 3) {
+                const std::optional<std::int64_t> length = written_whole(arguments[2]);
+                if (!length || *length < 0 || !std::holds_alternative<Whole>(arguments[2].node)) {
+                    return refuse(2,
+                                  "the last thing `part_of_text` takes is how many characters to "
+                                  "keep, 0 or more, written as a plain whole number; leave it out "
+                                  "to keep the rest of the text: `part_of_text([name], 2)`");
+                }
+            }
+            break;
+        }
         case ArgumentRule::JoinText:
             if (auto failing = first_failing(is_text)) {
                 return refuse(*failing,
@@ -230,18 +262,56 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                      phrase(types[0]) + ". Convert it first with `to_number`");
             }
             break;
+        case ArgumentRule::RoundNearest:
+            if (!is_number(types[0])) {
+                return refuse(0,
+                              "`round_nearest` moves a number to the nearest one with the "
+                              "places kept, and this is " +
+                                  phrase(types[0]) + ". Convert it first with `to_number`");
+            }
+            if (arguments.size() == 2) {
+                const std::optional<std::int64_t> places = written_whole(arguments[1]);
+                if (!places) {
+                    return refuse(1,
+                                  "the second thing `round_nearest` takes is how many decimal "
+                                  "places to keep, written as a plain whole number: "
+                                  "`round_nearest([price], 2)`. It cannot be worked out per row");
+                }
+                if (*places < 0 || !std::holds_alternative<Whole>(arguments[1].node)) {
+                    return refuse(1,
+                                  "`round_nearest` keeps 0 decimal places or more. To round to "
+                                  "tens, hundreds and so on, divide first and multiply after: "
+                                  "`round_nearest([x] / 100) * 100`");
+                }
+                if (*places > kMostPlaces) {
+                    return refuse(1,
+                                  "a number holds about 15 significant digits, so "
+                                  "`round_nearest` keeps at most " +
+                                      std::to_string(kMostPlaces) + " decimal places");
+                }
+            }
+            break;
         case ArgumentRule::NumberValue:
             if (!is_number(types[0])) {
                 return refuse(0, "`" + name + "` works on a number, and this is " +
                                      phrase(types[0]) + ". Convert it first with `to_number`");
             }
             break;
-        case ArgumentRule::Remainder:
+        case ArgumentRule::Power:
             if (auto failing = first_failing(is_number)) {
                 return refuse(*failing,
-                              "`remainder` divides one number by another and hands back "
-                              "what is left over, and this is " +
+                              "`power` raises one number to another, `power([x], 2)` being `[x]` "
+                              "times itself, and this is " +
                                   phrase(types[*failing]));
+            }
+            break;
+        case ArgumentRule::Remainder:
+            if (auto failing = first_failing(is_number)) {
+                return refuse(*failing, "`" + name +
+                                            "` divides one number by another and hands back " +
+                                            (name == "whole_quotient" ? "the whole times it goes"
+                                                                      : "what is left over") +
+                                            ", and this is " + phrase(types[*failing]));
             }
             break;
         case ArgumentRule::DatePart:
@@ -265,6 +335,22 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                                      ". It wants a column that arrived as a date and a time");
             }
             break;
+        case ArgumentRule::DateText: {
+            if (!is_date(types[0])) {
+                return refuse(0, "`date_text` writes a date as text, and this is " +
+                                     phrase(types[0]) + ". Convert it first with `to_date(...)`");
+            }
+            const auto* pattern = std::get_if<Text>(&arguments[1].node);
+            if (pattern == nullptr) {
+                return refuse(1,
+                              "the second thing `date_text` takes is its pattern, written out in "
+                              "double quotes: `date_text([day], \"%d/%m/%Y\")`");
+            }
+            if (auto refusal = date_pattern_refusal(pattern->text, types[0] != ColumnType::Date)) {
+                return refuse(1, std::move(*refusal));
+            }
+            break;
+        }
         case ArgumentRule::Between:
         case ArgumentRule::FirstPresent: {
             ColumnType agreed = types[0];

@@ -4,6 +4,7 @@
 
 #include "parse/overloaded.hpp"
 #include "text/unicode.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell {
 namespace {
@@ -73,8 +74,8 @@ Verdict refusal_of(const Value& chooser) {
             [&](const Compare& node) -> Verdict {
                 if (node.op != CompareOperator::Is && node.op != CompareOperator::IsNot) {
                     return Diagnostic::illegal(
-                        "this is text, so it can be `is`, `is not`, `starts`, `ends` or "
-                        "`contains`, and not put in order",
+                        "this is text, so it can be `is`, `is not`, `starts`, `ends`, `contains` "
+                        "or `matches`, and not put in order",
                         chooser.span);
                 }
                 auto asked = asked_about(*node.left);
@@ -153,6 +154,8 @@ bool chooses(const Value& chooser, const TableColumn& column) {
                                seen.compare(seen.size() - text.size(), text.size(), text) == 0;
                     case TextTestOperator::Contains:
                         return seen.find(text) != std::string::npos;
+                    case TextTestOperator::Matches:
+                        return wildcard_matches(seen, text);
                 }
                 return false;
             },

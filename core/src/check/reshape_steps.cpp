@@ -10,6 +10,7 @@
 #include "check/seats.hpp"
 #include "check/step_checks.hpp"
 #include "check/value_types.hpp"
+#include "plan/empty_answer.hpp"
 #include "plan/name_pattern.hpp"
 #include "plan/value_queries.hpp"
 
@@ -244,6 +245,27 @@ Outgoing check_widen(Widen& step, const StepContext& context) {
             "a cell of `widen` holds one value, or one aggregate of a value when two rows want the "
             "cell, and this works an aggregate into a larger value. The larger value is an `add` "
             "away: `then add [v] as ... then widen name [question], value total([v])`",
+            step.value->span);
+    }
+
+    // A truth aggregate's answer over no rows is no or yes, which no engine's pivot fills in.
+    if (const std::optional<bool> over_none =
+            aggregate_is_whole ? answer_over_no_truths(whole_call->function) : std::nullopt) {
+        const std::string name = whole_call->function;
+        const std::string word = *over_none ? "yes" : "no";
+        return Diagnostic::illegal(
+            "`" + name +
+                "` cannot make a cell of `widen`: a cell that no row fills asks about no "
+                "truths, which `" +
+                name + "` answers " + word +
+                ", and a pivot leaves such a cell "
+                "missing. Ask it with `summarize` first, then widen the answers, filling the cells "
+                "no "
+                "row fills: `then summarize [v] as " +
+                name +
+                "(...) by [...] then widen name [...], "
+                "value [v] missing " +
+                word + " giving [...]`",
             step.value->span);
     }
 

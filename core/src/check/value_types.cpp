@@ -221,6 +221,13 @@ Result<ColumnType> ValueTypes::text_test(const TextTest& node) const {
     };
     if (!is_text(left)) return refuse(*node.left, "this", left);
     if (!is_text(right)) return refuse(*node.right, "the value", right);
+    if (node.op == TextTestOperator::Matches && !std::holds_alternative<Text>(node.right->node)) {
+        return Diagnostic::illegal(
+            "`matches` takes its pattern written out in double quotes, `*` standing for any run "
+            "of characters: `[comment] matches \"*special*requests*\"`. To look for a text read "
+            "from a column, use `contains`, `starts` or `ends`",
+            node.right->span);
+    }
     return ColumnType::Truth;
 }
 

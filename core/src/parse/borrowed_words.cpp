@@ -17,7 +17,10 @@ constexpr std::string_view kCountNote =
     "`row_count()` counts a group's rows, `value_count([column])` the values a column holds (its "
     "missing ones left out), and `unique_count([column])` its different values";
 
-constexpr std::array<BorrowedWord, 63> kBorrowedWords = {{
+constexpr std::string_view kPartNote =
+    "It counts characters from 1: `part_of_text([name], 2, 3)` is the second to the fourth";
+
+constexpr std::array<BorrowedWord, 66> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -65,12 +68,9 @@ constexpr std::array<BorrowedWord, 63> kBorrowedWords = {{
     {"len", Function, "characters", ""},
     {"length", Function, "characters", ""},
     {"nchar", Function, "characters", ""},
-    {"substr", Function, "",
-     "this grammar cuts text at a separator rather than at a position: `split_text([name], \" \", "
-     "1)` is the first word of `[name]`"},
-    {"substring", Function, "",
-     "this grammar cuts text at a separator rather than at a position: `split_text([name], \" \", "
-     "1)` is the first word of `[name]`"},
+    {"substr", Function, "part_of_text", kPartNote},
+    {"substring", Function, "part_of_text", kPartNote},
+    {"mid", Function, "part_of_text", kPartNote},
     {"ifelse", Function, "",
      "this grammar asks its questions with `when`: `when([score] >= 90, \"A\", otherwise \"B\")`"},
     {"if_else", Function, "",
@@ -84,13 +84,15 @@ constexpr std::array<BorrowedWord, 63> kBorrowedWords = {{
     {"log", Function, "",
      "`log` is the natural logarithm in some languages and the one of base 10 in others: say "
      "which, `natural_logarithm([x])` or `decimal_logarithm([x])`"},
+    {"pow", Function, "power", ""},
+    {"exp", Function, "exponential", ""},
     {"ltrim", Function, "trim_start", ""},
     {"rtrim", Function, "trim_end", ""},
     {"lstrip", Function, "trim_start", ""},
     {"rstrip", Function, "trim_end", ""},
-    {"round", Function, "",
-     "this grammar says which way it rounds: `round_below([x] + 0.5)` is the nearest whole "
-     "number, and `round_below([x] * 100 + 0.5) / 100` keeps two decimal places"},
+    {"round", Function, "round_nearest",
+     "`round_nearest([x], 2)` keeps two decimal places, a half going away from zero; "
+     "`round_below` and `round_above` go one way"},
 }};
 
 }  // namespace

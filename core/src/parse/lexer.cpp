@@ -47,10 +47,12 @@ constexpr std::string_view kRemainderMessage =
     "`%` means nothing in the grammar: the remainder of a division is the function `remainder`, "
     "which takes the sign of the divisor: `remainder([total], 2)`";
 constexpr std::string_view kWholeDivisionMessage =
-    "`//` means nothing in the grammar: divide with `/` and say which way to round, "
-    "`round_below([total] / 2)` (towards the smaller number) or `round_above([total] / 2)`";
+    "`//` means nothing in the grammar: the whole times one number goes into another is "
+    "`whole_quotient([total], 2)` (cut towards zero), or divide with `/` and say which way to "
+    "round, `round_below([total] / 2)`";
 constexpr std::string_view kPowerMessage =
-    "`**` means nothing in the grammar: multiply the number by itself, `[x] * [x]`";
+    "`**` means nothing in the grammar: a number raised to a power is the function `power`, "
+    "`power([x], 2)`";
 constexpr std::string_view kMeansNothingMessage =
     " means nothing in the grammar. A column goes in brackets, a text value in double quotes, "
     "and a set in braces";

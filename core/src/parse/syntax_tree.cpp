@@ -53,6 +53,8 @@ std::string_view text_test_word(TextTestOperator op) {
             return "ends";
         case TextTestOperator::Contains:
             return "contains";
+        case TextTestOperator::Matches:
+            return "matches";
     }
     unreachable("every text test has a word");
 }

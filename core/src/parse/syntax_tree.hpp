@@ -41,7 +41,7 @@ struct Value;
 enum class ArithmeticOperator { Plus, Minus, Times, DividedBy };
 enum class CompareOperator { Is, IsNot, Less, LessOrEqual, Greater, GreaterOrEqual };
 enum class LogicOperator { And, Or };
-enum class TextTestOperator { Starts, Ends, Contains };
+enum class TextTestOperator { Starts, Ends, Contains, Matches };
 enum class Quantifier { Any, Every };
 
 // One key of a join or of `matching`: `[customer_id] is [id]`, or `[id]` on both sides.

@@ -142,10 +142,11 @@ ValueParser::Parsing ValueParser::comparison_level() {
         cursor_.advance();
         return set_after_in(std::move(left), true, start);
     }
-    static constexpr std::array<std::pair<std::string_view, TextTestOperator>, 3> kTextTests = {{
+    static constexpr std::array<std::pair<std::string_view, TextTestOperator>, 4> kTextTests = {{
         {"starts", TextTestOperator::Starts},
         {"ends", TextTestOperator::Ends},
         {"contains", TextTestOperator::Contains},
+        {"matches", TextTestOperator::Matches},
     }};
     for (const auto& [word, op] : kTextTests) {
         if (!cursor_.current_is_word(word)) continue;

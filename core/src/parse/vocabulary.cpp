@@ -15,7 +15,7 @@ constexpr std::array<std::string_view, 16> kVerbs = {
 
 using enum FunctionKind;
 
-constexpr std::array<FunctionEntry, 47> kFunctions = {{
+constexpr std::array<FunctionEntry, 56> kFunctions = {{
     {"total", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"average", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
     {"median", Aggregate, Arity::exactly(1), ArgumentRule::Numbers, ResultRule::Number},
@@ -26,6 +26,8 @@ constexpr std::array<FunctionEntry, 47> kFunctions = {{
     {"last", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::FirstArgument},
     {"unique_count", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Number},
     {"value_count", Aggregate, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Number},
+    {"any_yes", Aggregate, Arity::exactly(1), ArgumentRule::Truths, ResultRule::Truth},
+    {"all_yes", Aggregate, Arity::exactly(1), ArgumentRule::Truths, ResultRule::Truth},
     {"row_count", Aggregate, Arity::exactly(0), ArgumentRule::AnyValue, ResultRule::Number},
     {"join_rows", Aggregate, Arity::exactly(2), ArgumentRule::JoinRows, ResultRule::Text},
     {"rank", Window, Arity::exactly(1), ArgumentRule::OwnSyntax, ResultRule::Number},
@@ -39,18 +41,24 @@ constexpr std::array<FunctionEntry, 47> kFunctions = {{
     {"to_date", Scalar, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::Date},
     {"round_below", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
     {"round_above", Scalar, Arity::exactly(1), ArgumentRule::Rounding, ResultRule::Number},
+    {"round_nearest", Scalar, Arity::between(1, 2), ArgumentRule::RoundNearest, ResultRule::Number},
     {"absolute", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"square_root", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"natural_logarithm", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
     {"decimal_logarithm", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
+    {"exponential", Scalar, Arity::exactly(1), ArgumentRule::NumberValue, ResultRule::Number},
+    {"power", Scalar, Arity::exactly(2), ArgumentRule::Power, ResultRule::Number},
     {"trim", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"trim_start", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"trim_end", Scalar, Arity::exactly(1), ArgumentRule::Trim, ResultRule::Text},
     {"replace_text", Scalar, Arity::exactly(3), ArgumentRule::ReplaceText, ResultRule::Text},
     {"split_text", Scalar, Arity::exactly(3), ArgumentRule::SplitText, ResultRule::Text},
+    {"part_of_text", Scalar, Arity::between(2, 3), ArgumentRule::PartOfText, ResultRule::Text},
     {"characters", Scalar, Arity::exactly(1), ArgumentRule::Characters, ResultRule::Number},
     {"between", Scalar, Arity::exactly(3), ArgumentRule::Between, ResultRule::Truth},
     {"remainder", Scalar, Arity::exactly(2), ArgumentRule::Remainder, ResultRule::Number},
+    {"whole_quotient", Scalar, Arity::exactly(2), ArgumentRule::Remainder, ResultRule::Number},
+    {"quotient_remainder", Scalar, Arity::exactly(2), ArgumentRule::Remainder, ResultRule::Number},
     {"year", Scalar, Arity::exactly(1), ArgumentRule::DatePart, ResultRule::Number},
     {"month", Scalar, Arity::exactly(1), ArgumentRule::DatePart, ResultRule::Number},
     {"day", Scalar, Arity::exactly(1), ArgumentRule::DatePart, ResultRule::Number},
@@ -58,6 +66,7 @@ constexpr std::array<FunctionEntry, 47> kFunctions = {{
     {"hour", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
     {"minute", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
     {"second", Scalar, Arity::exactly(1), ArgumentRule::Hour, ResultRule::Number},
+    {"date_text", Scalar, Arity::exactly(2), ArgumentRule::DateText, ResultRule::Text},
     {"running_total", Window, Arity::exactly(1), ArgumentRule::RunningTotal, ResultRule::Number},
     {"previous", Window, Arity::between(1, 2), ArgumentRule::Offset, ResultRule::FirstArgument},
     {"following", Window, Arity::between(1, 2), ArgumentRule::Offset, ResultRule::FirstArgument},
@@ -65,11 +74,11 @@ constexpr std::array<FunctionEntry, 47> kFunctions = {{
     {"latest", Window, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::FirstArgument},
 }};
 
-constexpr std::array<std::string_view, 30> kReservedWords = {
-    "then",    "where",    "as",   "by",    "all_but", "descending", "in",        "is",
-    "not",     "and",      "or",   "yes",   "no",      "missing",    "unmatched", "starts",
-    "ends",    "contains", "name", "value", "kind",    "giving",     "when",      "otherwise",
-    "look_up", "matching", "any",  "every", "with",    "ties",
+constexpr std::array<std::string_view, 31> kReservedWords = {
+    "then",      "where",    "as",       "by",   "all_but", "descending", "in",        "is",
+    "not",       "and",      "or",       "yes",  "no",      "missing",    "unmatched", "starts",
+    "ends",      "contains", "matches",  "name", "value",   "kind",       "giving",    "when",
+    "otherwise", "look_up",  "matching", "any",  "every",   "with",       "ties",
 };
 
 }  // namespace

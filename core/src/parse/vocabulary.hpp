@@ -27,19 +27,24 @@ struct Arity {
 // which also hold the refusal each one makes.
 enum class ArgumentRule {
     Numbers,       // total, average, median, standard_deviation
+    Truths,        // any_yes, all_yes
     AnyValue,      // smallest, largest, first, last, latest, unique_count, row_count, to_*
     TextCase,      // lower, upper
     Trim,          // trim, trim_start, trim_end
     Characters,    // characters
     ReplaceText,   // replace_text
     SplitText,     // split_text
+    PartOfText,    // part_of_text
     JoinText,      // join_text
     JoinRows,      // join_rows
     Rounding,      // round_below, round_above
-    NumberValue,   // absolute, square_root, natural_logarithm, decimal_logarithm
-    Remainder,     // remainder
+    RoundNearest,  // round_nearest
+    NumberValue,   // absolute, square_root, the logarithms, exponential
+    Power,         // power
+    Remainder,     // remainder, whole_quotient, quotient_remainder
     DatePart,      // year, month, day, weekday
     Hour,          // hour, minute, second
+    DateText,      // date_text
     Between,       // between
     FirstPresent,  // first_present
     RunningTotal,  // running_total

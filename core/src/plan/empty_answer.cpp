@@ -10,6 +10,12 @@ EmptyAnswer answer_over_no_rows(const Call& aggregate) {
     return counts ? EmptyAnswer::Zero : EmptyAnswer::Missing;
 }
 
+std::optional<bool> answer_over_no_truths(std::string_view function) {
+    if (function == "any_yes") return false;
+    if (function == "all_yes") return true;
+    return std::nullopt;
+}
+
 EmptyAnswer widen_empty_cell(const Widen& widen) {
     if (!widen.value) return EmptyAnswer::Missing;
     const auto* call = std::get_if<Call>(&widen.value->node);

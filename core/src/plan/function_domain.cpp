@@ -7,6 +7,8 @@ std::optional<Domain> domain_of(std::string_view function) {
     if (function == "natural_logarithm" || function == "decimal_logarithm") {
         return Domain{">", "0"};
     }
+    // Past this the answer passes the largest number a number holds (about 1.8 * 10^308).
+    if (function == "exponential") return Domain{"<=", "709.78"};
     return std::nullopt;
 }
 

@@ -8,6 +8,11 @@ bool divisor_may_be_zero(const Value& divisor) {
     return true;
 }
 
+bool divides_by_second(std::string_view function) {
+    return function == "remainder" || function == "whole_quotient" ||
+           function == "quotient_remainder";
+}
+
 bool divides(const Arithmetic& arithmetic) {
     return arithmetic.op == ArithmeticOperator::DividedBy;
 }

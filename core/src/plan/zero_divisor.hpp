@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "parse/syntax_tree.hpp"
 
 namespace brell {
@@ -9,6 +11,10 @@ namespace brell {
 // not). A writer makes the divisor missing where it is 0, unless it is a number written in the
 // sentence other than 0.
 bool divisor_may_be_zero(const Value& divisor);
+
+// Whether the function divides its first argument by its second: `remainder`, `whole_quotient`
+// and `quotient_remainder`.
+bool divides_by_second(std::string_view function);
 
 // Whether the arithmetic divides (its right side is a divisor).
 bool divides(const Arithmetic& arithmetic);

@@ -11,9 +11,12 @@
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell {
 namespace {
@@ -29,7 +32,7 @@ struct RSpelling {
     std::string_view function;
     std::string_view r;
 };
-constexpr std::array<RSpelling, 44> kSpellings = {{
+constexpr std::array<RSpelling, 50> kSpellings = {{
     {"total", "(if (all(is.na({1}))) NA_real_ else sum({1}, na.rm = TRUE))"},
     {"average", "mean({1}, na.rm = TRUE)"},
     {"median", "median({1}, na.rm = TRUE)"},
@@ -41,6 +44,8 @@ constexpr std::array<RSpelling, 44> kSpellings = {{
     {"unique_count", "n_distinct({1}, na.rm = TRUE)"},
     {"row_count", "n()"},
     {"value_count", "sum(!is.na({1}))"},
+    {"any_yes", "any({1}, na.rm = TRUE)"},
+    {"all_yes", "all({1}, na.rm = TRUE)"},
     {"join_rows",
      "(if (all(is.na({1}))) NA_character_ else paste({1}[!is.na({1})], collapse = {2}))"},
     {"first_present", "coalesce({all})"},
@@ -56,6 +61,8 @@ constexpr std::array<RSpelling, 44> kSpellings = {{
     {"square_root", "sqrt({1})"},
     {"natural_logarithm", "log({1})"},
     {"decimal_logarithm", "log10({1})"},
+    {"exponential", "exp({1})"},
+    {"date_text", "format({1}, {2})"},
     {"trim", "trimws({1}, whitespace = \" \")"},
     {"trim_start", "trimws({1}, which = \"left\", whitespace = \" \")"},
     {"trim_end", "trimws({1}, which = \"right\", whitespace = \" \")"},
@@ -64,6 +71,9 @@ constexpr std::array<RSpelling, 44> kSpellings = {{
     {"characters", "nchar({1})"},
     {"between", "between({1}, {2}, {3})"},
     {"remainder", "({1} %% {2})"},
+    // R's `%%` takes the divisor's sign: the remainder of the sizes takes the dividend's.
+    {"quotient_remainder", "(sign({1}) * (abs({1}) %% abs({2})))"},
+    {"whole_quotient", "trunc({1} / {2})"},
     {"year", "lubridate::year({1})"},
     {"month", "lubridate::month({1})"},
     {"day", "lubridate::day({1})"},
@@ -93,6 +103,15 @@ constexpr std::array<RollingSpelling, 6> kRollingSpellings = {{
     {"largest", "base::max"},
     {"smallest", "base::min"},
 }};
+
+// The arithmetic plan/nearest_rounding states, on the values as doubles: `s` their sizes scaled,
+// `r` the sizes rounded.
+std::string nearest(const std::string& value, const NearestRounding& rounding) {
+    return "(\\(v) { s <- abs(v) * " + rounding.scale + "; r <- floor(s + s / " +
+           std::string(rounding.nudge_divisor) + " + 0.5) / " + rounding.scale +
+           "; if_else(s >= " + std::string(rounding.unrounded_from) +
+           ", v, if_else(v < 0, 0 - r, r)) })(as.numeric(" + value + "))";
+}
 
 // A divisor made missing where it is 0, as a division by zero is.
 std::string without_zero(const std::string& divisor) {
@@ -256,11 +275,25 @@ std::string RValueWriter::call_text(const Call& call) const {
     }
     if (call.function == "replace_text") return replace_text(call, arguments);
     if (call.function == "split_text") return split_text(call, arguments);
+    if (call.function == "round_nearest") return nearest(arguments[0], nearest_rounding(call));
+    if (call.function == "part_of_text") {
+        // `str_sub` counts characters from 1 up to the last one kept; a length left out is the
+        // rest of the text, and a length of 0 ends before the start: no characters.
+        const std::string end =
+            call.arguments.size() == 3 ? ", " + arguments[1] + " + " + arguments[2] + " - 1" : "";
+        return "stringr::str_sub(" + arguments[0] + ", " + arguments[1] + end + ")";
+    }
+    if (may_answer_non_finite(call.function)) {
+        // R makes NA to the 0 and 1 to the NA 1, where the answer to a missing value is missing.
+        return "(\\(a, b) { r <- a ^ b; if_else(is.na(a) | is.na(b) | !is.finite(r), NA_real_, "
+               "r) })(as.numeric(" +
+               arguments[0] + "), as.numeric(" + arguments[1] + "))";
+    }
     if (const auto domain = domain_of(call.function)) {
         arguments[0] = "if_else(" + arguments[0] + " " + std::string(domain->comparison) + " " +
                        std::string(domain->bound) + ", " + arguments[0] + ", NA_real_)";
     }
-    if (call.function == "remainder" && divisor_may_be_zero(call.arguments.at(1))) {
+    if (divides_by_second(call.function) && divisor_may_be_zero(call.arguments.at(1))) {
         arguments[1] = without_zero(arguments[1]);
     }
     return fill_holes(spelling_of(call.function).r, arguments);
@@ -376,6 +409,13 @@ std::string RValueWriter::write(const Value& value) const {
                         return "endsWith(" + tested + ", " + sought + ")";
                     case TextTestOperator::Contains:
                         break;
+                    case TextTestOperator::Matches:
+                        // The whole text against the pattern, `.` matching a line break too.
+                        return "stringr::str_detect(" + tested + ", stringr::regex(" +
+                               r_text("(?s)^" +
+                                      wildcard_regex(std::get<Text>(node.right->node).text) +
+                                      "\\z") +
+                               "))";
                 }
                 return contains(tested, *node.right);
             },

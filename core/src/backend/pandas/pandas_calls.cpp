@@ -11,7 +11,9 @@
 #include "parse/vocabulary.hpp"
 #include "plan/between_bounds.hpp"
 #include "plan/empty_sought_text.hpp"
+#include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
 
@@ -25,7 +27,7 @@ struct ScalarSpelling {
     std::string_view pattern;
     bool receiver;
 };
-constexpr std::array<ScalarSpelling, 23> kScalarSpellings = {{
+constexpr std::array<ScalarSpelling, 27> kScalarSpellings = {{
     {"upper", "{0}.str.upper()", true},
     {"lower", "{0}.str.lower()", true},
     // Spaces only, as a query trims: not tabs or line breaks.
@@ -47,7 +49,12 @@ constexpr std::array<ScalarSpelling, 23> kScalarSpellings = {{
     {"square_root", "np.sqrt({0})", true},
     {"natural_logarithm", "np.log({0})", true},
     {"decimal_logarithm", "np.log10({0})", true},
+    {"exponential", "np.exp({0})", true},
+    {"date_text", "{0}.dt.strftime({1})", true},
     {"remainder", "({0} % {1})", false},
+    // numpy's `fmod` takes the dividend's sign, where Python's `%` takes the divisor's.
+    {"quotient_remainder", "np.fmod({0}, {1})", false},
+    {"whole_quotient", "np.trunc({0} / {1})", false},
     {"year", "{0}.dt.year", true},
     {"month", "{0}.dt.month", true},
     {"day", "{0}.dt.day", true},
@@ -70,7 +77,7 @@ struct AggregateSpelling {
     std::string_view as_value;
     std::string_view grouped;
 };
-constexpr std::array<AggregateSpelling, 11> kAggregateSpellings = {{
+constexpr std::array<AggregateSpelling, 13> kAggregateSpellings = {{
     {"total", "sum", "{0}.sum(min_count=1)", "sum(min_count=1)"},
     {"average", "mean", "{0}.mean()", "mean()"},
     // numpy warns at the median of a column whose values are all missing, unless they are let go.
@@ -83,6 +90,9 @@ constexpr std::array<AggregateSpelling, 11> kAggregateSpellings = {{
     {"last", "last", "{0}.iloc[-1:].max()", ""},
     {"unique_count", "nunique", "{0}.nunique()", "nunique()"},
     {"value_count", "count", "{0}.count()", "count()"},
+    // Written by `aggregation_word` in a group: the truths present, `any` of none being False.
+    {"any_yes", "", "bool({0}.dropna().astype(bool).any())", ""},
+    {"all_yes", "", "bool({0}.dropna().astype(bool).all())", ""},
     {"row_count", "size", "len(d)", "size()"},
 }};
 
@@ -118,6 +128,15 @@ std::string join_rows_separator(const Call& call) {
     return py_string(separator != nullptr ? separator->text : "");
 }
 
+// The arithmetic plan/nearest_rounding states, on the values as floats: `v` the values, `s`
+// their sizes scaled, `r` the sizes rounded.
+std::string nearest(const std::string& series, const NearestRounding& rounding) {
+    return "(lambda v: (lambda s: (lambda r: r.where(v >= 0, 0 - r).where(s < " +
+           std::string(rounding.unrounded_from) + ", v))(np.floor(s + s / " +
+           std::string(rounding.nudge_divisor) + " + 0.5) / " + rounding.scale + "))(v.abs() * " +
+           rounding.scale + "))(" + series + ".astype(\"float64\"))";
+}
+
 }  // namespace
 
 std::string aggregation_word(const Call& call) {
@@ -136,6 +155,9 @@ std::string aggregation_word(const Call& call) {
     if (call.function == "largest") {
         return "lambda s: s.dropna().max() if s.notna().any() else None";
     }
+    // The truths present: `any` of none is False and `all` of none True.
+    if (call.function == "any_yes") return "lambda s: bool(s.dropna().astype(bool).any())";
+    if (call.function == "all_yes") return "lambda s: bool(s.dropna().astype(bool).all())";
     // The first and last rows' values, missing or not, where pandas' own pass missing values by.
     if (call.function == "first") return "lambda s: s.iloc[0]";
     if (call.function == "last") return "lambda s: s.iloc[-1]";
@@ -198,6 +220,20 @@ Spelled PandasValues::scalar_call(const Call& node) const {
     if (const Text* date = written_date(node)) {
         return {"pd.Timestamp(" + py_string(date->text) + ").normalize()", Shape::Constant};
     }
+    if (name == "round_nearest") {
+        return {nearest(series_of(write(node.arguments[0])), nearest_rounding(node)),
+                Shape::Series};
+    }
+    if (name == "part_of_text") return part_of_text(node);
+    if (may_answer_non_finite(name)) {
+        // pandas' own `**` works on floats without a warning; 1 to a missing power is missing.
+        return {
+            "(lambda a, b: (lambda r: r.where(np.isfinite(r) & a.notna() & b.notna()))(a ** "
+            "b))(" +
+                series_of(write(node.arguments[0])) + ".astype(\"float64\"), " +
+                series_of(write(node.arguments[1])) + ".astype(\"float64\"))",
+            Shape::Series};
+    }
     const auto spelling =
         std::find_if(kScalarSpellings.begin(), kScalarSpellings.end(),
                      [&](const ScalarSpelling& each) { return each.function == name; });
@@ -208,7 +244,7 @@ Spelled PandasValues::scalar_call(const Call& node) const {
     Shape shape = Shape::Constant;
     for (std::size_t i = 0; i < node.arguments.size(); ++i) {
         const Spelled argument = write(node.arguments[i]);
-        if (name == "remainder" && i == 1 && divisor_may_be_zero(node.arguments[i])) {
+        if (divides_by_second(name) && i == 1 && divisor_may_be_zero(node.arguments[i])) {
             const Spelled divisor = without_zero(argument);
             arguments.push_back(divisor.text);
             shape = combined(shape, divisor.shape);
@@ -253,6 +289,18 @@ Spelled PandasValues::row_by_row(
     return {"pd.Series([" + expression(names) + " if " + joined(checks, " and ") + " else " +
                 std::string(when_missing) + " for " + joined(variables, ", ") + " in " + source +
                 "], index=d.index, dtype=\"" + std::string(dtype) + "\")",
+            Shape::Series};
+}
+
+// Characters are counted from 0 in Python, and the end is the character after the last kept.
+Spelled PandasValues::part_of_text(const Call& node) const {
+    const auto written = [&](std::size_t index) {
+        return std::get<Whole>(node.arguments.at(index).node).number;
+    };
+    const std::int64_t start = written(1) - 1;
+    const std::string end =
+        node.arguments.size() == 3 ? ", " + std::to_string(start + written(2)) : "";
+    return {series_of(write(node.arguments[0])) + ".str.slice(" + std::to_string(start) + end + ")",
             Shape::Series};
 }
 

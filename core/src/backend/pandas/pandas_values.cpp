@@ -9,6 +9,7 @@
 #include "parse/overloaded.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell::pandas {
 namespace {
@@ -216,6 +217,12 @@ Spelled PandasValues::in_set(const InSet& node) const {
 
 Spelled PandasValues::text_test(const TextTest& node) const {
     const Spelled left = write(*node.left);
+    if (node.op == TextTestOperator::Matches) {
+        // The whole text against the pattern, `.` matching a line break too.
+        const std::string regex = "(?s)" + wildcard_regex(std::get<Text>(node.right->node).text);
+        return {series_of(left) + ".str.fullmatch(" + py_string(regex) + ").astype(\"boolean\")",
+                Shape::Truth};
+    }
     const std::string_view method = node.op == TextTestOperator::Starts ? "startswith"
                                     : node.op == TextTestOperator::Ends ? "endswith"
                                                                         : "contains";

@@ -101,6 +101,7 @@ class PandasValues {
     Spelled window(const Call& node) const;
     Spelled rolling(const Rolling& node) const;
     Spelled replace_text(const Call& node) const;
+    Spelled part_of_text(const Call& node) const;
     Spelled split_text(const Call& node) const;
     Spelled join_text(const Call& node) const;
     Spelled first_present(const Call& node) const;

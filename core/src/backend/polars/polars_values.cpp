@@ -10,10 +10,13 @@
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/empty_sought_text.hpp"
+#include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell::polars {
 namespace {
@@ -28,7 +31,7 @@ struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 42> kSpellings = {{
+constexpr std::array<Spelling, 46> kSpellings = {{
     {"total", "{r}.sum()"},
     {"average", "{r}.mean()"},
     {"median", "{r}.median()"},
@@ -41,6 +44,9 @@ constexpr std::array<Spelling, 42> kSpellings = {{
     {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
     {"row_count", "pl.len().cast(pl.Int64)"},
     {"value_count", "{r}.count().cast(pl.Int64)"},
+    // polars leaves missing truths out: `any` of none is false and `all` of none true.
+    {"any_yes", "{r}.any()"},
+    {"all_yes", "{r}.all()"},
     {"first_present", "pl.coalesce([{e...}])"},
     {"join_text", "pl.concat_str([{e...}])"},
     {"lower", "{r}.str.to_lowercase()"},
@@ -54,6 +60,8 @@ constexpr std::array<Spelling, 42> kSpellings = {{
     {"square_root", "{r}.sqrt()"},
     {"natural_logarithm", "{r}.log()"},
     {"decimal_logarithm", "{r}.log10()"},
+    {"exponential", "{r}.exp()"},
+    {"date_text", "{r}.dt.strftime({})"},
     {"trim", "{r}.str.strip_chars(\" \")"},
     {"trim_start", "{r}.str.strip_chars_start(\" \")"},
     {"trim_end", "{r}.str.strip_chars_end(\" \")"},
@@ -93,6 +101,7 @@ std::string_view text_test_method(TextTestOperator op) {
         case TextTestOperator::Ends:
             return "str.ends_with";
         case TextTestOperator::Contains:
+        case TextTestOperator::Matches:
             return "str.contains";
     }
     return "str.contains";
@@ -134,6 +143,7 @@ class ValueWriter {
                                                         : written.text;
     }
     // With `divisor`, the right side is made missing where it is 0, as a division by zero is.
+    PolarsValue quotient(const Call& node) const;
     PolarsValue binary(const Value& left, std::string_view symbol, const Value& right,
                        bool divisor = false) const;
     PolarsValue call(const Call& node) const;
@@ -196,6 +206,13 @@ PolarsValue ValueWriter::write(const Value& value) const {
             },
             [&](const Call& node) { return call(node); },
             [&](const TextTest& node) {
+                if (node.op == TextTestOperator::Matches) {
+                    // The whole text against the pattern, `.` matching a line break too.
+                    const std::string regex =
+                        "(?s)^" + wildcard_regex(std::get<Text>(node.right->node).text) + "\\z";
+                    return expression(receiver(*node.left) + ".str.contains(" + py_string(regex) +
+                                      ")");
+                }
                 return expression(
                     receiver(*node.left) + "." + std::string(text_test_method(node.op)) + "(" +
                     write(*node.right).text +
@@ -222,6 +239,38 @@ PolarsValue ValueWriter::write(const Value& value) const {
             },
         },
         value.node);
+}
+
+// The arithmetic plan/nearest_rounding states, on the value as a float.
+std::string nearest(const std::string& value, const NearestRounding& rounding) {
+    const std::string number = value + ".cast(pl.Float64)";
+    const std::string scaled = "(" + number + ".abs() * " + rounding.scale + ")";
+    const std::string rounded = "((" + scaled + " + " + scaled + " / " +
+                                std::string(rounding.nudge_divisor) + " + 0.5).floor() / " +
+                                rounding.scale + ")";
+    return "pl.when(" + scaled + " >= " + std::string(rounding.unrounded_from) + ").then(" +
+           number + ").when(" + number + " < 0).then(0 - " + rounded + ").otherwise(" + rounded +
+           ")";
+}
+
+// The quotient cut towards zero, or what it leaves with the dividend's sign: polars' `%` takes
+// the divisor's sign, so the remainder of the sizes is given the dividend's.
+PolarsValue ValueWriter::quotient(const Call& node) const {
+    const Value& dividend = node.arguments.at(0);
+    const Value& divisor = node.arguments.at(1);
+    if (node.function == "whole_quotient") {
+        const PolarsValue divided = binary(dividend, "/", divisor, divisor_may_be_zero(divisor));
+        const std::string quotient =
+            divided.expression ? divided.text : literal_in_expression(divided.text);
+        return {"pl.when(" + quotient + " < 0).then(" + quotient + ".ceil()).otherwise(" +
+                    quotient + ".floor()).cast(pl.Int64)",
+                true};
+    }
+    const std::string sizes = receiver(divisor);
+    const std::string size =
+        divisor_may_be_zero(divisor) ? "pl.when(" + sizes + " != 0).then(" + sizes + ")" : sizes;
+    const std::string number = receiver(dividend);
+    return {"(" + number + ".sign() * (" + number + ".abs() % " + size + ".abs()))", true};
 }
 
 PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol, const Value& right,
@@ -298,7 +347,26 @@ PolarsValue ValueWriter::call(const Call& node) const {
         return binary(node.arguments[0], "%", node.arguments[1],
                       divisor_may_be_zero(node.arguments[1]));
     }
+    if (node.function == "whole_quotient" || node.function == "quotient_remainder") {
+        return quotient(node);
+    }
     if (replaces_the_empty_text(node)) return {receiver(node.arguments[0]), true};
+    if (node.function == "round_nearest") {
+        return {nearest(receiver(node.arguments[0]), nearest_rounding(node)), true};
+    }
+    // Characters are counted from 0 in polars, and a length left out is the rest of the text.
+    if (node.function == "part_of_text") {
+        std::vector<const Value*> arguments;
+        for (const Value& argument : node.arguments) arguments.push_back(&argument);
+        return {fill(arguments.size() == 3 ? "{r}.str.slice({-1}, {})" : "{r}.str.slice({-1})",
+                     arguments),
+                true};
+    }
+    if (may_answer_non_finite(node.function)) {
+        const std::string answer = receiver(node.arguments[0]) + ".cast(pl.Float64).pow(" +
+                                   expression_argument(node.arguments[1]) + ")";
+        return {"pl.when(" + answer + ".is_finite()).then(" + answer + ")", true};
+    }
     if (const auto domain = domain_of(node.function); domain && node.arguments.size() == 1) {
         const std::string value = receiver(node.arguments[0]);
         const Spelling* spelling = nullptr;

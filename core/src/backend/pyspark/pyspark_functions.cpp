@@ -6,9 +6,13 @@
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
+#include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/date_pattern.hpp"
+#include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/zero_divisor.hpp"
@@ -33,7 +37,7 @@ struct Spelling {
     std::string_view over = "";
 };
 
-constexpr std::array<Spelling, 44> kSpellings = {{
+constexpr std::array<Spelling, 53> kSpellings = {{
     {"total", "F.sum({})"},
     {"average", "F.avg({})"},
     {"median", "F.median({})"},
@@ -47,6 +51,11 @@ constexpr std::array<Spelling, 44> kSpellings = {{
      "F.size(F.collect_set({}).over({partition}))"},
     {"row_count", "F.count(F.lit(1))"},
     {"value_count", "F.count({})"},
+    // Spark's `bool_or` of no truths is missing; `any_yes` of them is no, `all_yes` yes.
+    {"any_yes", "F.coalesce(F.bool_or({}), F.lit(False))", kEveryArgument,
+     "F.coalesce(F.bool_or({}).over({partition}), F.lit(False))"},
+    {"all_yes", "F.coalesce(F.bool_and({}), F.lit(True))", kEveryArgument,
+     "F.coalesce(F.bool_and({}).over({partition}), F.lit(True))"},
     // Written by `write_call`, in the order of the rows.
     {"join_rows", ""},
     {"first_present", "F.coalesce({*})"},
@@ -58,21 +67,34 @@ constexpr std::array<Spelling, 44> kSpellings = {{
     {"to_date", "{}.cast(\"date\")"},
     {"round_below", "F.floor({})"},
     {"round_above", "F.ceil({})"},
+    // Written by `write_call`, with the arithmetic plan/nearest_rounding states.
+    {"round_nearest", ""},
     {"absolute", "F.abs({})"},
     {"square_root", "F.sqrt({})"},
     {"natural_logarithm", "F.ln({})"},
     {"decimal_logarithm", "F.log10({})"},
+    {"exponential", "F.exp({})"},
+    // Written by `write_call`: Spark reads Java's pattern letters, not strftime's.
+    {"date_text", ""},
+    // Written by `write_call`: the answer is made missing where it is not a finite number.
+    {"power", ""},
     {"trim", "F.trim({})"},
     {"trim_start", "F.ltrim({})"},
     {"trim_end", "F.rtrim({})"},
     {"replace_text", "F.replace({}, {}, {})"},
     // Written by `write_call`: a piece past the last is missing, where F.split_part gives "".
+    // Written by `write_call`, the length left out meaning the rest of the text.
+    {"part_of_text", ""},
     {"split_text", ""},
     {"characters", "F.length({})"},
     {"between", "{}.between({}, {})", 1},
     // Written by `write_call`: the remainder takes the divisor's sign, which F.pmod does not
     // give for a negative divisor.
     {"remainder", ""},
+    // Written by `write_call`: Spark's `%` takes the dividend's sign, and the quotient is cut
+    // towards zero.
+    {"whole_quotient", ""},
+    {"quotient_remainder", ""},
     {"year", "F.year({})"},
     {"month", "F.month({})"},
     {"day", "F.dayofmonth({})"},
@@ -202,6 +224,17 @@ std::string ordered_aggregate(const Call& call, const std::vector<std::string>& 
            plain.at(1) + "))";
 }
 
+// The arithmetic plan/nearest_rounding states, on the value as a double.
+std::string nearest(const std::string& value, const NearestRounding& rounding) {
+    const std::string number = "(" + value + ").cast(\"double\")";
+    const std::string scaled = "(F.abs(" + number + ") * " + rounding.scale + ")";
+    const std::string rounded = "(F.floor(" + scaled + " + " + scaled + " / " +
+                                std::string(rounding.nudge_divisor) + " + 0.5) / " +
+                                rounding.scale + ")";
+    return "F.when(" + scaled + " >= " + std::string(rounding.unrounded_from) + ", " + number +
+           ").when(" + number + " < 0, 0 - " + rounded + ").otherwise(" + rounded + ")";
+}
+
 }  // namespace
 
 std::string write_call(const Call& call, const ValueContext& context) {
@@ -218,6 +251,21 @@ std::string write_call(const Call& call, const ValueContext& context) {
         plain.push_back(write_value(argument, {}));
     }
     if (call.function == "split_text") return split_piece(call, columns);
+    if (call.function == "round_nearest") return nearest(columns[0], nearest_rounding(call));
+    if (call.function == "date_text") {
+        return "F.date_format(" + columns[0] + ", " +
+               py_string(java_date_pattern(std::get<Text>(call.arguments[1].node).text)) + ")";
+    }
+    if (call.function == "part_of_text") {
+        // Spark's largest length: the rest of the text.
+        return "F.substring(" + columns[0] + ", " + plain[1] + ", " +
+               (plain.size() > 2 ? plain[2] : "2147483647") + ")";
+    }
+    if (may_answer_non_finite(call.function)) {
+        // Not-a-number sorts above the infinity in Spark, so the test leaves out both.
+        const std::string answer = "F.pow(" + columns[0] + ", " + columns[1] + ")";
+        return "F.when(F.abs(" + answer + ") < float(\"inf\"), " + answer + ")";
+    }
     if (const auto domain = domain_of(call.function)) {
         columns[0] = "F.when(" + columns[0] + " " + std::string(domain->comparison) + " " +
                      std::string(domain->bound) + ", " + columns[0] + ")";
@@ -227,6 +275,16 @@ std::string write_call(const Call& call, const ValueContext& context) {
             divisor_may_be_zero(call.arguments.at(1)) ? without_zero(columns.at(1)) : columns.at(1);
         return "((((" + columns.at(0) + ") % (" + divisor + ")) + (" + divisor + ")) % (" +
                divisor + "))";
+    }
+    if (call.function == "whole_quotient" || call.function == "quotient_remainder") {
+        const std::string divisor =
+            divisor_may_be_zero(call.arguments.at(1)) ? without_zero(columns.at(1)) : columns.at(1);
+        if (call.function == "quotient_remainder") {
+            return "((" + columns.at(0) + ") % (" + divisor + "))";
+        }
+        const std::string quotient = "((" + columns.at(0) + ") / (" + divisor + "))";
+        return "F.when(" + quotient + " < 0, F.ceil(" + quotient + ")).otherwise(F.floor(" +
+               quotient + "))";
     }
     if (call.function == "join_rows" ||
         (!context.place.empty() && is_ordered_aggregate(call.function))) {

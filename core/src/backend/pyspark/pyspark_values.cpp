@@ -8,6 +8,7 @@
 #include "plan/whole_number_width.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell::pyspark {
 namespace {
@@ -19,6 +20,7 @@ std::string_view text_test_method(TextTestOperator op) {
         case TextTestOperator::Ends:
             return "endswith";
         case TextTestOperator::Contains:
+        case TextTestOperator::Matches:
             return "contains";
     }
     return "contains";
@@ -133,6 +135,11 @@ std::string ValueWriter::value(const Value& value) const {
             },
             [&](const Call& node) { return write_call(node, context_); },
             [&](const TextTest& node) {
+                if (node.op == TextTestOperator::Matches) {
+                    // Spark's LIKE escapes with `\`.
+                    return receiver(*node.left) + ".like(" +
+                           py_string(wildcard_like(std::get<Text>(node.right->node).text)) + ")";
+                }
                 return receiver(*node.left) + "." + std::string(text_test_method(node.op)) + "(" +
                        this->value(*node.right) + ")";
             },

@@ -6,14 +6,19 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/date_pattern.hpp"
+#include "plan/empty_answer.hpp"
+#include "plan/finite_answer.hpp"
 #include "plan/function_domain.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
 #include "plan/value_queries.hpp"
 #include "plan/whole_number_width.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
 #include "text/joined_text.hpp"
+#include "text/wildcards.hpp"
 
 namespace brell {
 namespace {
@@ -23,7 +28,7 @@ struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 33> kSpellings = {{
+constexpr std::array<Spelling, 37> kSpellings = {{
     {"total", "sum({})"},
     {"average", "avg({})"},
     {"median", "median({})"},
@@ -34,6 +39,8 @@ constexpr std::array<Spelling, 33> kSpellings = {{
     {"last", "last({})"},
     {"unique_count", "count(DISTINCT {})"},
     {"value_count", "count({})"},
+    {"any_yes", "bool_or({})"},
+    {"all_yes", "bool_and({})"},
     {"row_count", "count(*)"},
     {"lower", "lower({})"},
     {"upper", "upper({})"},
@@ -46,6 +53,8 @@ constexpr std::array<Spelling, 33> kSpellings = {{
     {"square_root", "sqrt({})"},
     {"natural_logarithm", "ln({})"},
     {"decimal_logarithm", "log10({})"},
+    {"exponential", "exp({})"},
+    {"date_text", "strftime({}, {})"},
     {"trim", "trim({})"},
     {"trim_start", "ltrim({})"},
     {"trim_end", "rtrim({})"},
@@ -253,6 +262,11 @@ std::string ValueWriter::write(const Value& value) const {
 std::string ValueWriter::text_test(const TextTest& node) const {
     const std::string left = in_context(*node.left);
     const std::string escape = quote_text(dialect_, "\\");
+    if (node.op == TextTestOperator::Matches) {
+        const std::string& pattern = std::get<Text>(node.right->node).text;
+        return "(" + left + " LIKE " + quote_text(dialect_, wildcard_like(pattern)) + " ESCAPE " +
+               escape + ")";
+    }
     const bool before = node.op != TextTestOperator::Starts;
     const bool after = node.op != TextTestOperator::Ends;
     std::string pattern;
@@ -308,6 +322,17 @@ std::string ValueWriter::windowed(const std::string& function, bool reads_order)
     return function + " OVER (" + window + ")";
 }
 
+// The arithmetic plan/nearest_rounding states, on the value as a double.
+std::string nearest(const std::string& value, const NearestRounding& rounding) {
+    const std::string number = "CAST(" + value + " AS DOUBLE)";
+    const std::string scaled = "(abs(" + number + ") * " + rounding.scale + ")";
+    const std::string rounded = "(floor(" + scaled + " + " + scaled + " / " +
+                                std::string(rounding.nudge_divisor) + " + 0.5) / " +
+                                rounding.scale + ")";
+    return "CASE WHEN " + scaled + " >= " + std::string(rounding.unrounded_from) + " THEN " +
+           number + " WHEN " + number + " < 0 THEN 0 - " + rounded + " ELSE " + rounded + " END";
+}
+
 std::string ValueWriter::call(const Call& node) const {
     const FunctionEntry* entry = find_function(node.function);
     if (entry == nullptr) {
@@ -338,7 +363,12 @@ std::string ValueWriter::call(const Call& node) const {
     if (entry->kind == FunctionKind::Aggregate) {
         const std::string sql =
             write_aggregate(dialect_, node, arguments.empty() ? "" : arguments[0], context_.place);
-        return windowed_aggregate ? windowed(sql, is_ordered_aggregate(name)) : sql;
+        const std::string answer =
+            windowed_aggregate ? windowed(sql, is_ordered_aggregate(name)) : sql;
+        if (const std::optional<bool> over_none = answer_over_no_truths(name)) {
+            return "coalesce(" + answer + ", " + (*over_none ? "TRUE" : "FALSE") + ")";
+        }
+        return answer;
     }
     if (name == "first_present") return "coalesce(" + joined(arguments, ", ") + ")";
     if (name == "join_text") return "(" + joined(arguments, " || ") + ")";
@@ -349,6 +379,19 @@ std::string ValueWriter::call(const Call& node) const {
             divisor_may_be_zero(node.arguments[1]) ? without_zero(arguments[1]) : arguments[1];
         return "((((" + arguments[0] + ") % (" + divisor + ")) + (" + divisor + ")) % (" + divisor +
                "))";
+    }
+    if (name == "quotient_remainder") {
+        // Both dialects' `%` takes the dividend's sign.
+        const std::string divisor =
+            divisor_may_be_zero(node.arguments[1]) ? without_zero(arguments[1]) : arguments[1];
+        return "((" + arguments[0] + ") % (" + divisor + "))";
+    }
+    if (name == "whole_quotient") {
+        const std::string divisor =
+            divisor_may_be_zero(node.arguments[1]) ? without_zero(arguments[1]) : arguments[1];
+        const std::string quotient = "((" + arguments[0] + ") / (" + divisor + "))";
+        return "CAST(CASE WHEN " + quotient + " < 0 THEN ceil(" + quotient + ") ELSE floor(" +
+               quotient + ") END AS BIGINT)";
     }
     if (name == "weekday") return fill(dialect_.iso_weekday, "{}", arguments[0]);
     if (name == "hour") return "hour(" + arguments[0] + ")";
@@ -367,6 +410,21 @@ std::string ValueWriter::call(const Call& node) const {
                running + ")";
     }
     if (name == "split_text") return split_piece(dialect_, node, arguments);
+    if (name == "round_nearest") return nearest(arguments[0], nearest_rounding(node));
+    // Both dialects count characters, from 1, and give the rest of the text without a length.
+    if (name == "date_text" && dialect_.spark) {
+        // Spark reads Java's pattern letters, not strftime's.
+        return "date_format(" + arguments[0] + ", " +
+               quote_text(dialect_,
+                          java_date_pattern(std::get<Text>(node.arguments[1].node).text)) +
+               ")";
+    }
+    if (name == "part_of_text") return "substring(" + joined(arguments, ", ") + ")";
+    if (may_answer_non_finite(name)) {
+        // Not-a-number sorts above the infinity in both dialects, so the test leaves out both.
+        const std::string answer = "pow(" + arguments[0] + ", " + arguments[1] + ")";
+        return "CASE WHEN abs(" + answer + ") < CAST('Infinity' AS DOUBLE) THEN " + answer + " END";
+    }
     if (const auto domain = domain_of(name)) {
         arguments[0] = "CASE WHEN " + arguments[0] + " " + std::string(domain->comparison) + " " +
                        std::string(domain->bound) + " THEN " + arguments[0] + " END";

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brell {
+
+// A pattern of `matches`: `*` stands for any run of characters, none included, and every other
+// character for itself. The pieces between the stars, in order: "*special*requests*" is "",
+// "special", "requests", "".
+std::vector<std::string> wildcard_pieces(std::string_view pattern);
+
+// Whether the whole text is the pattern's pieces in order, with anything between them.
+bool wildcard_matches(std::string_view text, std::string_view pattern);
+
+// The pattern as the inside of a regular expression that Python's `re`, Rust's `regex` and ICU
+// read alike: the pieces, each character that means something to them escaped, joined by `.*`.
+// The caller anchors it to the whole text and lets `.` match a line break.
+std::string wildcard_regex(std::string_view pattern);
+
+// The pattern as a LIKE pattern of SQL and Spark, escaped with `\`: each star `%`, and each `\`,
+// `%` and `_` of the pieces escaped.
+std::string wildcard_like(std::string_view pattern);
+
+}  // namespace brell
