@@ -231,7 +231,7 @@ async def test_completion_offers_the_columns_of_the_table_at_the_step(
 
 
 async def test_hover_shows_a_steps_columns_and_a_functions_meaning(client, project):
-    text = "sales then summarize [takings] as total([units]) by [store] then sort [store] then take 2"
+    text = "sales then summarize [takings] as total([units]) by [store] then sort [store]"
     uri, _found = await opened(client, project, text)
 
     async def hovered(offset):
