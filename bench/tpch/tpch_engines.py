@@ -142,6 +142,7 @@ class SparkEngine:
             SparkEngine.session = (
                 SparkSession.builder.master("local[2]").appName("brell-tpch")
                 .config("spark.ui.enabled", "false")
+                .config("spark.ui.showConsoleProgress", "false")
                 .config("spark.sql.shuffle.partitions", "4")
                 .config("spark.driver.memory", "6g")
                 .config("spark.sql.session.timeZone", "UTC")
