@@ -82,6 +82,13 @@ def ratio(numerator, denominator):
     return numerator["best"] / denominator["best"]
 
 
+def cpu_ratio(numerator, denominator):
+    if not numerator or not denominator or not numerator.get("best_cpu") \
+            or not denominator.get("best_cpu"):
+        return None
+    return numerator["best_cpu"] / denominator["best_cpu"]
+
+
 def memory_ratio(numerator, denominator):
     if not numerator or not denominator or numerator.get("peak_mib") is None \
             or denominator.get("peak_mib") is None or denominator["peak_mib"] < 1:
@@ -98,11 +105,13 @@ def report(engine, numbers, answers):
     for target in targets:
         header += [f"rows {target}", f"{target} ms"]
     header += ["yardstick ms"] + [f"ratio {target}" for target in targets]
+    header += [f"processor time ratio {target}" for target in targets]
     if engine != "spark":
         header += ["brell MiB", "yardstick MiB", "memory ratio"]
     lines.append("| " + " | ".join(header) + " |")
     lines.append("|" + "---|" * len(header))
     ratios = {target: [] for target in targets}
+    cpu_ratios = {target: [] for target in targets}
     memory_ratios = []
     for number in numbers:
         yardstick = by_key.get((number, "yardstick"))
@@ -114,6 +123,10 @@ def report(engine, numbers, answers):
         for target in targets:
             value = ratio(by_key.get((number, target)), yardstick)
             ratios[target].append(value)
+            cells.append(f"{value:.2f}" if value else "-")
+        for target in targets:
+            value = cpu_ratio(by_key.get((number, target)), yardstick)
+            cpu_ratios[target].append(value)
             cells.append(f"{value:.2f}" if value else "-")
         if engine != "spark":
             brell = by_key.get((number, targets[0]))
@@ -133,6 +146,8 @@ def report(engine, numbers, answers):
         summary.append(
             f"{engine} --as {target}: {right}/{len(numbers)} right; geometric mean of time "
             f"ratios {mean:.2f}" if mean else f"{engine} --as {target}: {right}/{len(numbers)} right")
+        if geometric_mean(cpu_ratios[target]):
+            summary[-1] += (f" (processor time {geometric_mean(cpu_ratios[target]):.2f})")
         if worst:
             summary[-1] += "; worst " + ", ".join(f"Q{number} {value:.2f}"
                                                   for value, number in worst)

@@ -28,6 +28,11 @@ def program(brell, number, target):
     return _brell(brell, ["--as", target, str(sentence_file(number))])
 
 
+def sentence_program(brell, sentence, target):
+    """The program of a sentence given as text (a variant of one of the 22)."""
+    return _brell(brell, ["--as", target, sentence])
+
+
 def tables_read(brell, number):
     """The tables the sentence reads, the one it starts from first."""
     return _brell(brell, ["--needs", str(sentence_file(number))]).split()
