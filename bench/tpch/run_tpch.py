@@ -193,7 +193,9 @@ def main():
             for job in jobs:
                 answers += run_worker(engine, data_dir, [job], options.runs, options.budget)
                 last = answers[-1]
-                print(f"  {engine} Q{job['query']} {job['variant']}: {shown_time(last)} ms, "
+                shown = shown_time(last)
+                print(f"  {engine} Q{job['query']} {job['variant']}: {shown}"
+                      f"{' ms' if shown[0].isdigit() else ''}, "
                       f"{shown_rows(last)}" + (f" ({last['problem']})" if last.get("problem")
                                                else ""))
         everything[engine] = answers

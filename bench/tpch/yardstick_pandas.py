@@ -16,9 +16,11 @@ def _between(series, low, high):
 
 
 def q01(lineitem):
-    lines = lineitem[lineitem["l_shipdate"] <= pd.Timestamp("1998-09-02")]
-    lines = lines.assign(disc_price=_revenue(lines))
-    lines = lines.assign(charge=lines["disc_price"] * (1 + lines["l_tax"]))
+    lines = lineitem.loc[lineitem["l_shipdate"] <= pd.Timestamp("1998-09-02"),
+                         ["l_returnflag", "l_linestatus", "l_quantity", "l_extendedprice",
+                          "l_discount", "l_tax"]]
+    disc_price = _revenue(lines)
+    lines = lines.assign(disc_price=disc_price, charge=disc_price * (1 + lines["l_tax"]))
     return (
         lines.groupby(["l_returnflag", "l_linestatus"], as_index=False)
         .agg(sum_qty=("l_quantity", "sum"), sum_base_price=("l_extendedprice", "sum"),
