@@ -143,9 +143,10 @@ def report(engine, numbers, answers):
                     if shown_rows(by_key.get((number, target))) == "right")
         worst = sorted(((value, number) for value, number in zip(ratios[target], numbers)
                         if value), reverse=True)[:4]
-        summary.append(
-            f"{engine} --as {target}: {right}/{len(numbers)} right; geometric mean of time "
-            f"ratios {mean:.2f}" if mean else f"{engine} --as {target}: {right}/{len(numbers)} right")
+        line = f"{engine} --as {target}: {right}/{len(numbers)} right"
+        if mean:
+            line += f"; geometric mean of time ratios {mean:.2f}"
+        summary.append(line)
         if geometric_mean(cpu_ratios[target]):
             summary[-1] += (f" (processor time {geometric_mean(cpu_ratios[target]):.2f})")
         if worst:
@@ -154,8 +155,9 @@ def report(engine, numbers, answers):
     if engine != "spark" and geometric_mean(memory_ratios):
         summary.append(f"{engine}: geometric mean of peak memory ratios "
                        f"{geometric_mean(memory_ratios):.2f}")
-    wrong_yardsticks = [number for number in numbers
-                        if shown_rows(by_key.get((number, "yardstick"))) not in ("right", "timeout")]
+    wrong_yardsticks = [
+        number for number in numbers
+        if shown_rows(by_key.get((number, "yardstick"))) not in ("right", "timeout")]
     if wrong_yardsticks:
         summary.append(f"{engine}: yardstick rows wrong for " +
                        ", ".join(f"Q{number}" for number in wrong_yardsticks))
