@@ -46,6 +46,9 @@ def main():
     parser.add_argument("--queries", default=",".join(map(str, QUERIES)))
     options = parser.parse_args()
     numbers = [int(number) for number in options.queries.split(",")]
+    unknown = [name for name in options.engines.split(",") if name not in TARGETS]
+    if unknown:
+        parser.error(f"no engine {unknown[0]!r}; the engines are {', '.join(TARGETS)}")
     data_dir = ensure_data(options.scale)
     passed = failed = 0
     for name in options.engines.split(","):
