@@ -6,8 +6,9 @@
 #   bash tests/setup.sh build    that, and what the whole build needs: clang, clang-format,
 #                                GoogleTest, Google Benchmark, the sanitizers' runtime
 #   bash tests/setup.sh          that, what the tests need (R with dplyr, SVG tools, Java,
-#                                valgrind, Neovim, Node), and the engines' Python virtual environment
-#                                (tests/engines/requirements.txt)
+#                                valgrind, Neovim, Node), the engines' Python virtual environment
+#                                (tests/engines/requirements.txt), and the one that makes
+#                                the TPC-H data (bench/tpch/requirements.txt)
 #
 # The virtual environment is shared by every clone on the machine: it lives in
 # ${BRELL_ENGINES_HOME:-~/.cache/brell}/engines-HASH, HASH being the start of the SHA-256 of
@@ -63,4 +64,7 @@ if [ ! -f "$venv/installed" ]; then
     "$venv/bin/python" -c 'import duckdb, pandas, polars, pyspark'
     touch "$venv/installed"
 fi
+# DuckDB with its TPC-H extension, in a virtual environment of its own (the extension is built
+# for another DuckDB than the engines'), for the TPC-H data of bench/tpch.
+bash bench/tpch/setup.sh > /dev/null
 echo "BRELL_ENGINES_PYTHON=$venv/bin/python"
