@@ -116,29 +116,11 @@ Answer draw_here(std::string_view sentence, const Tables& tables, const std::str
     return Answer{};
 }
 
-std::string type_word(ColumnType type) {
-    switch (type) {
-        case ColumnType::Number:
-            return "number";
-        case ColumnType::Text:
-            return "text";
-        case ColumnType::Truth:
-            return "truth";
-        case ColumnType::Date:
-            return "date";
-        case ColumnType::Timestamp:
-            return "timestamp";
-        case ColumnType::Opaque:
-            return "";
-    }
-    return "";
-}
-
 std::vector<Column> untyped(const std::vector<TableColumn>& columns) {
     std::vector<Column> listed;
     listed.reserve(columns.size());
     for (const TableColumn& column : columns)
-        listed.push_back({column.name, type_word(column.type)});
+        listed.push_back({column.name, std::string(type_word(column.type))});
     return listed;
 }
 

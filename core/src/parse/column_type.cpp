@@ -33,6 +33,13 @@ ColumnType type_from_word(std::string_view word) {
     return ColumnType::Opaque;
 }
 
+std::string_view type_word(ColumnType type) {
+    for (const TypeWords& entry : kTypeWords) {
+        if (entry.type == type) return entry.words.front();
+    }
+    return "";
+}
+
 std::string_view type_phrase(ColumnType type) {
     switch (type) {
         case ColumnType::Number:

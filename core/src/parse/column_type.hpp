@@ -15,6 +15,10 @@ enum class ColumnType : std::uint8_t { Number, Text, Truth, Date, Timestamp, Opa
 // The type a `--columns` type word names: ASCII case ignored, any other word (or none) Opaque.
 ColumnType type_from_word(std::string_view word);
 
+// The word `--columns` names the type with first ("number", "text", "truth", "date",
+// "timestamp"); empty for Opaque.
+std::string_view type_word(ColumnType type);
+
 // How a message says what a value is: "a number", "text", "yes or no", ...
 std::string_view type_phrase(ColumnType type);
 
