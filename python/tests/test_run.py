@@ -50,7 +50,7 @@ CASES = [
      [(3,), (5,), (4,)]),
     ("sales then keep where [revenue] is not missing "
      "then summarize [n] as row_count(), [total] as total([revenue]) by [region]",
-     [("North", 1, 30), ("West", 2, 40), (None, 1, 20)]),
+     {("North", 1, 30), ("West", 2, 40), (None, 1, 20)}),
     ("sales then join customers by [id] unmatched \"none\" then pick [id, city]",
      {(1, "Oslo"), (3, "Rome")}),
 ]
