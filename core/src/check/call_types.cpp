@@ -101,8 +101,10 @@ Result<ColumnType> ValueTypes::call(const Value& value, const Call& node) const 
         return Diagnostic::illegal(arity_refusal(*function, written), value.span);
     }
     const std::string name(function->name);
+    // A scalar function of a group's answer is a value of the group, as arithmetic on it is;
+    // only an aggregate cannot hold another.
     for (const Value& argument : node.arguments) {
-        if (holds_aggregate(argument)) {
+        if (function->kind == FunctionKind::Aggregate && holds_aggregate(argument)) {
             return Diagnostic::illegal(
                 "`" + name +
                     "` is already asking about a whole group, so it cannot hold another "

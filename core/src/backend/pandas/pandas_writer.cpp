@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "backend/aggregates_summary.hpp"
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
 #include "backend/python_text.hpp"
@@ -10,6 +11,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/group_answers.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
@@ -93,7 +95,10 @@ bool named_aggregate(const Value& value) {
            (!call->arguments.empty() && is_bare_column(call->arguments.front()));
 }
 
+std::vector<std::string> taken_apart_calls(const PandasStep& at, const Summarize& summarize);
+
 std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& summarize) {
+    if (!answers_are_aggregates(summarize)) return taken_apart_calls(at, summarize);
     const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> by = names_of(summarize.by);
     const PandasValues values;
@@ -146,6 +151,24 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
     return {groupby_call(by, true) + "[" + name_list(columns) + "].apply(lambda d: pd.Series({" +
                 joined(answers, ", ") + "}))",
             "reset_index()", "infer_objects()"};
+}
+
+// A summary whose answers work something out of a group's answers: inside `apply` a function of
+// one group's answer would be worked out on each of the group's rows. The aggregates are
+// summarized first, one row per group, and the answers are added on those rows.
+std::vector<std::string> taken_apart_calls(const PandasStep& at, const Summarize& summarize) {
+    const GroupAnswers taken_apart = group_answers(summarize, at.table);
+    std::vector<std::string> calls =
+        summarize_calls(at, aggregates_summary(summarize, taken_apart));
+    const std::vector<TableColumn> summary =
+        aggregates_summary_table(at.table, summarize, taken_apart);
+    Add answers;
+    answers.items = taken_apart.answers;
+    for (std::string& call : add_calls(answers, nullptr, summary)) calls.push_back(call);
+    std::vector<std::string> kept = names_of(summarize.by);
+    for (const NamedValue& answer : taken_apart.answers) kept.push_back(answer.name.text);
+    calls.push_back("loc[:, " + name_list(kept) + "]");
+    return calls;
 }
 
 // The first `count` rows in the order of the sort in force, with every row level with the last

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "backend/aggregates_summary.hpp"
 #include "backend/polars/polars_values.hpp"
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/group_answers.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/row_order.hpp"
 #include "plan/taken_order.hpp"
@@ -59,6 +61,15 @@ Calls add_calls(const PolarsStep& at, const Add& add) {
 }
 
 Calls summarize_calls(const PolarsStep& at, const Summarize& summarize) {
+    if (summarize.by.empty() && !answers_are_aggregates(summarize)) {
+        // Over the whole table, polars may work a repeated group's answer out once per row, and
+        // over no rows that is no row at all: the aggregates come first, on their one row.
+        const GroupAnswers taken_apart = group_answers(summarize, at.table);
+        const std::vector<TableColumn> summary =
+            aggregates_summary_table(at.table, summarize, taken_apart);
+        return {"select(" + joined(aliased(taken_apart.aggregates, at.table, {}), ", ") + ")",
+                "select(" + joined(aliased(taken_apart.answers, summary, {}), ", ") + ")"};
+    }
     const std::string items = joined(aliased(summarize.items, at.table, {}), ", ");
     if (summarize.by.empty()) return {"select(" + items + ")"};
     const std::string by = name_list(names_of(summarize.by));

@@ -245,10 +245,13 @@ std::string write_call(const Call& call, const ValueContext& context) {
     }
     std::vector<std::string> columns;
     std::vector<std::string> plain;
+    // An aggregate or a window is windowed around its call; a scalar function's argument may
+    // hold a group's answer, which is windowed where it stands.
+    const ValueContext bare;
+    const ValueContext& argument_context = entry->kind == FunctionKind::Scalar ? context : bare;
     for (const Value& argument : call.arguments) {
-        // Arguments are values of one row: the checker admits no aggregate or window inside.
-        columns.push_back(write_column(argument, {}));
-        plain.push_back(write_value(argument, {}));
+        columns.push_back(write_column(argument, argument_context));
+        plain.push_back(write_value(argument, argument_context));
     }
     if (call.function == "split_text") return split_piece(call, columns);
     if (call.function == "round_nearest") return nearest(columns[0], nearest_rounding(call));

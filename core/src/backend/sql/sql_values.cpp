@@ -339,7 +339,12 @@ std::string ValueWriter::call(const Call& node) const {
         unreachable("`" + node.function + "` reached the SQL backend without a spelling");
     }
     std::vector<std::string> arguments;
-    for (const Value& argument : node.arguments) arguments.push_back(bare(argument));
+    // An aggregate or a window is windowed around its call; a scalar function's argument may
+    // hold a group's answer, which is windowed where it stands.
+    for (const Value& argument : node.arguments) {
+        arguments.push_back(entry->kind == FunctionKind::Scalar ? in_context(argument)
+                                                                : bare(argument));
+    }
     const std::string& name = node.function;
     const bool windowed_aggregate = context_.window && entry->kind == FunctionKind::Aggregate;
     if (windowed_aggregate && dialect_.spark && name == "unique_count") {
