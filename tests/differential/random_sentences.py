@@ -241,7 +241,20 @@ class SentenceMaker:
                 together.append(self.ordered_aggregate(state))
             rng.shuffle(together)
             return together
-        return [self.aggregate(state) for _ in range(rng.randint(1, 2))]
+        return [self.of_answer(*self.aggregate(state)) for _ in range(rng.randint(1, 2))]
+
+    def of_answer(self, value, kind):
+        """Now and then a value worked out of a group's answer rather than the answer itself."""
+        rng = self.rng
+        if rng.random() < 0.7:
+            return value, kind
+        if kind == "number":
+            return rng.choice([("round_nearest(%s / 3, 1)" % value, "number"),
+                               ("absolute(%s - 2)" % value, "number"),
+                               ('when(%s > 1, "many", otherwise "few")' % value, "text")])
+        if kind == "text":
+            return "upper(%s)" % value, "text"
+        return value, kind
 
     def ordered_aggregate(self, state, names=None):
         """`first`, `last` or `join_rows` of one of the names (any column by default), which read a
