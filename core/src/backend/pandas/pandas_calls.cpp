@@ -249,7 +249,8 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             arguments.push_back(divisor.text);
             shape = combined(shape, divisor.shape);
         } else if (i == 0 && spelling->receiver) {
-            arguments.push_back(series_of(argument));
+            const bool texts = spelling->pattern.find(".str.") != std::string_view::npos;
+            arguments.push_back(texts ? text_series_of(argument) : series_of(argument));
             if (const auto domain = domain_of(name)) {
                 arguments.back() += ".where(lambda s: s " + std::string(domain->comparison) + " " +
                                     std::string(domain->bound) + ")";
@@ -300,7 +301,8 @@ Spelled PandasValues::part_of_text(const Call& node) const {
     const std::int64_t start = written(1) - 1;
     const std::string end =
         node.arguments.size() == 3 ? ", " + std::to_string(start + written(2)) : "";
-    return {series_of(write(node.arguments[0])) + ".str.slice(" + std::to_string(start) + end + ")",
+    return {text_series_of(write(node.arguments[0])) + ".str.slice(" + std::to_string(start) + end +
+                ")",
             Shape::Series};
 }
 
@@ -310,7 +312,7 @@ Spelled PandasValues::replace_text(const Call& node) const {
     const Value& put_there = node.arguments.at(2);
     if (std::holds_alternative<Text>(look_for.node) &&
         std::holds_alternative<Text>(put_there.node)) {
-        return {series_of(write(node.arguments[0])) + ".str.replace(" + write(look_for).text +
+        return {text_series_of(write(node.arguments[0])) + ".str.replace(" + write(look_for).text +
                     ", " + write(put_there).text + ", regex=False)",
                 Shape::Series};
     }
@@ -344,7 +346,7 @@ Spelled PandasValues::split_text(const Call& node) const {
             "None", "object");
     }
     if (std::holds_alternative<Text>(separator.node) && position) {
-        return {series_of(write(node.arguments[0])) + ".str.split(" + write(separator).text +
+        return {text_series_of(write(node.arguments[0])) + ".str.split(" + write(separator).text +
                     ", regex=False).str[" + std::to_string(*position - 1) + "]",
                 Shape::Series};
     }

@@ -63,6 +63,11 @@ std::string series_of(const Spelled& value) {
     return "pd.Series(" + value.text + ", index=d.index)";
 }
 
+std::string text_series_of(const Spelled& value) {
+    if (value.shape == Shape::Series || value.shape == Shape::Truth) return value.text;
+    return "pd.Series(" + value.text + ", index=d.index, dtype=\"object\")";
+}
+
 std::string truth_of(const Spelled& value) {
     if (value.shape == Shape::Truth) return value.text;
     return series_of(value) + ".astype(\"boolean\")";

@@ -29,6 +29,11 @@ Shape combined(Shape left, Shape right);
 // array or a plain value is put into one with the frame's index.
 std::string series_of(const Spelled& value);
 
+// The value as a Series of texts on the frame's rows, for the `.str` methods: a plain value put
+// into one is held as texts even when it is missing (a group's answer of no texts), which pandas
+// would otherwise hold as a number that `.str` cannot read.
+std::string text_series_of(const Spelled& value);
+
 // The value as yes, no or missing on each row: a Series of nullable booleans.
 std::string truth_of(const Spelled& value);
 
