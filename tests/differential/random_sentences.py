@@ -471,8 +471,13 @@ class SentenceMaker:
     def _matching(self, state):
         if state.columns.get("id") != "number":
             return None
-        word = self.rng.choice(["", "not "])
-        return "keep where %smatching(%s, by [id])" % (word, state.other)
+        rng = self.rng
+        word = rng.choice(["", "not "])
+        # Now and then only some of the other table's rows are partners; its g and z may be
+        # missing, so the question may be.
+        partners = rng.choice(["", "", ', where [z] > 0', ', where [g] in {"a", "b"}',
+                               ', where not ([z] < 1 and [g] is "c")'])
+        return "keep where %smatching(%s, by [id]%s)" % (word, state.other, partners)
 
     def _lengthen(self, state):
         rng = self.rng

@@ -6,7 +6,10 @@
 #include <set>
 
 #include "check/lookup.hpp"
+#include "check/seats.hpp"
 #include "check/step_checks.hpp"
+#include "check/value_types.hpp"
+#include "plan/value_queries.hpp"
 #include "text/suggest.hpp"
 
 namespace brell {
@@ -78,6 +81,27 @@ std::vector<KeyPair> inferred_keys(const std::vector<std::string>& shared, Span 
     return keys;
 }
 
+// The question of `matching(..., where ...)`: a yes or no of one row of the other table.
+Verdict check_partner_question(const Value& question, const TableDescription& other,
+                               const ColumnIndex& there) {
+    const ValueTypes types(there);
+    BRELL_TRY(ColumnType type, types.type(question));
+    if (holds_aggregate(question)) {
+        return seat_refusal(Seat::Condition, FunctionKind::Aggregate, "", question.span);
+    }
+    if (holds_window(question)) {
+        return seat_refusal(Seat::Condition, FunctionKind::Window, "", question.span);
+    }
+    if (type != ColumnType::Truth && type != ColumnType::Opaque) {
+        return Diagnostic::illegal(
+            "the `where` of `matching` asks which rows of " + other.name +
+                " count, so it needs a question that is either yes or no, and this is " +
+                phrase(type) + ". Compare it to something: `is`, `>`, `<`, or `in {...}`",
+            question.span);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Verdict check_matching(Matching& matching, const StepContext& context) {
@@ -86,6 +110,10 @@ Verdict check_matching(Matching& matching, const StepContext& context) {
     if (!found) return found.error();
     const TableDescription& other = **found;
     const ColumnIndex there(other.columns);
+    if (matching.partners) {
+        BRELL_CHECK(check_partner_question(*matching.partners->question, other, there));
+        matching.partners->other_columns = other.columns;
+    }
     if (matching.keys.empty()) {
         const std::vector<std::string> shared = shared_names(context.columns, there);
         if (shared.empty()) {

@@ -185,8 +185,12 @@ std::string canonical_value(const Value& value) {
                        canonical_value(*node.size) + ")";
             },
             [](const Matching& node) {
-                if (node.keys.empty()) return "matching(" + node.table.text + ")";
-                return "matching(" + node.table.text + ", by " + key_pairs(node.keys) + ")";
+                std::string written = "matching(" + node.table.text;
+                if (!node.keys.empty()) written += ", by " + key_pairs(node.keys);
+                if (node.partners) {
+                    written += ", where " + canonical_value(*node.partners->question);
+                }
+                return written + ")";
             },
         },
         value.node);

@@ -212,24 +212,34 @@ ValueParser::Parsing ValueParser::matching(const Token& word) {
     if (!cursor_.accept(TokenKind::OpenParen)) return cursor_.refuse_here(needs_table);
     BRELL_TRY(TableName table, cursor_.table_name(needs_table));
     std::vector<KeyPair> keys;
-    if (cursor_.accept(TokenKind::Comma)) {
-        if (!cursor_.accept("by")) {
-            return cursor_.refuse_here(
-                with("the only thing `matching` takes after the table is the columns that say "
-                     "which rows correspond: ",
-                     kMatchingExample));
-        }
+    OptionalBox<PartnerQuestion> partners;
+    std::size_t depth = 1;
+    bool comma = cursor_.accept(TokenKind::Comma);
+    if (comma && cursor_.accept("by")) {
         BRELL_TRY(keys, cursor_.key_list(with(
                             "`by` needs the columns that say which rows correspond, in brackets: ",
                             "`matching(products, by [id])`, or `by [customer_id] is [id]` where "
                             "the two tables name it differently")));
+        comma = cursor_.accept(TokenKind::Comma);
+    }
+    if (comma) {
+        if (!cursor_.accept("where")) {
+            return cursor_.refuse_here(
+                with("the only things `matching` takes after the table are the columns that say "
+                     "which rows correspond, then which of the other table's rows count: ",
+                     "`matching(orders, by [id], where [status] is \"open\")`"));
+        }
+        BRELL_TRY(Parsed question, value_level());
+        depth = question.depth + 1;
+        partners = PartnerQuestion{std::move(question.value), {}};
     }
     if (!cursor_.accept(TokenKind::CloseParen)) {
         return cursor_.refuse_here(
             "`matching(` is never closed. Add a `)` after the table it names");
     }
-    return Parsed{
-        Value{cursor_.span_from(word.span.start), Matching{std::move(table), std::move(keys)}}, 1};
+    return deeper(Value{cursor_.span_from(word.span.start),
+                        Matching{std::move(table), std::move(keys), std::move(partners)}},
+                  depth, word.span);
 }
 
 }  // namespace brell

@@ -9,6 +9,7 @@
 
 #include "diagnostic/span.hpp"
 #include "parse/box.hpp"
+#include "parse/column_type.hpp"
 
 namespace brell {
 
@@ -140,9 +141,19 @@ struct Rolling {
     Box<Value> size;
     Span call_span;  // the aggregate's name to its closing parenthesis
 };
+// The `where` of `matching(orders, by [id], where [status] is "open")`: which of the other
+// table's rows count as partners. It reads the other table's columns, which the checker writes
+// in.
+struct PartnerQuestion {
+    Box<Value> question;
+    std::vector<TableColumn> other_columns;
+};
+
+// Whether a row has a partner among the other table's rows (those the `where` keeps).
 struct Matching {
     TableName table;
     std::vector<KeyPair> keys;
+    OptionalBox<PartnerQuestion> partners;
 };
 
 using ValueNode = std::variant<Column, Text, Whole, Decimal, Truth, Missing, Arithmetic, Compare,

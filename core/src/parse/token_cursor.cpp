@@ -131,6 +131,17 @@ Result<ColumnName> TokenCursor::one_column(std::string_view refusal) {
     return ColumnName{name.text, name.span};
 }
 
+bool TokenCursor::another_key() {
+    // `matching(orders, by [id], where ...)`: the comma before `where` ends the keys.
+    const Token* after = peek();
+    if (!current_is(TokenKind::Comma) ||
+        (after != nullptr && after->kind == TokenKind::Word && after->text == "where")) {
+        return false;
+    }
+    advance();
+    return true;
+}
+
 Result<std::vector<KeyPair>> TokenCursor::key_list(std::string_view refusal) {
     static constexpr std::string_view kOneAgainstOne =
         "a key named differently on each side is one column against one column, so each side "
@@ -156,7 +167,7 @@ Result<std::vector<KeyPair>> TokenCursor::key_list(std::string_view refusal) {
                 keys.push_back(KeyPair{{name.text, name.span}, {name.text, name.span}});
             }
         }
-    } while (accept(TokenKind::Comma));
+    } while (another_key());
     return keys;
 }
 

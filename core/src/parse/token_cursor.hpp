@@ -65,6 +65,8 @@ class TokenCursor {
 
     // The keys after `by` in `join` and `matching(...)`: `[id, day], [customer_id] is [id]`.
     Result<std::vector<KeyPair>> key_list(std::string_view refusal);
+    // Whether another key follows, past its comma (a comma before `where` ends the keys).
+    bool another_key();
 
     std::string_view text() const { return text_; }
 

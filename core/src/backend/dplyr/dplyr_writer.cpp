@@ -34,9 +34,15 @@ std::string key_pairs(const std::vector<KeyPair>& keys) {
 std::string keep_call(const Keep& keep, const std::vector<TableColumn>& table) {
     if (const auto membership = kept_membership(keep.condition)) {
         const Matching& matching = *membership->matching;
-        return std::string(membership->negated ? "anti_join" : "semi_join") + "(" +
-               r_name(matching.table.text) + ", by = " + key_pairs(matching.keys) +
-               ", na_matches = \"never\")";
+        // The partners are the other table's rows that its own question keeps.
+        std::string partners = r_name(matching.table.text);
+        if (matching.partners) {
+            partners =
+                "filter(" + partners + ", " +
+                write_r_value(*matching.partners->question, matching.partners->other_columns) + ")";
+        }
+        return std::string(membership->negated ? "anti_join" : "semi_join") + "(" + partners +
+               ", by = " + key_pairs(matching.keys) + ", na_matches = \"never\")";
     }
     return "filter(" + write_r_value(keep.condition, table) + ")";
 }

@@ -58,7 +58,12 @@ std::optional<std::string> plain_name_column(const PandasStep& at, const NamePat
 
 std::vector<std::string> matching_calls(const Matching& matching, bool negated) {
     if (matching.keys.empty()) unreachable("the checker writes in every key of `matching`");
-    const std::string& other = matching.table.text;
+    // The partners are the other table's rows that its own question keeps.
+    const std::string other =
+        matching.table.text +
+        (matching.partners
+             ? ".loc[lambda d: " + holds(PandasValues().write(*matching.partners->question)) + "]"
+             : "");
     const std::string negation = negated ? "~" : "";
     // A missing key matches nothing: the other table's missing keys are left out, since `isin`
     // would find a missing value among them.

@@ -193,7 +193,14 @@ std::string lazy_table(const TableName& table) {
 }  // namespace
 
 Calls matching_calls(const Matching& matching, bool negated) {
-    return {"join(" + lazy_table(matching.table) + ", " + key_part(matching.keys) + ", how=\"" +
+    // The partners are the other table's rows that its own question keeps.
+    std::string partners = lazy_table(matching.table);
+    if (matching.partners) {
+        partners +=
+            ".filter(" +
+            polars_expression(*matching.partners->question, matching.partners->other_columns) + ")";
+    }
+    return {"join(" + partners + ", " + key_part(matching.keys) + ", how=\"" +
             (negated ? "anti" : "semi") + "\")"};
 }
 

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "backend/pyspark/pyspark_text.hpp"
+#include "backend/pyspark/pyspark_values.hpp"
 #include "backend/pyspark/pyspark_writer.hpp"
 #include "backend/python_text.hpp"
 #include "plan/helper_names.hpp"
@@ -19,8 +20,8 @@ namespace {
 // (`[a] is [b], [b] is [a]`), the keys first take names of their own, `__key1`, `__key2`, ...,
 // none of the names in play (`helpers`). A semi or anti join (`keys_only`) reads nothing of the
 // other table but its keys, so it is cut down to them first, which leaves no other column of it
-// in play.
-std::string right_side(const TableName& table, const std::vector<KeyPair>& keys,
+// in play. `other` is the other table as read.
+std::string right_side(const std::string& other, const std::vector<KeyPair>& keys,
                        HelperNames helpers, bool keys_only) {
     std::vector<const KeyPair*> renamed;
     std::set<std::string_view> renamed_from;
@@ -35,7 +36,7 @@ std::string right_side(const TableName& table, const std::vector<KeyPair>& keys,
     const auto rename = [](std::string_view from, std::string_view to) {
         return ".withColumnRenamed(" + py_string(from) + ", " + py_string(to) + ")";
     };
-    std::string right = spark_table(table.text);
+    std::string right = other;
     if (!chained) {
         for (const KeyPair* key : renamed) right += rename(key->right.text, key->left.text);
         return right;
@@ -93,8 +94,13 @@ std::vector<std::string> keys_first(const std::vector<std::string>& on,
 
 Calls matching_calls(const StepAt& at, const Matching& matching, bool negated) {
     const std::vector<std::string> on = left_names(matching.keys);
-    Calls calls{join_call(right_side(matching.table, matching.keys, HelperNames(at.table), true),
-                          on, negated ? "anti" : "semi")};
+    // The partners are the other table's rows that its own question keeps.
+    std::string other = spark_table(matching.table.text);
+    if (matching.partners) {
+        other += ".filter(" + write_column(*matching.partners->question, {}) + ")";
+    }
+    Calls calls{join_call(right_side(other, matching.keys, HelperNames(at.table), true), on,
+                          negated ? "anti" : "semi")};
     const std::vector<std::string> wanted = names_of(at.table);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;
@@ -107,7 +113,8 @@ Calls join_calls(const StepAt& at, const Join& join) {
     const std::vector<std::string> on = left_names(join.keys);
     HelperNames helpers(at.table);
     helpers.hold(at.outgoing);
-    Calls calls{join_call(right_side(join.table, join.keys, helpers, false), on, how)};
+    Calls calls{
+        join_call(right_side(spark_table(join.table.text), join.keys, helpers, false), on, how)};
     const std::vector<std::string> wanted = names_of(at.outgoing);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;

@@ -38,9 +38,15 @@ std::string matching_body(const SqlStep& at, const Matching& matching, bool nega
         conditions.push_back(inner + "." + quote_name(at.dialect, key.right.text) + " = " + outer +
                              "." + quote_name(at.dialect, key.left.text));
     }
+    // The partners are the other table's rows that its own question keeps.
+    const std::string partners =
+        matching.partners
+            ? " WHERE " + write_value(at.dialect, *matching.partners->question, ValueContext{})
+            : "";
     return "SELECT * FROM " + at.previous + (outer == at.previous ? "" : " " + outer) + " WHERE " +
            (negated ? "NOT " : "") + "EXISTS (SELECT 1 FROM (SELECT " + joined(right_keys, ", ") +
-           " FROM " + other + ") " + inner + " WHERE " + joined(conditions, " AND ") + ")";
+           " FROM " + other + partners + ") " + inner + " WHERE " + joined(conditions, " AND ") +
+           ")";
 }
 
 std::string join_body(const SqlStep& at, const Join& join) {
