@@ -264,6 +264,8 @@ class Renderer:
             language, colon, written = line.strip().partition(":")
             if not operations or not colon or language not in self.COMPARED:
                 raise BookError(f"book: {where}: expected an operation, or `sql:`, `dplyr:`, `pandas:` or `brell:` under one: {line.strip()}")
+            if "`" in written:
+                raise BookError(f"book: {where}: a backtick would end the cell's code early: {line.strip()}")
             operations[-1][1][language] = written.strip()
         for what, written in operations:
             missing = [language for language in self.COMPARED if language not in written]
