@@ -57,8 +57,11 @@ def regenerate_page(page, text, renderer):
         where = f"{page}:{text.count(chr(10), 0, match.start()) + 1}"
         body = renderer.render(kind, arguments, page, where)
         pieces.append(text[last : match.start()])
-        marker = "brell" + ("" if kind == "run" else ":" + kind) + (" " + arguments if arguments else "")
-        pieces.append(f"<!-- {marker} -->\n")
+        marker = "brell" + ("" if kind == "run" else ":" + kind)
+        if kind == "compare":  # its operations, one a line, begin on the line after the marker
+            pieces.append(f"<!-- {marker}\n{arguments}\n-->\n")
+        else:
+            pieces.append(f"<!-- {marker}{' ' + arguments if arguments else ''} -->\n")
         pieces.append(body.rstrip("\n") + "\n" if body else "")
         pieces.append("<!-- end -->")
         last = match.end()

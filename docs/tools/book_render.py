@@ -12,6 +12,10 @@
 `<!-- brell:svg FILE ARGS -->`: writes `brell --draw svg ARGS` to FILE (beside the page) and shows it.
 `<!-- brell:project FOLDER ARGS -->`: docs/FOLDER/brell.toml and the .brell files ARGS names, then
     the command `brell ARGS` and what it prints, run in that folder; it must succeed.
+`<!-- brell:compare ... -->`: operations side by side. Each line that starts at the margin names
+    an operation; the indented lines under it, `sql: ...`, `dplyr: ...`, `pandas: ...` and
+    `brell: SENTENCE`, are written by hand. Renders one table of them all, and under it, folded,
+    the rows each sentence gives on DuckDB, every example table described under its name.
 `<!-- brell:table NAME -->`: the example table NAME from docs/data, with its column types.
 `<!-- brell:variables -->`: shell variables holding each example table's `--columns` list.
 `<!-- brell:help -->`: the help text.
@@ -245,6 +249,41 @@ class Renderer:
         backend = arguments[arguments.index("--as") + 1] if "--as" in arguments else "sql"
         body.append(self.command(rest) + "\n" + fence(done.stdout, LANGUAGE.get(backend, "text")))
         return "\n".join(body)
+
+    COMPARED = ("sql", "dplyr", "pandas", "brell")
+
+    def compared_operations(self, text, where):
+        """The operations of a `compare` region: (what, {language: text}) in written order."""
+        operations = []
+        for line in text.splitlines():
+            if not line.strip():
+                continue
+            if not line[0].isspace():
+                operations.append((line.strip(), {}))
+                continue
+            language, colon, written = line.strip().partition(":")
+            if not operations or not colon or language not in self.COMPARED:
+                raise BookError(f"book: {where}: expected an operation, or `sql:`, `dplyr:`, `pandas:` or `brell:` under one: {line.strip()}")
+            if "`" in written:
+                raise BookError(f"book: {where}: a backtick would end the cell's code early: {line.strip()}")
+            operations[-1][1][language] = written.strip()
+        for what, written in operations:
+            missing = [language for language in self.COMPARED if language not in written]
+            if missing:
+                raise BookError(f"book: {where}: `{what}` has no {', '.join(missing)}")
+        return operations
+
+    def render_compare(self, text, page, where):
+        described = [word for name, table in sorted(self.tables.items()) for word in ("--columns", f"{name}={table.columns_list()}")]
+        cell = lambda code: "`" + code.replace("|", "\\|") + "`"
+        lines = ["| to | SQL | dplyr | pandas | brell |", "|---|---|---|---|---|"]
+        rows = []
+        for what, written in self.compared_operations(text, where):
+            sentence = written["brell"]
+            lines.append(f"| {what} | " + " | ".join(cell(written[language]) for language in self.COMPARED) + " |")
+            rows.append(f"`{sentence}`\n\n" + self.rows([*described, sentence], f"{where}: {what}"))
+        folded = "\n".join(rows)
+        return "\n".join(lines) + f"\n\n<details><summary>The rows each brell sentence gives, on DuckDB</summary>\n\n{folded}\n</details>\n"
 
     def render_table(self, text, page, where):
         if text not in self.tables:

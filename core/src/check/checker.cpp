@@ -186,7 +186,9 @@ Result<CheckedPipeline> check(Pipeline pipeline, const std::vector<TableDescript
                                   index_of_current(),
                                   described,
                                   step.span,
-                                  checked.notes};
+                                  checked.notes,
+                                  pipeline.source.text,
+                                  std::span<const Step>(pipeline.steps.data(), i)};
         BRELL_TRY(SharedColumns outgoing, check_step(step, context));
         current = outgoing == current ? std::move(outgoing) : distinct.shared(std::move(outgoing));
         if (std::holds_alternative<Sort>(step.node)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,10 @@ struct StepContext {
     const std::vector<TableDescription>& described;
     Span step_span;
     std::vector<Diagnostic>& notes;
+    // The sentence so far, as checked: its source table and the steps before this one. A
+    // refusal that offers a rewritten sentence writes it from these.
+    std::string_view source;
+    std::span<const Step> steps_before;
 };
 
 // Each verb's checks: the step is refused, or rewritten in place and the outgoing columns given:

@@ -9,6 +9,7 @@
 #include "check/seats.hpp"
 #include "check/step_checks.hpp"
 #include "check/value_types.hpp"
+#include "parse/canonical.hpp"
 #include "plan/value_queries.hpp"
 #include "text/suggest.hpp"
 
@@ -102,6 +103,58 @@ Verdict check_partner_question(const Value& question, const TableDescription& ot
     return std::nullopt;
 }
 
+// A name for this table's `name`, clear of every column on either side and of the names
+// chosen before it.
+std::string free_name(const std::string& name, const ColumnIndex& here, const ColumnIndex& there,
+                      const std::set<std::string>& taken) {
+    const auto free = [&](const std::string& candidate) {
+        return !here.contains(candidate) && !there.contains(candidate) &&
+               taken.count(candidate) == 0;
+    };
+    std::string candidate = name + "_here";
+    for (int number = 2; !free(candidate); ++number) {
+        candidate = name + "_here_" + std::to_string(number);
+    }
+    return candidate;
+}
+
+// The refusal of a join that would bring back two columns of one name. The way out that always
+// works is to rename this table's clashing columns before the join, the join then reading a
+// renamed key by its new name: the other table's columns cannot be renamed from here, and
+// dropping this table's would drop a key the join reads. The sentence is written out in full,
+// from the steps as checked, so that it checks as offered.
+Diagnostic clash_refusal(const Join& step, const std::vector<std::string>& clashes,
+                         const StepContext& context, const ColumnIndex& there) {
+    Rename rename;
+    std::map<std::string, std::string> renamed;
+    std::set<std::string> taken;
+    for (const std::string& name : clashes) {
+        const std::string new_name = free_name(name, context.index, there, taken);
+        taken.insert(new_name);
+        renamed.emplace(name, new_name);
+        rename.pairs.push_back(
+            NamedValue{ColumnName{new_name, {}}, Value{{}, Column{ColumnName{name, {}}}}});
+    }
+    Join rewritten = step;
+    bool key_renamed = false;
+    for (KeyPair& key : rewritten.keys) {
+        const auto found = renamed.find(key.left.text);
+        if (found == renamed.end()) continue;
+        key.left.text = found->second;
+        key_renamed = true;
+    }
+    std::string sentence(context.source);
+    for (const Step& before : context.steps_before) sentence += " then " + canonical_step(before);
+    sentence += " then " + canonical_step(Step{{}, std::move(rename)});
+    sentence += " then " + canonical_step(Step{{}, std::move(rewritten)});
+    return Diagnostic::illegal(
+        "both tables have " + joined(clashes) +
+            ", and a join would bring back two columns of that name. Rename them on this side "
+            "before the join" +
+            (key_renamed ? ", and join on the key by its new name" : "") + ": `" + sentence + "`",
+        context.step_span);
+}
+
 }  // namespace
 
 Verdict check_matching(Matching& matching, const StepContext& context) {
@@ -172,13 +225,7 @@ Outgoing check_join(Join& step, const StepContext& context) {
             clashes.push_back(column.name);
         }
     }
-    if (!clashes.empty()) {
-        return Diagnostic::illegal("both tables have " + joined(clashes) +
-                                       ", and a join would bring back two columns of that name. "
-                                       "Rename one first, or drop it: `then pick all_but [" +
-                                       joined(clashes) + "]`",
-                                   context.step_span);
-    }
+    if (!clashes.empty()) return clash_refusal(step, clashes, context, there);
     Columns outgoing = here;
     for (const TableColumn& column : other.columns) {
         if (right_keys.count(column.name) == 0) outgoing.push_back(column);
