@@ -79,7 +79,7 @@ class SentenceMaker:
             if numbers and rng.random() < 0.75:
                 return _column(rng.choice(numbers))
             return rng.choice(["0", "1", "2", "-1", "0.5", "3"])
-        choice = rng.randrange(13)
+        choice = rng.randrange(14)
         if rng.random() < 0.3:
             choice = rng.choice([7, 8, 10, 11])  # a divisor that may be 0, often
         if choice == 0:
@@ -119,6 +119,14 @@ class SentenceMaker:
             # 0 to the -1, and a negative number to the 0.5, are missing.
             return "power(%s, %s)" % (self.number_value(state, depth - 1),
                                       rng.choice(["2", "3", "-1", "0.5", "0"]))
+        if choice == 13:
+            # Outside its domain (a root of a negative, a logarithm of 0) a function is missing;
+            # an exponential is of a column or a small number, never far past what a double holds.
+            function = rng.choice(["absolute", "square_root", "natural_logarithm",
+                                   "decimal_logarithm", "exponential"])
+            argument = (_column(rng.choice(numbers)) if numbers and function == "exponential"
+                        else self.number_value(state, depth - 1))
+            return "%s(%s)" % (function, argument)
         return "remainder(%s, %s)" % (self.number_value(state, depth - 1),
                                       rng.choice(["2", "3", self.divisor(state)]))
 
@@ -165,8 +173,11 @@ class SentenceMaker:
 
     def trimmed(self, name):
         """The text column, now and then trimmed: the data's texts have spaces, tabs and newlines
-        at their ends, of which `trim` takes off the spaces only."""
-        return ("trim(%s)" if self.rng.random() < 0.4 else "%s") % _column(name)
+        at their ends, of which `trim` (and `trim_start`, `trim_end`) takes off the spaces only."""
+        if self.rng.random() < 0.6:
+            return _column(name)
+        trim = self.rng.choice(["trim", "trim", "trim_start", "trim_end"])
+        return "%s(%s)" % (trim, _column(name))
 
     def condition(self, state, depth):
         rng = self.rng
@@ -220,7 +231,8 @@ class SentenceMaker:
             return "row_count()", "number"
         if choice == 1:
             name = rng.choice(list(state.columns))
-            return "unique_count(%s)" % _column(name), "number"
+            counting = rng.choice(["unique_count", "value_count"])
+            return "%s(%s)" % (counting, _column(name)), "number"
         if choice == 2:
             name = rng.choice(numbers + state.of_type("text"))
             return "%s(%s)" % (rng.choice(["smallest", "largest"]), _column(name)), \
