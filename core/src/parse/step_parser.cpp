@@ -338,8 +338,7 @@ Result<std::int64_t> StepParser::row_range_start() {
     if (!cursor_.current_is(TokenKind::Whole)) return cursor_.refuse_here(std::string(kRange));
     if (cursor_.current().whole < 1) {
         return cursor_.refuse_here(
-            "rows are counted from 1, so the first row is row 1: `take rows "
-            "1 to 5`");
+            "rows are counted from 1, so the first row is row 1: `take rows 1 to 5`");
     }
     const std::int64_t first = cursor_.advance().whole;
     if (!cursor_.accept("to")) return cursor_.refuse_here(std::string(kRange));
