@@ -359,7 +359,8 @@ Result<std::int64_t> StepParser::row_range_end(std::int64_t first) {
                                        std::to_string(last) +
                                        "` runs backwards, and the first row comes first: `take "
                                        "rows " +
-                                       std::to_string(last) + " to " + std::to_string(first) + "`",
+                                       std::to_string(std::max<std::int64_t>(last, 1)) + " to " +
+                                       std::to_string(first) + "`",
                                    cursor_.span_from(cursor_.behind(4)->span.start));
     }
     return last;
