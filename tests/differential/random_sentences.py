@@ -388,6 +388,10 @@ class SentenceMaker:
         groups = [c for c in ("g", "f") if c in state.columns]
         if groups and rng.random() < 0.4:
             by = " by " + _column(rng.choice(groups))
+        if verb == "take" and rng.random() < 0.3:
+            # A range of rows, which may start or end past the last row of a table or group.
+            first = rng.choice([1, 2, 3, 5])
+            return "take rows %d to %d%s" % (first, first + rng.choice([0, 1, 2]), by)
         ties = " with ties" if rng.random() < 0.3 else ""
         return "%s %d%s%s" % (verb, n, by, ties)
 

@@ -10,8 +10,12 @@ Verdict unsettled_order_refusal(const Step& step, std::string_view unsettled_by,
     const std::string after = "after `" + std::string(unsettled_by) + "`";
     const std::string sort = "then sort [" + (table.empty() ? "x" : table.front().name) + "]";
     if (const auto* take = std::get_if<Take>(&step.node); take && !take->last) {
-        const std::string count = std::to_string(take->count);
-        return Diagnostic::illegal("`take " + count + "` keeps the first rows, but " + after +
+        const std::string count = take->first_row ? "rows " + std::to_string(*take->first_row) +
+                                                        " to " + std::to_string(take->count)
+                                                  : std::to_string(take->count);
+        const std::string reads = take->first_row ? "` counts its rows from the first, but "
+                                                  : "` keeps the first rows, but ";
+        return Diagnostic::illegal("`take " + count + reads + after +
                                        " the rows are in no particular order: each engine would "
                                        "keep other rows. Sort before it: `" +
                                        sort + " then take " + count + "`",

@@ -295,6 +295,14 @@ std::vector<Phrase> row_phrases(const Step& step) {
                 const std::string rows =
                     std::to_string(node.count) + (node.count == 1 ? " row" : " rows");
                 const std::string per_group = node.by.empty() ? "" : " per group";
+                if (node.first_row) {
+                    // Only the rows of the range that exist: none when the table is shorter.
+                    phrases.push_back({"rows " + std::to_string(*node.first_row) + " to " +
+                                       std::to_string(node.count) +
+                                       (node.by.empty() ? "" : " of each group") +
+                                       ", those that exist"});
+                    return;
+                }
                 const std::string far_end = node.last ? ", from the far end" : "";
                 // With ties, rows level with the last one taken come too, so there may be more.
                 phrases.push_back(

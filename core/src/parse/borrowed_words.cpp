@@ -20,7 +20,11 @@ constexpr std::string_view kCountNote =
 constexpr std::string_view kPartNote =
     "It counts characters from 1: `part_of_text([name], 2, 3)` is the second to the fourth";
 
-constexpr std::array<BorrowedWord, 66> kBorrowedWords = {{
+constexpr std::string_view kRangeNote =
+    "this grammar names the first and the last row to keep, both counted from 1: `take rows 11 to "
+    "15` keeps the rows `LIMIT 5 OFFSET 10` gives";
+
+constexpr std::array<BorrowedWord, 68> kBorrowedWords = {{
     {"filter", Verb, "keep where", ""},
     {"where", Verb, "keep where", ""},
     {"select", Verb, "pick", ""},
@@ -39,6 +43,8 @@ constexpr std::array<BorrowedWord, 66> kBorrowedWords = {{
     {"limit", Verb, "take", ""},
     {"head", Verb, "take", ""},
     {"tail", Verb, "take_last", ""},
+    {"offset", Verb, "", kRangeNote},
+    {"slice", Verb, "", kRangeNote},
     {"distinct", Verb, "drop_duplicates", ""},
     {"unique", Verb, "drop_duplicates", ""},
     {"union", Verb, "add_rows", ""},

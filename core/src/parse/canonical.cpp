@@ -219,9 +219,12 @@ std::string canonical_step(const Step& step) {
                        (node.missing_first ? " missing first" : "");
             },
             [](const Take& node) {
-                return std::string("take") + (node.last ? "_last" : "") + " " +
-                       std::to_string(node.count) + by_part(node.by) +
-                       (node.with_ties ? " with ties" : "");
+                const std::string rows = node.first_row
+                                             ? "rows " + std::to_string(*node.first_row) + " to " +
+                                                   std::to_string(node.count)
+                                             : std::to_string(node.count);
+                return std::string("take") + (node.last ? "_last" : "") + " " + rows +
+                       by_part(node.by) + (node.with_ties ? " with ties" : "");
             },
             [](const AddRows& node) { return "add_rows " + node.table.text; },
             [](const AddCombinations& node) {

@@ -24,6 +24,29 @@ constexpr std::array<std::string_view, 6> kAllButElsewhere = {
     "except", "exclude", "excluding", "drop", "omit", "without",
 };
 
+// `take 10..15`, a range written as other languages write it, is shown the range in words. Both
+// ends are kept as written, and the hint says both are counted, since `10..15` is read one way
+// by some languages (rows 10 to 15) and another by others (rows 11 to 15).
+std::string written_range_hint(const TokenCursor& cursor) {
+    if (!cursor.current_is(TokenKind::Decimal)) return "";
+    const Token& start = cursor.current();
+    const Token* dot = cursor.peek();
+    const Token* end = cursor.peek(2);
+    std::string range = "11 to 15";
+    if (dot == nullptr || (dot->kind != TokenKind::Dot && dot->kind != TokenKind::Decimal)) {
+        return "";
+    }
+    const std::string_view written = cursor.text().substr(start.span.start, start.span.length);
+    if (dot->kind == TokenKind::Dot && end != nullptr && end->kind == TokenKind::Whole &&
+        written.ends_with('.') && start.decimal >= 1 &&
+        start.decimal <= static_cast<double>(end->whole)) {
+        range = std::string(written.substr(0, written.size() - 1)) + " to " +
+                std::to_string(end->whole);
+    }
+    return ". A range of rows names its first and its last row, both counted from 1: `take rows " +
+           range + "`";
+}
+
 }  // namespace
 
 Result<Pipeline> parse(std::string_view text) {
@@ -271,19 +294,22 @@ Result<StepNode> StepParser::take(std::string_view verb) {
     const std::string name(verb);
     Take node;
     node.last = verb == "take_last";
-    if (!cursor_.current_is(TokenKind::Whole)) {
-        // `take 10..15`: a range of rows is the last rows of the first ones.
-        const Token* after = cursor_.peek();
-        const std::string range =
-            cursor_.current_is(TokenKind::Decimal) && after != nullptr &&
-                    (after->kind == TokenKind::Dot || after->kind == TokenKind::Decimal)
-                ? ". Rows 11 to 15 are the last 5 of the first 15, once a sort says which rows "
-                  "come first: `then sort [day] then take 15 then take_last 5`"
-                : "";
+    if (cursor_.current_is_word("rows")) {
+        if (node.last) {
+            return cursor_.refuse_here(
+                "`take_last` counts from the far end, and a range of rows is counted from the "
+                "first row. Sort the other way and take the range: `then sort [day] descending "
+                "then take rows 11 to 15`");
+        }
+        cursor_.advance();
+        BRELL_TRY(node.first_row, row_range_start());
+        BRELL_TRY(node.count, row_range_end(*node.first_row));
+    } else if (!cursor_.current_is(TokenKind::Whole)) {
         return cursor_.refuse_here("`" + name + "` needs a whole number of rows: `" + name +
-                                   " 10`" + range);
+                                   " 10`" + written_range_hint(cursor_));
+    } else {
+        node.count = cursor_.advance().whole;
     }
-    node.count = cursor_.advance().whole;
     BRELL_TRY(node.by, optional_by("`by` needs the columns that say which rows go together, in "
                                    "brackets: `by [id]`"));
     if (cursor_.accept("with")) {
@@ -292,9 +318,52 @@ Result<StepNode> StepParser::take(std::string_view verb) {
                                        "` takes after `with` is `ties`: `" + name +
                                        " 3 with ties`");
         }
+        if (node.first_row) {
+            return Diagnostic::illegal(
+                "`with ties` lets in the rows level with the last one taken, and a range of rows "
+                "has a first one too, where rows level with it would be cut off. Take the range "
+                "alone, `take rows 11 to 15`, or the first rows with their ties: `take 15 with "
+                "ties`",
+                cursor_.span_from(cursor_.behind(2)->span.start));
+        }
         node.with_ties = true;
     }
     return StepNode{std::move(node)};
+}
+
+Result<std::int64_t> StepParser::row_range_start() {
+    static constexpr std::string_view kRange =
+        "`take rows` needs the first and the last row to keep, both counted from 1: `take rows 11 "
+        "to 15`";
+    if (!cursor_.current_is(TokenKind::Whole)) return cursor_.refuse_here(std::string(kRange));
+    if (cursor_.current().whole < 1) {
+        return cursor_.refuse_here(
+            "rows are counted from 1, so the first row is row 1: `take rows 1 to 5`");
+    }
+    const std::int64_t first = cursor_.advance().whole;
+    if (!cursor_.accept("to")) return cursor_.refuse_here(std::string(kRange));
+    return first;
+}
+
+Result<std::int64_t> StepParser::row_range_end(std::int64_t first) {
+    if (!cursor_.current_is(TokenKind::Whole)) {
+        return cursor_.refuse_here("`take rows " + std::to_string(first) +
+                                   " to` needs the last row to keep, counted from 1 as the first "
+                                   "is: `take rows 11 to 15`");
+    }
+    const std::int64_t last = cursor_.current().whole;
+    cursor_.advance();
+    if (last < first) {
+        // `rows`, the first row, `to` and the last row.
+        return Diagnostic::illegal("`take rows " + std::to_string(first) + " to " +
+                                       std::to_string(last) +
+                                       "` runs backwards, and the first row comes first: `take "
+                                       "rows " +
+                                       std::to_string(std::max<std::int64_t>(last, 1)) + " to " +
+                                       std::to_string(first) + "`",
+                                   cursor_.span_from(cursor_.behind(4)->span.start));
+    }
+    return last;
 }
 
 Result<StepNode> StepParser::join() {

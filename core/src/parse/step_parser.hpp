@@ -28,6 +28,9 @@ class StepParser {
     Result<StepNode> add_or_summarize(std::string_view verb);
     Result<StepNode> sort();
     Result<StepNode> take(std::string_view verb);
+    // `take rows 11 to 15`: the first row and `to`, then the last row, never before the first.
+    Result<std::int64_t> row_range_start();
+    Result<std::int64_t> row_range_end(std::int64_t first);
     Result<StepNode> join();
     Result<StepNode> add_rows();
     Result<StepNode> add_combinations();

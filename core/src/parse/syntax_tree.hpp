@@ -238,7 +238,9 @@ struct Sort {
     bool missing_first = false;
 };
 struct Take {
-    std::int64_t count = 0;
+    std::int64_t count = 0;  // the last row kept, counted from the first: 15 in `take 15`
+    // Written `take rows 11 to 15`: the first row kept (11), with `count` the last one (15).
+    std::optional<std::int64_t> first_row;
     bool last = false;  // written `take_last`
     ColumnList by;
     bool with_ties = false;

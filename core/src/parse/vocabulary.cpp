@@ -74,11 +74,12 @@ constexpr std::array<FunctionEntry, 56> kFunctions = {{
     {"latest", Window, Arity::exactly(1), ArgumentRule::AnyValue, ResultRule::FirstArgument},
 }};
 
-constexpr std::array<std::string_view, 31> kReservedWords = {
-    "then",      "where",    "as",       "by",   "all_but", "descending", "in",        "is",
-    "not",       "and",      "or",       "yes",  "no",      "missing",    "unmatched", "starts",
-    "ends",      "contains", "matches",  "name", "value",   "kind",       "giving",    "when",
-    "otherwise", "look_up",  "matching", "any",  "every",   "with",       "ties",
+constexpr std::array<std::string_view, 33> kReservedWords = {
+    "then",      "where",  "as",   "by",        "all_but", "descending", "in",
+    "is",        "not",    "and",  "or",        "yes",     "no",         "missing",
+    "unmatched", "starts", "ends", "contains",  "matches", "name",       "value",
+    "kind",      "giving", "when", "otherwise", "look_up", "matching",   "any",
+    "every",     "with",   "ties", "rows",      "to",
 };
 
 }  // namespace

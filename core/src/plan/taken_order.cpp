@@ -10,4 +10,9 @@ Sort taken_order(const Sort& sort, bool last) {
     return turned;
 }
 
+TakenRows taken_rows(const Take& take) {
+    // The parser has seen that a range starts at row 1 or later and ends no earlier.
+    return TakenRows{take.first_row.value_or(1) - 1, take.count};
+}
+
 }  // namespace brell

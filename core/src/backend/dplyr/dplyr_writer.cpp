@@ -102,6 +102,14 @@ std::string take_call(const Take& take, const Sort* sort) {
         if (sort == nullptr) unreachable("ties are only reached after a sort");
         return ties_call(take, *sort);
     }
+    const TakenRows rows = taken_rows(take);
+    if (rows.skipped > 0) {
+        // `slice(11:15)` would build the whole sequence of places, however far it reaches.
+        std::string call =
+            "filter(between(row_number(), " + std::to_string(rows.first()) + ", " + count + ")";
+        if (!take.by.empty()) call += ", .by = " + r_list(names_of(take.by));
+        return call + ")";
+    }
     if (!take.by.empty()) {
         return std::string("filter(") +
                (take.last ? "row_number() > n() - " + count : "row_number() <= " + count) +

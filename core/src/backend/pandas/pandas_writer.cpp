@@ -216,6 +216,15 @@ std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
         if (sort == nullptr) unreachable("ties are only reached after a sort");
         return take_with_ties_calls(take, *sort);
     }
+    const TakenRows rows = taken_rows(take);
+    if (rows.skipped > 0) {
+        const std::string skipped = std::to_string(rows.skipped);
+        if (take.by.empty()) return {"iloc[" + skipped + ":" + count + "]"};
+        // A row's place in its group, counted from 0 as `cumcount` counts, where the rows stand.
+        return {"loc[lambda d: d.groupby(" + name_list(names_of(take.by)) +
+                ", dropna=False).cumcount().between(" + skipped + ", " +
+                std::to_string(take.count - 1) + ")]"};
+    }
     if (take.by.empty()) return {word + "(" + count + ")"};
     std::vector<std::string> calls = {groupby_call(names_of(take.by), false) + "." + word + "(" +
                                       count + ")"};

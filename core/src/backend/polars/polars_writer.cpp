@@ -104,6 +104,16 @@ Calls take_calls(const PolarsStep& at, const Take& take) {
         if (!take.by.empty()) place += ".over(" + name_list(names_of(take.by)) + ")";
         return {"filter(" + place + " <= " + count + ")", sort_call(*at.sort)};
     }
+    const TakenRows rows = taken_rows(take);
+    if (rows.skipped > 0) {
+        if (take.by.empty()) {
+            return {"slice(" + std::to_string(rows.skipped) + ", " +
+                    std::to_string(rows.most_kept()) + ")"};
+        }
+        // Each row's place in its group, counted from 1, where the rows stand.
+        return {"filter(pl.int_range(1, pl.len() + 1).over(" + name_list(names_of(take.by)) +
+                ").is_between(" + std::to_string(rows.first()) + ", " + count + "))"};
+    }
     // polars' grouped head of nought rows gives each group a row of missing values.
     if (take.by.empty() || take.count == 0) return {end + "(" + count + ")"};
     // A grouped head puts the group's columns first: the table's order is said again.

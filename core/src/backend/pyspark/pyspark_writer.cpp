@@ -126,7 +126,12 @@ Calls summarize_calls(const StepAt& at, const Summarize& summarize) {
 
 Calls take_calls(const StepAt& at, const Take& take) {
     const std::string count = std::to_string(take.count);
-    if (!take.with_ties && take.by.empty() && !take.last) return {"limit(" + count + ")"};
+    const TakenRows rows = taken_rows(take);
+    if (!take.with_ties && take.by.empty() && !take.last) {
+        if (rows.skipped == 0) return {"limit(" + count + ")"};
+        return {"offset(" + std::to_string(rows.skipped) + ")",
+                "limit(" + std::to_string(rows.most_kept()) + ")"};
+    }
     if (at.sort == nullptr) {
         unreachable(take.with_ties     ? "ties are only reached after a sort"
                     : !take.by.empty() ? "a grouped take is only reached after a sort"
@@ -144,7 +149,11 @@ Calls take_calls(const StepAt& at, const Take& take) {
         at,
         {"withColumn(" + py_string(place) + ", " +
              (take.with_ties ? "F.rank()" : "F.row_number()") + ".over(" + window + "))",
-         "filter(" + column_of(place) + " <= " + count + ")", "drop(" + py_string(place) + ")"},
+         "filter(" + column_of(place) +
+             (rows.skipped == 0 ? " <= " + count
+                                : ".between(" + std::to_string(rows.first()) + ", " + count + ")") +
+             ")",
+         "drop(" + py_string(place) + ")"},
         outer);
 }
 

@@ -106,8 +106,11 @@ std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
 
 std::string take_body(const SqlStep& at, const Take& take) {
     const std::string count = std::to_string(take.count);
+    const TakenRows rows = taken_rows(take);
     if (!take.with_ties && take.by.empty() && !take.last) {
-        return "SELECT * FROM " + at.previous + " LIMIT " + count;
+        if (rows.skipped == 0) return "SELECT * FROM " + at.previous + " LIMIT " + count;
+        return "SELECT * FROM " + at.previous + " LIMIT " + std::to_string(rows.most_kept()) +
+               " OFFSET " + std::to_string(rows.skipped);
     }
     if (at.sort == nullptr) {
         unreachable(take.with_ties     ? "ties are only reached after a sort"
@@ -121,7 +124,9 @@ std::string take_body(const SqlStep& at, const Take& take) {
         const std::string numbering = take.with_ties ? "RANK()" : "ROW_NUMBER()";
         return "SELECT " + all_but(at, "", {row}, at.result) + " FROM (SELECT *, " + numbering +
                " OVER (" + partition_clause(at.dialect, names_of(take.by)) + "ORDER BY " + inner +
-               ") AS " + row + " FROM " + at.previous + ") WHERE " + row + " <= " + count +
+               ") AS " + row + " FROM " + at.previous + ") WHERE " + row +
+               (rows.skipped == 0 ? " <= " + count
+                                  : " BETWEEN " + std::to_string(rows.first()) + " AND " + count) +
                order_clause(at, outer);
     }
     return "SELECT * FROM (SELECT * FROM " + at.previous + " ORDER BY " +
