@@ -10,8 +10,11 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/helper_names.hpp"
+#include "plan/missing_as_no.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/row_order.hpp"
+#include "plan/row_wise_argument.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
@@ -29,7 +32,9 @@ std::vector<std::string> keep_calls(const Keep& keep) {
         return matching_calls(*membership->matching, membership->negated);
     }
     // A row whose test is missing is left out, as a row whose test says no.
-    return {"loc[lambda d: " + holds(PandasValues().write(keep.condition)) + "]"};
+    PandasValues values;
+    values.read_as_no(comparisons_read_as_no(keep.condition));
+    return {"loc[lambda d: " + holds(values.write(keep.condition)) + "]"};
 }
 
 std::vector<std::string> pick_calls(const Pick& pick) {
@@ -64,7 +69,7 @@ bool text_aggregate(const Value& value, const ValueTypes& types) {
 
 std::vector<std::string> add_calls(const Add& add, const Sort* sort,
                                    const std::vector<TableColumn>& table) {
-    const PandasValues values(names_of(add.by));
+    const PandasValues values(names_of(add.by), table);
     const ColumnIndex index(table);
     const ValueTypes types(index);
     std::vector<std::string> names;
@@ -81,16 +86,6 @@ std::vector<std::string> add_calls(const Add& add, const Sort* sort,
         written.push_back(value);
     }
     return assign_calls(names, written, add_replaces_unnamed_read(add, sort));
-}
-
-// A group's answer that `agg` can take by name: one aggregate of one column, or the row count.
-bool named_aggregate(const Value& value) {
-    const auto* call = std::get_if<Call>(&value.node);
-    if (call == nullptr) return false;
-    const FunctionEntry* entry = find_function(call->function);
-    if (entry == nullptr || entry->kind != FunctionKind::Aggregate) return false;
-    return call->function == "row_count" ||
-           (!call->arguments.empty() && is_bare_column(call->arguments.front()));
 }
 
 std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& summarize) {
@@ -112,26 +107,45 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
         }
         return {"pipe(lambda d: pd.DataFrame({" + joined(columns, ", ") + "}))"};
     }
-    const bool by_name =
-        std::all_of(summarize.items.begin(), summarize.items.end(),
-                    [](const NamedValue& item) { return named_aggregate(item.value); });
-    if (by_name) {
+    const bool row_wise = std::all_of(
+        summarize.items.begin(), summarize.items.end(),
+        [](const NamedValue& item) { return aggregates_row_wise_argument(item.value); });
+    if (row_wise) {
         // Each answer is its own vectorised method over the groups; they line up on the groups'
-        // keys, which become columns again.
+        // keys, which become columns again. An argument worked out of each row alone
+        // (`total([price] * (1 - [discount]))`) is first a column of its own, over the whole
+        // table at once rather than group by group.
         const ColumnIndex index(table);
         const ValueTypes types(index);
+        HelperNames helpers(table);
+        for (const NamedValue& item : summarize.items) helpers.hold(item.name.text);
+        std::vector<std::string> arguments;
         std::vector<std::string> answers;
         for (const NamedValue& item : summarize.items) {
             const Call& call = std::get<Call>(item.value.node);
-            const Result<ColumnType> type = call.arguments.empty()
-                                                ? Result<ColumnType>(ColumnType::Number)
-                                                : types.type(call.arguments.front());
-            answers.push_back(py_string(item.name.text) + ": " +
-                              grouped_answer(call, type.ok() ? type.value() : ColumnType::Opaque));
+            std::string column;
+            Result<ColumnType> type(ColumnType::Number);
+            if (!call.arguments.empty()) {
+                const Value& argument = call.arguments.front();
+                type = types.type(argument);
+                if (is_bare_column(argument)) {
+                    column = bare_column_name(argument);
+                } else {
+                    column = helpers.name("__argument");
+                    arguments.push_back(
+                        keyword_argument(column, "lambda d: " + series_of(values.write(argument))));
+                }
+            }
+            answers.push_back(
+                py_string(item.name.text) + ": " +
+                grouped_answer(call, column, type.ok() ? type.value() : ColumnType::Opaque));
         }
-        return {"pipe(lambda d: (lambda g: pd.DataFrame({" + joined(answers, ", ") + "}))(d." +
-                    groupby_call(by, true) + "))",
-                "reset_index()"};
+        std::vector<std::string> calls;
+        if (!arguments.empty()) calls.push_back("assign(" + joined(arguments, ", ") + ")");
+        calls.push_back("pipe(lambda d: (lambda g: pd.DataFrame({" + joined(answers, ", ") +
+                        "}))(d." + groupby_call(by, true) + "))");
+        calls.push_back("reset_index()");
+        return calls;
     }
     // An answer worked out of a whole group (an aggregate of a worked-out value, or several
     // aggregates in one value) is written over each group's own rows.
