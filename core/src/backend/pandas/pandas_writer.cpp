@@ -10,6 +10,7 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/columns_read.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/missing_as_no.hpp"
 #include "plan/renamed_names.hpp"
@@ -279,9 +280,40 @@ std::vector<std::string> step_calls(const PandasStep& at) {
             [&](const FillMissing& node) { return fill_missing_calls(at, node); },
             [&](const Lengthen& node) { return lengthen_calls(node); },
             [&](const Widen& node) { return widen_calls(at, node); },
-            [&](const Join& node) { return join_calls(node); },
+            [&](const Join& node) { return join_calls(node, at.join_taken); },
         },
         at.step.node);
+}
+
+// The other table's columns a join needs to merge: its keys, and those of its columns a later
+// step reads before the columns are settled; empty (all of them) when that is not known, or
+// when every column is read anyway.
+std::vector<std::string> join_taken(const CheckedPipeline& checked, std::size_t at,
+                                    const std::vector<TableColumn>& before,
+                                    const std::vector<TableColumn>& after) {
+    const auto& join = std::get<Join>(checked.steps[at].node);
+    const auto read = columns_read_until_settled(checked.steps, at + 1);
+    if (!read) return {};
+    std::vector<std::string> taken;
+    for (const KeyPair& key : join.keys) {
+        if (std::find(taken.begin(), taken.end(), key.right.text) == taken.end()) {
+            taken.push_back(key.right.text);
+        }
+    }
+    bool left_behind = false;
+    for (const TableColumn& column : after) {
+        const bool from_other =
+            std::none_of(before.begin(), before.end(),
+                         [&](const TableColumn& each) { return each.name == column.name; });
+        if (!from_other) continue;
+        if (read->contains(column.name)) {
+            taken.push_back(column.name);
+        } else {
+            left_behind = true;
+        }
+    }
+    if (!left_behind) return {};
+    return taken;
 }
 
 }  // namespace
@@ -308,8 +340,12 @@ std::string write_pandas(const CheckedPipeline& checked, const std::vector<Share
     bool any_call = false;
     const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
-                            order_read[i]};
+        PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i), order_read[i]};
+        if (std::holds_alternative<Join>(checked.steps[i].node)) {
+            const std::vector<TableColumn>& after =
+                i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
+            at.join_taken = join_taken(checked, i, at.table, after);
+        }
         for (const std::string& call : step_calls(at)) {
             program += "\n    ." + call;
             any_call = true;
