@@ -75,6 +75,12 @@ Reading step_reads(const Step& step, std::set<std::string>& read) {
 
 }  // namespace
 
+std::set<std::string> columns_read_by(const Value& value) {
+    std::set<std::string> read;
+    read_by_value(value, read);
+    return read;
+}
+
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first) {
     std::set<std::string> read;

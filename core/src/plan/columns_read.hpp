@@ -10,6 +10,9 @@
 
 namespace brell {
 
+// Every column the value reads, by name.
+std::set<std::string> columns_read_by(const Value& value);
+
 // The columns the steps from `first` on read before a step that settles which columns the table
 // holds (a `pick` of named columns, or a `summarize`), that step's reads among them; none when the
 // pipeline ends first (every column is then in the result) or a step on the way reads more than

@@ -1,6 +1,7 @@
 #include "backend/pandas/pandas_writer.hpp"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "backend/pandas/pandas_text.hpp"
@@ -154,10 +155,15 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
     for (const NamedValue& item : summarize.items) {
         answers.push_back(py_string(item.name.text) + ": " + values.write(item.value).text);
     }
-    // Every column is selected by name, the grouping ones among them: pandas warns that an
-    // `apply` over the groups will stop handing them the grouping columns unless they are.
+    // The columns the answers read are selected by name, the grouping ones among them: pandas
+    // warns that an `apply` over the groups will stop handing them the grouping columns unless
+    // they are. (A join before may have left the others behind.)
+    std::set<std::string> read(by.begin(), by.end());
+    for (const NamedValue& item : summarize.items) read.merge(columns_read_by(item.value));
     std::vector<std::string> columns;
-    for (const TableColumn& column : table) columns.push_back(column.name);
+    for (const TableColumn& column : table) {
+        if (read.contains(column.name)) columns.push_back(column.name);
+    }
     return {groupby_call(by, true) + "[" + name_list(columns) + "].apply(lambda d: pd.Series({" +
                 joined(answers, ", ") + "}))",
             "reset_index()", "infer_objects()"};
