@@ -166,15 +166,17 @@ std::string aggregation_word(const Call& call) {
     return py_string(spelling->word);
 }
 
-std::string grouped_answer(const Call& call, ColumnType argument_type) {
+bool ordered_natively(ColumnType type) {
+    return type == ColumnType::Number || type == ColumnType::Date || type == ColumnType::Timestamp;
+}
+
+std::string grouped_answer(const Call& call, const std::string& column, ColumnType argument_type) {
     if (call.function == "row_count") return "g.size()";
-    const std::string values = "g[" + py_string(bare_column_name(call.arguments.at(0))) + "]";
+    const std::string values = "g[" + py_string(column) + "]";
     const AggregateSpelling* spelling = find_aggregate(call.function);
-    const bool ordered_natively = argument_type == ColumnType::Number ||
-                                  argument_type == ColumnType::Date ||
-                                  argument_type == ColumnType::Timestamp;
     const bool compares = call.function == "smallest" || call.function == "largest";
-    if (spelling == nullptr || spelling->grouped.empty() || (compares && !ordered_natively)) {
+    if (spelling == nullptr || spelling->grouped.empty() ||
+        (compares && !ordered_natively(argument_type))) {
         return values + ".agg(" + aggregation_word(call) + ")";
     }
     return values + "." + std::string(spelling->grouped);
@@ -407,7 +409,22 @@ Spelled PandasValues::aggregate(const Call& node) const {
             return {values + ".transform(\"sum\").where(" + values + ".transform(\"count\") > 0)",
                     Shape::Series};
         }
-        return {values + ".transform(" + transform_word(node) + ")", Shape::Series};
+        const bool compares = node.function == "smallest" || node.function == "largest";
+        const auto typed = std::find_if(table_.begin(), table_.end(), [&](const TableColumn& each) {
+            return each.name == column;
+        });
+        if (compares && typed != table_.end() && ordered_natively(typed->type)) {
+            // A group of no present values answers NaN (NaT), the missing value of its column.
+            return {values + ".transform(" + py_string(find_aggregate(node.function)->word) + ")",
+                    Shape::Series};
+        }
+        // A group of no texts answers NaN, which would make the answers a column of numbers
+        // that no text method can read: the answers of a text column are held as texts.
+        const bool texts = typed != table_.end() && typed->type == ColumnType::Text &&
+                           (compares || node.function == "first" || node.function == "last");
+        return {values + ".transform(" + transform_word(node) + ")" +
+                    (texts ? ".astype(\"object\")" : ""),
+                Shape::Series};
     }
     if (node.function == "row_count") return {"len(d)", Shape::Constant};
     const std::string column = series_of(write(node.arguments.at(0)));

@@ -82,7 +82,7 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
             "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "].dropna()))]"};
 }
 
-std::vector<std::string> join_calls(const Join& join) {
+std::vector<std::string> join_calls(const Join& join, const std::vector<std::string>& taken) {
     std::vector<std::string> keys;
     std::vector<std::string> renamed;
     for (const KeyPair& key : join.keys) {
@@ -93,7 +93,9 @@ std::vector<std::string> join_calls(const Join& join) {
     }
     // The other table's keys take this table's names, so that the result keeps each key once,
     // under this table's name, as it does when both sides share it.
+    // Only the other table's columns that a later step reads are carried through the merge.
     std::string other = join.table.text;
+    if (!taken.empty()) other += ".loc[:, " + name_list(taken) + "]";
     if (!renamed.empty()) other += ".rename(columns={" + joined(renamed, ", ") + "})";
     // `merge` pairs a missing key with a missing key, where a missing key matches nothing: the
     // other table's rows with one could only match that way, so they are left out of the merge.

@@ -180,6 +180,13 @@ Spelled PandasValues::compare(const Compare& node) const {
     const Spelled left = write(*node.left);
     const Spelled right = write(*node.right);
     const Spelled test = binary(left, r_python_compare_symbol(node.op), right);
+    // Where a missing answer is read as no, pandas' own answer stands: no where a side is
+    // missing, or missing where a side's dtype holds one. `!=` answers yes there instead, and
+    // `None` cannot be compared at all.
+    const bool plain_no = node.op != CompareOperator::IsNot && read_as_no_.contains(&node) &&
+                          !std::holds_alternative<Missing>(node.left->node) &&
+                          !std::holds_alternative<Missing>(node.right->node);
+    if (plain_no) return test;
     return missing_where_missing(series_of(test), {{left, &*node.left}, {right, &*node.right}});
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -58,10 +60,15 @@ const std::string& bare_column_name(const Value& value);
 // or, for `join_rows`, a lambda over the group's values.
 std::string aggregation_word(const Call& call);
 
-// One aggregate's answer for each group of the groups `g`, of a bare column of the given type
-// (any type for `row_count()`): pandas' own method where it means what the aggregate means
-// (`g["x"].sum(min_count=1)`), else `agg` over each group's values.
-std::string grouped_answer(const Call& call, ColumnType argument_type);
+// One aggregate's answer for each group of the groups `g`, of the named column (its first
+// argument, worked out), of the given type (any column and type for `row_count()`): pandas' own
+// method where it means what the aggregate means (`g["x"].sum(min_count=1)`), else `agg` over
+// each group's values.
+std::string grouped_answer(const Call& call, const std::string& column, ColumnType argument_type);
+
+// Whether pandas' own `min` and `max` order a column of this type as a query does, passing its
+// missing values by: numbers, dates and timestamps (texts with a missing value fail).
+bool ordered_natively(ColumnType type);
 
 // An aggregate's word for `transform`, which puts the group's answer on each of its rows.
 std::string transform_word(const Call& call);
@@ -79,10 +86,19 @@ class PandasValues {
   public:
     // `group_by` holds the `by` columns of an `add ... by`: there every aggregate and every value
     // worked out along the rows is each group's. Elsewhere it is empty.
-    explicit PandasValues(std::vector<std::string> group_by = {})
-        : group_by_(std::move(group_by)) {}
+    // `table` is the step's columns as they arrive, with their types: a grouped smallest or
+    // largest of a column pandas orders itself is then its built-in `min` or `max`.
+    explicit PandasValues(std::vector<std::string> group_by = {},
+                          std::span<const TableColumn> table = {})
+        : group_by_(std::move(group_by)), table_(table) {}
 
     Spelled write(const Value& value) const;
+
+    // The comparisons whose missing answer is read as no (plan/missing_as_no): pandas' own
+    // comparison answers no where a side is missing, and is written as it stands.
+    void read_as_no(std::unordered_set<const Compare*> comparisons) {
+        read_as_no_ = std::move(comparisons);
+    }
 
   private:
     Spelled compare(const Compare& node) const;
@@ -123,6 +139,8 @@ class PandasValues {
     std::string groups() const;
 
     std::vector<std::string> group_by_;
+    std::span<const TableColumn> table_;
+    std::unordered_set<const Compare*> read_as_no_;
 };
 
 }  // namespace brell::pandas

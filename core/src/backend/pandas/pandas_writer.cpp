@@ -1,6 +1,7 @@
 #include "backend/pandas/pandas_writer.hpp"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "backend/aggregates_summary.hpp"
@@ -11,9 +12,13 @@
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/columns_read.hpp"
 #include "plan/group_answers.hpp"
+#include "plan/helper_names.hpp"
+#include "plan/missing_as_no.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/row_order.hpp"
+#include "plan/row_wise_argument.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
@@ -31,7 +36,9 @@ std::vector<std::string> keep_calls(const Keep& keep) {
         return matching_calls(*membership->matching, membership->negated);
     }
     // A row whose test is missing is left out, as a row whose test says no.
-    return {"loc[lambda d: " + holds(PandasValues().write(keep.condition)) + "]"};
+    PandasValues values;
+    values.read_as_no(comparisons_read_as_no(keep.condition));
+    return {"loc[lambda d: " + holds(values.write(keep.condition)) + "]"};
 }
 
 std::vector<std::string> pick_calls(const Pick& pick) {
@@ -66,7 +73,7 @@ bool text_aggregate(const Value& value, const ValueTypes& types) {
 
 std::vector<std::string> add_calls(const Add& add, const Sort* sort,
                                    const std::vector<TableColumn>& table) {
-    const PandasValues values(names_of(add.by));
+    const PandasValues values(names_of(add.by), table);
     const ColumnIndex index(table);
     const ValueTypes types(index);
     std::vector<std::string> names;
@@ -76,23 +83,13 @@ std::vector<std::string> add_calls(const Add& add, const Sort* sort,
         std::string value = values.write(item.value).text;
         // An aggregate of no texts is NaN, which would make the new column a number column that
         // no test on texts can read: a text answer is held in a text column.
-        if (text_aggregate(item.value, types)) {
-            value = add.by.empty() ? "pd.Series(" + value + ", index=d.index, dtype=\"object\")"
-                                   : value + ".astype(\"object\")";
+        // (Beside each row of a group, the aggregate's answers are held as texts already.)
+        if (add.by.empty() && text_aggregate(item.value, types)) {
+            value = "pd.Series(" + value + ", index=d.index, dtype=\"object\")";
         }
         written.push_back(value);
     }
     return assign_calls(names, written, add_replaces_unnamed_read(add, sort));
-}
-
-// A group's answer that `agg` can take by name: one aggregate of one column, or the row count.
-bool named_aggregate(const Value& value) {
-    const auto* call = std::get_if<Call>(&value.node);
-    if (call == nullptr) return false;
-    const FunctionEntry* entry = find_function(call->function);
-    if (entry == nullptr || entry->kind != FunctionKind::Aggregate) return false;
-    return call->function == "row_count" ||
-           (!call->arguments.empty() && is_bare_column(call->arguments.front()));
 }
 
 std::vector<std::string> taken_apart_calls(const PandasStep& at, const Summarize& summarize);
@@ -117,26 +114,45 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
         }
         return {"pipe(lambda d: pd.DataFrame({" + joined(columns, ", ") + "}))"};
     }
-    const bool by_name =
-        std::all_of(summarize.items.begin(), summarize.items.end(),
-                    [](const NamedValue& item) { return named_aggregate(item.value); });
-    if (by_name) {
+    const bool row_wise = std::all_of(
+        summarize.items.begin(), summarize.items.end(),
+        [](const NamedValue& item) { return aggregates_row_wise_argument(item.value); });
+    if (row_wise) {
         // Each answer is its own vectorised method over the groups; they line up on the groups'
-        // keys, which become columns again.
+        // keys, which become columns again. An argument worked out of each row alone
+        // (`total([price] * (1 - [discount]))`) is first a column of its own, over the whole
+        // table at once rather than group by group.
         const ColumnIndex index(table);
         const ValueTypes types(index);
+        HelperNames helpers(table);
+        for (const NamedValue& item : summarize.items) helpers.hold(item.name.text);
+        std::vector<std::string> arguments;
         std::vector<std::string> answers;
         for (const NamedValue& item : summarize.items) {
             const Call& call = std::get<Call>(item.value.node);
-            const Result<ColumnType> type = call.arguments.empty()
-                                                ? Result<ColumnType>(ColumnType::Number)
-                                                : types.type(call.arguments.front());
-            answers.push_back(py_string(item.name.text) + ": " +
-                              grouped_answer(call, type.ok() ? type.value() : ColumnType::Opaque));
+            std::string column;
+            Result<ColumnType> type(ColumnType::Number);
+            if (!call.arguments.empty()) {
+                const Value& argument = call.arguments.front();
+                type = types.type(argument);
+                if (is_bare_column(argument)) {
+                    column = bare_column_name(argument);
+                } else {
+                    column = helpers.name("__argument");
+                    arguments.push_back(
+                        keyword_argument(column, "lambda d: " + series_of(values.write(argument))));
+                }
+            }
+            answers.push_back(
+                py_string(item.name.text) + ": " +
+                grouped_answer(call, column, type.ok() ? type.value() : ColumnType::Opaque));
         }
-        return {"pipe(lambda d: (lambda g: pd.DataFrame({" + joined(answers, ", ") + "}))(d." +
-                    groupby_call(by, true) + "))",
-                "reset_index()"};
+        std::vector<std::string> calls;
+        if (!arguments.empty()) calls.push_back("assign(" + joined(arguments, ", ") + ")");
+        calls.push_back("pipe(lambda d: (lambda g: pd.DataFrame({" + joined(answers, ", ") +
+                        "}))(d." + groupby_call(by, true) + "))");
+        calls.push_back("reset_index()");
+        return calls;
     }
     // An answer worked out of a whole group (an aggregate of a worked-out value, or several
     // aggregates in one value) is written over each group's own rows.
@@ -144,10 +160,15 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
     for (const NamedValue& item : summarize.items) {
         answers.push_back(py_string(item.name.text) + ": " + values.write(item.value).text);
     }
-    // Every column is selected by name, the grouping ones among them: pandas warns that an
-    // `apply` over the groups will stop handing them the grouping columns unless they are.
+    // The columns the answers read are selected by name, the grouping ones among them: pandas
+    // warns that an `apply` over the groups will stop handing them the grouping columns unless
+    // they are. (A join before may have left the others behind.)
+    std::set<std::string> read(by.begin(), by.end());
+    for (const NamedValue& item : summarize.items) read.merge(columns_read_by(item.value));
     std::vector<std::string> columns;
-    for (const TableColumn& column : table) columns.push_back(column.name);
+    for (const TableColumn& column : table) {
+        if (read.contains(column.name)) columns.push_back(column.name);
+    }
     return {groupby_call(by, true) + "[" + name_list(columns) + "].apply(lambda d: pd.Series({" +
                 joined(answers, ", ") + "}))",
             "reset_index()", "infer_objects()"};
@@ -297,9 +318,40 @@ std::vector<std::string> step_calls(const PandasStep& at) {
             [&](const FillMissing& node) { return fill_missing_calls(at, node); },
             [&](const Lengthen& node) { return lengthen_calls(node); },
             [&](const Widen& node) { return widen_calls(at, node); },
-            [&](const Join& node) { return join_calls(node); },
+            [&](const Join& node) { return join_calls(node, at.join_taken); },
         },
         at.step.node);
+}
+
+// The other table's columns a join needs to merge: its keys, and those of its columns a later
+// step reads before the columns are settled; empty (all of them) when that is not known, or
+// when every column is read anyway.
+std::vector<std::string> join_taken(const CheckedPipeline& checked, std::size_t at,
+                                    const std::vector<TableColumn>& before,
+                                    const std::vector<TableColumn>& after) {
+    const auto& join = std::get<Join>(checked.steps[at].node);
+    const auto read = columns_read_until_settled(checked.steps, at + 1);
+    if (!read) return {};
+    std::vector<std::string> taken;
+    for (const KeyPair& key : join.keys) {
+        if (std::find(taken.begin(), taken.end(), key.right.text) == taken.end()) {
+            taken.push_back(key.right.text);
+        }
+    }
+    bool left_behind = false;
+    for (const TableColumn& column : after) {
+        const bool from_other =
+            std::none_of(before.begin(), before.end(),
+                         [&](const TableColumn& each) { return each.name == column.name; });
+        if (!from_other) continue;
+        if (read->contains(column.name)) {
+            taken.push_back(column.name);
+        } else {
+            left_behind = true;
+        }
+    }
+    if (!left_behind) return {};
+    return taken;
 }
 
 }  // namespace
@@ -326,8 +378,12 @@ std::string write_pandas(const CheckedPipeline& checked, const std::vector<Share
     bool any_call = false;
     const std::vector<bool> order_read = order_read_after(checked.steps);
     for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
-                            order_read[i]};
+        PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i), order_read[i]};
+        if (std::holds_alternative<Join>(checked.steps[i].node)) {
+            const std::vector<TableColumn>& after =
+                i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
+            at.join_taken = join_taken(checked, i, at.table, after);
+        }
         for (const std::string& call : step_calls(at)) {
             program += "\n    ." + call;
             any_call = true;

@@ -17,6 +17,9 @@ struct PandasStep {
     const std::vector<TableColumn>& table;
     const Sort* sort;
     bool order_read;  // whether a later step or the result reads the order the step leaves
+    // For a join: the other table's columns worth merging (its keys, and those a later step
+    // reads), or empty for all of them.
+    std::vector<std::string> join_taken = {};
 };
 
 // `sort_values(...)` for a sort step; take writes it again after it.
@@ -24,7 +27,8 @@ std::string sort_call(const Sort& sort);
 
 // The calls of the steps that bring in another table or change the table's shape.
 std::vector<std::string> matching_calls(const Matching& matching, bool negated);
-std::vector<std::string> join_calls(const Join& join);
+// `taken`: the other table's columns to merge, its keys among them; empty for all of them.
+std::vector<std::string> join_calls(const Join& join, const std::vector<std::string>& taken);
 std::vector<std::string> add_rows_calls(const AddRows& add_rows);
 std::vector<std::string> add_combinations_calls(const AddCombinations& combinations);
 std::vector<std::string> lengthen_calls(const Lengthen& lengthen);

@@ -1,0 +1,100 @@
+#include "plan/columns_read.hpp"
+
+#include <algorithm>
+
+#include "parse/overloaded.hpp"
+#include "plan/value_queries.hpp"
+
+namespace brell {
+namespace {
+
+void read_by_value(const Value& value, std::set<std::string>& read) {
+    if (const auto* column = std::get_if<Column>(&value.node)) read.insert(column->name.text);
+    if (const auto* ranking = std::get_if<Ranking>(&value.node); ranking && ranking->column) {
+        read.insert(ranking->column->text);
+    }
+    if (const auto* matching = std::get_if<Matching>(&value.node)) {
+        for (const KeyPair& key : matching->keys) read.insert(key.left.text);
+    }
+    for (const Value* child : children(value)) read_by_value(*child, read);
+}
+
+void read_names(const ColumnList& list, std::set<std::string>& read) {
+    for (const ColumnName& name : list.names) read.insert(name.text);
+}
+
+// What one step reads, and whether it settles the columns: none when it reads more than that.
+enum class Reading { Continues, Settles, Unknown };
+
+Reading step_reads(const Step& step, std::set<std::string>& read) {
+    return std::visit(
+        Overloaded{
+            [&](const Keep& keep) {
+                read_by_value(keep.condition, read);
+                return Reading::Continues;
+            },
+            [&](const Join& join) {
+                if (join.unmatched == Unmatched::Both) return Reading::Unknown;
+                for (const KeyPair& key : join.keys) read.insert(key.left.text);
+                return Reading::Continues;
+            },
+            [&](const Add& add) {
+                // A value read along the rows reads their order, which other columns settle.
+                for (const NamedValue& item : add.items) {
+                    if (holds_window(item.value) || holds_ordered_aggregate(item.value)) {
+                        return Reading::Unknown;
+                    }
+                    read_by_value(item.value, read);
+                }
+                read_names(add.by, read);
+                return Reading::Continues;
+            },
+            [&](const Summarize& summarize) {
+                for (const NamedValue& item : summarize.items) {
+                    if (holds_ordered_aggregate(item.value)) return Reading::Unknown;
+                    read_by_value(item.value, read);
+                }
+                read_names(summarize.by, read);
+                return Reading::Settles;
+            },
+            [&](const Pick& pick) {
+                if (pick.all_but) return Reading::Continues;
+                if (pick.columns.names.empty()) return Reading::Unknown;
+                read_names(pick.columns, read);
+                return Reading::Settles;
+            },
+            [&](const DropMissing& drop) {
+                if (drop.columns.names.empty()) return Reading::Unknown;
+                read_names(drop.columns, read);
+                return Reading::Continues;
+            },
+            [](const auto&) { return Reading::Unknown; },
+        },
+        step.node);
+}
+
+}  // namespace
+
+std::set<std::string> columns_read_by(const Value& value) {
+    std::set<std::string> read;
+    read_by_value(value, read);
+    return read;
+}
+
+std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
+                                                                std::size_t first) {
+    std::set<std::string> read;
+    for (std::size_t i = first; i < steps.size(); ++i) {
+        switch (step_reads(steps[i], read)) {
+            case Reading::Continues:
+                break;
+            case Reading::Settles:
+                return read;
+            case Reading::Unknown:
+                return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace brell
