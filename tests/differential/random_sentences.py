@@ -380,8 +380,15 @@ class SentenceMaker:
 
     def _take(self, state):
         rng = self.rng
+        # Without an order in force, now and then a sort on a unique column says one.
+        sort = "" if state.ordered else self.settled_order(state)
         if not state.ordered:
             return None
+        made = self._taken(state)
+        return sort + made
+
+    def _taken(self, state):
+        rng = self.rng
         verb = rng.choice(["take", "take_last"])
         n = rng.choice([0, 1, 2, 3])
         by = ""
