@@ -211,16 +211,20 @@ Result<ColumnType> ValueTypes::argument_rule(const FunctionEntry& function, cons
                 return refuse(0, "`part_of_text` takes characters out of text, and this is " +
                                      phrase(types[0]) + ". Convert it first with `to_text(...)`");
             }
-            const std::optional<std::int64_t> start = written_whole(arguments[1]);
-            if (!start || *start < 1 || !std::holds_alternative<Whole>(arguments[1].node)) {
+            // A place or a length written as a plain whole number, at least `least`.
+            const auto plain_whole = [&](std::size_t index, std::int64_t least) {
+                const std::optional<std::int64_t> written = written_whole(arguments[index]);
+                return written && *written >= least &&
+                       std::holds_alternative<Whole>(arguments[index].node);
+            };
+            if (!plain_whole(1, 1)) {
                 return refuse(1,
                               "the second thing `part_of_text` takes is the character it starts "
                               "at, counting from 1, written as a plain whole number: "
                               "`part_of_text([name], 2, 3)` is the second to the fourth");
             }
             if (arguments.size() == 3) {
-                const std::optional<std::int64_t> length = written_whole(arguments[2]);
-                if (!length || *length < 0 || !std::holds_alternative<Whole>(arguments[2].node)) {
+                if (!plain_whole(2, 0)) {
                     return refuse(2,
                                   "the last thing `part_of_text` takes is how many characters to "
                                   "keep, 0 or more, written as a plain whole number; leave it out "
