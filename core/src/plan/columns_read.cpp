@@ -97,4 +97,30 @@ std::optional<std::set<std::string>> columns_read_until_settled(std::span<const 
     return std::nullopt;
 }
 
+std::vector<std::string> joined_columns_carried(const PlannedStep& at) {
+    const auto& join = std::get<Join>(at.step.node);
+    const auto read = columns_read_until_settled(at.steps, at.index + 1);
+    if (!read) return {};
+    std::vector<std::string> taken;
+    for (const KeyPair& key : join.keys) {
+        if (std::find(taken.begin(), taken.end(), key.right.text) == taken.end()) {
+            taken.push_back(key.right.text);
+        }
+    }
+    bool left_behind = false;
+    for (const TableColumn& column : at.result) {
+        const bool from_other =
+            std::none_of(at.table.begin(), at.table.end(),
+                         [&](const TableColumn& each) { return each.name == column.name; });
+        if (!from_other) continue;
+        if (read->contains(column.name)) {
+            taken.push_back(column.name);
+        } else {
+            left_behind = true;
+        }
+    }
+    if (!left_behind) return {};
+    return taken;
+}
+
 }  // namespace brell

@@ -5,8 +5,10 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "parse/syntax_tree.hpp"
+#include "plan/planned_step.hpp"
 
 namespace brell {
 
@@ -21,5 +23,10 @@ std::set<std::string> columns_read_by(const Value& value);
 // that takes from its other table only what is read, without changing a row or the result.
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first);
+
+// The other table's columns a join step needs to carry: its keys, and those of its columns a later
+// step reads before the columns are settled; empty (all of them) when that is not known, or when
+// every column is read anyway.
+std::vector<std::string> joined_columns_carried(const PlannedStep& at);
 
 }  // namespace brell

@@ -121,8 +121,8 @@ std::vector<std::string> cell_calls(const Widen& widen, const std::vector<TableC
 
 }  // namespace
 
-std::vector<std::string> add_combinations_calls(const AddCombinations& combinations,
-                                                const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const AddCombinations& combinations) {
+    const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> crossed = names_of(combinations.columns);
     const std::vector<std::string> by = names_of(combinations.by);
     // A missing value is no value to cross: each column is crossed over the values it holds,
@@ -149,8 +149,8 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
     return calls;
 }
 
-std::vector<std::string> lengthen_calls(const Lengthen& lengthen,
-                                        const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const Lengthen& lengthen) {
+    const std::vector<TableColumn>& table = at.table;
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const std::set<std::string> kept(plan.kept.begin(), plan.kept.end());
@@ -228,7 +228,8 @@ std::vector<std::string> giving_calls(const Widen& widen) {
     return {"mutate(" + r_joined(factors, ", ") + ")"};
 }
 
-std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const Widen& widen) {
+    const std::vector<TableColumn>& table = at.table;
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const NamePattern& pattern = *widen.name;
     const bool giving = !widen.giving.empty();

@@ -9,10 +9,9 @@
 
 #include "backend/dplyr/r_text.hpp"
 #include "backend/dplyr/r_values.hpp"
+#include "backend/step_walk.hpp"
 #include "diagnostic/unreachable.hpp"
-#include "parse/overloaded.hpp"
 #include "plan/renamed_names.hpp"
-#include "plan/row_order.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
@@ -31,7 +30,7 @@ std::string key_pairs(const std::vector<KeyPair>& keys) {
 
 // A missing key matches nothing, as in a database join: dplyr matches missing keys with each
 // other unless told `na_matches = "never"`.
-std::string keep_call(const Keep& keep, const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         const Matching& matching = *membership->matching;
         // The partners are the other table's rows that its own question keeps.
@@ -41,10 +40,10 @@ std::string keep_call(const Keep& keep, const std::vector<TableColumn>& table) {
                 "filter(" + partners + ", " +
                 write_r_value(*matching.partners->question, matching.partners->other_columns) + ")";
         }
-        return std::string(membership->negated ? "anti_join" : "semi_join") + "(" + partners +
-               ", by = " + key_pairs(matching.keys) + ", na_matches = \"never\")";
+        return {std::string(membership->negated ? "anti_join" : "semi_join") + "(" + partners +
+                ", by = " + key_pairs(matching.keys) + ", na_matches = \"never\")"};
     }
-    return "filter(" + write_r_value(keep.condition, table) + ")";
+    return {"filter(" + write_r_value(keep.condition, at.table) + ")"};
 }
 
 // The items of `mutate` or `summarise`, and `.by` when the step groups.
@@ -96,11 +95,11 @@ std::string ties_call(const Take& take, const Sort& sort) {
 
 // A grouped take keeps each group's first (or last) rows where they stand in the sort's order;
 // dplyr's `slice_head(by = )` would gather them group by group.
-std::string take_call(const Take& take, const Sort* sort) {
+Calls spell(const PlannedStep& at, const Take& take) {
     const std::string count = std::to_string(take.count);
     if (take.with_ties) {
-        if (sort == nullptr) unreachable("ties are only reached after a sort");
-        return ties_call(take, *sort);
+        if (at.sort == nullptr) unreachable("ties are only reached after a sort");
+        return {ties_call(take, *at.sort)};
     }
     const TakenRows rows = taken_rows(take);
     if (rows.skipped > 0) {
@@ -108,25 +107,25 @@ std::string take_call(const Take& take, const Sort* sort) {
         std::string call =
             "filter(between(row_number(), " + std::to_string(rows.first()) + ", " + count + ")";
         if (!take.by.empty()) call += ", .by = " + r_list(names_of(take.by));
-        return call + ")";
+        return {call + ")"};
     }
     if (!take.by.empty()) {
-        return std::string("filter(") +
-               (take.last ? "row_number() > n() - " + count : "row_number() <= " + count) +
-               ", .by = " + r_list(names_of(take.by)) + ")";
+        return {std::string("filter(") +
+                (take.last ? "row_number() > n() - " + count : "row_number() <= " + count) +
+                ", .by = " + r_list(names_of(take.by)) + ")"};
     }
-    return std::string(take.last ? "tail" : "head") + "(" + count + ")";
+    return {std::string(take.last ? "tail" : "head") + "(" + count + ")"};
 }
 
 // Renames apply one after another, while `rename` renames all at once; a pair that renames a
 // column an earlier pair made is folded into that pair, so each column is renamed once.
-std::string rename_call(const Rename& rename) {
+Calls spell(const PlannedStep&, const Rename& rename) {
     std::vector<std::string> pairs;
     for (const Renaming& renaming : renamed_names(rename)) {
         if (renaming.leaves_as == renaming.arrived_as) continue;
         pairs.push_back(r_named(renaming.leaves_as) + r_name(renaming.arrived_as));
     }
-    return "rename(" + r_joined(pairs, ", ") + ")";
+    return {"rename(" + r_joined(pairs, ", ") + ")"};
 }
 
 void gather_columns_read(const Value& value, std::set<std::string_view>& read) {
@@ -138,7 +137,7 @@ void gather_columns_read(const Value& value, std::set<std::string_view>& read) {
 // made, while every filler reads the table as it arrives. So an item whose filler reads a column
 // that another item fills is written before that item. (Two fillers that each read the other's
 // column cannot both come first; they keep the order they were written in.)
-std::string fill_missing_call(const FillMissing& fill_step, const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const FillMissing& fill_step) {
     const std::vector<NamedValue>& items = fill_step.items;
     std::unordered_map<std::string_view, std::vector<std::size_t>> items_filling;
     for (std::size_t i = 0; i < items.size(); ++i) items_filling[items[i].name.text].push_back(i);
@@ -179,56 +178,52 @@ std::string fill_missing_call(const FillMissing& fill_step, const std::vector<Ta
         }
         const std::string& name = items[next].name.text;
         arguments.push_back(r_named(name) + "coalesce(" + r_name(name) + ", " +
-                            write_r_value(items[next].value, table) + ")");
+                            write_r_value(items[next].value, at.table) + ")");
     }
     // Fillers that read each other's columns round a cycle are all worked out at once, as the
     // arguments of one function, whose columns `mutate` then puts in place.
     if (cycle) {
-        return "mutate(vctrs::data_frame(" + r_joined(arguments, ", ") +
-               ", .name_repair = \"minimal\"))";
+        return {"mutate(vctrs::data_frame(" + r_joined(arguments, ", ") +
+                ", .name_repair = \"minimal\"))"};
     }
-    return "mutate(" + r_joined(arguments, ", ") + ")";
+    return {"mutate(" + r_joined(arguments, ", ") + ")"};
 }
 
-std::string join_call(const Join& join) {
+Calls spell(const PlannedStep&, const Join& join) {
     const std::string_view word = join.unmatched == Unmatched::This   ? "left_join"
                                   : join.unmatched == Unmatched::None ? "inner_join"
                                                                       : "full_join";
-    return std::string(word) + "(" + r_name(join.table.text) + ", by = " + key_pairs(join.keys) +
-           ", na_matches = \"never\")";
+    return {std::string(word) + "(" + r_name(join.table.text) + ", by = " + key_pairs(join.keys) +
+            ", na_matches = \"never\")"};
 }
 
-std::vector<std::string> step_calls(const Step& step, const std::vector<TableColumn>& table,
-                                    const Sort* sort, bool order_read) {
-    using Calls = std::vector<std::string>;
-    return std::visit(
-        Overloaded{
-            [&](const Keep& node) { return Calls{keep_call(node, table)}; },
-            [](const Pick& node) {
-                const std::string names = r_names(names_of(node.columns));
-                return Calls{node.all_but ? "select(!c(" + names + "))" : "select(" + names + ")"};
-            },
-            [&](const Add& node) {
-                return Calls{items_call("mutate", node.items, node.by, table)};
-            },
-            [&](const Summarize& node) {
-                return Calls{items_call("summarise", node.items, node.by, table)};
-            },
-            [&](const Sort& node) { return order_read ? Calls{sort_call(node)} : Calls{}; },
-            [&](const Take& node) { return Calls{take_call(node, sort)}; },
-            [](const AddRows& node) { return Calls{"bind_rows(" + r_name(node.table.text) + ")"}; },
-            [&](const AddCombinations& node) { return add_combinations_calls(node, table); },
-            [](const DropDuplicates&) { return Calls{"distinct()"}; },
-            [](const Rename& node) { return Calls{rename_call(node)}; },
-            [](const DropMissing& node) {
-                return Calls{"drop_na(" + r_names(names_of(node.columns)) + ")"};
-            },
-            [&](const FillMissing& node) { return Calls{fill_missing_call(node, table)}; },
-            [&](const Lengthen& node) { return lengthen_calls(node, table); },
-            [&](const Widen& node) { return widen_calls(node, table); },
-            [](const Join& node) { return Calls{join_call(node)}; },
-        },
-        step.node);
+Calls spell(const PlannedStep&, const Pick& pick) {
+    const std::string names = r_names(names_of(pick.columns));
+    return {pick.all_but ? "select(!c(" + names + "))" : "select(" + names + ")"};
+}
+
+Calls spell(const PlannedStep& at, const Add& add) {
+    return {items_call("mutate", add.items, add.by, at.table)};
+}
+
+Calls spell(const PlannedStep& at, const Summarize& summarize) {
+    return {items_call("summarise", summarize.items, summarize.by, at.table)};
+}
+
+Calls spell(const PlannedStep& at, const Sort& sort) {
+    return at.order_read ? Calls{sort_call(sort)} : Calls{};
+}
+
+Calls spell(const PlannedStep&, const AddRows& add_rows) {
+    return {"bind_rows(" + r_name(add_rows.table.text) + ")"};
+}
+
+Calls spell(const PlannedStep&, const DropDuplicates&) {
+    return {"distinct()"};
+}
+
+Calls spell(const PlannedStep&, const DropMissing& drop) {
+    return {"drop_na(" + r_names(names_of(drop.columns)) + ")"};
 }
 
 }  // namespace
@@ -242,13 +237,10 @@ std::vector<std::string> names_of(const ColumnList& list) {
 std::string write_dplyr(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables) {
     std::string program = program_room(checked.span.length);
     program += r_name(checked.source);
-    const std::vector<bool> order_read = order_read_after(checked.steps);
-    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        for (const std::string& call : step_calls(checked.steps[i], *tables.at(i),
-                                                  sort_in_force(checked, i), order_read[i])) {
-            program += " |>\n  " + call;
-        }
-    }
+    const auto spelled = [](const PlannedStep& at, const auto& node) { return spell(at, node); };
+    walk_steps(checked, tables, spelled, [&](const PlannedStep&, const Calls& calls) {
+        for (const std::string& call : calls) program += " |>\n  " + call;
+    });
     return program;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "check/checked_pipeline.hpp"
+#include "plan/planned_step.hpp"
 
 namespace brell {
 
@@ -11,14 +12,15 @@ namespace brell {
 // call per step, or a few for a step that takes several.
 std::string write_dplyr(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables);
 
+// The calls of one step, in order.
+using Calls = std::vector<std::string>;
+
 // The names written in one pair of brackets.
 std::vector<std::string> names_of(const ColumnList& list);
 
-// The calls of the steps that change the table's shape, given the table each receives.
-std::vector<std::string> add_combinations_calls(const AddCombinations& combinations,
-                                                const std::vector<TableColumn>& table);
-std::vector<std::string> lengthen_calls(const Lengthen& lengthen,
-                                        const std::vector<TableColumn>& table);
-std::vector<std::string> widen_calls(const Widen& widen, const std::vector<TableColumn>& table);
+// The calls of the steps that change the table's shape.
+Calls spell(const PlannedStep& at, const AddCombinations& combinations);
+Calls spell(const PlannedStep& at, const Lengthen& lengthen);
+Calls spell(const PlannedStep& at, const Widen& widen);
 
 }  // namespace brell

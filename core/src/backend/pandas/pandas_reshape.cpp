@@ -9,6 +9,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
+#include "plan/columns_read.hpp"
 #include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
@@ -40,7 +41,7 @@ bool stacks_plain_names(const LengthenPlan& plan) {
 
 // The column a widen reads its new names from, when the names are that column's texts as they
 // stand; none when they are built from pieces and literal text.
-std::optional<std::string> plain_name_column(const PandasStep& at, const NamePattern& pattern,
+std::optional<std::string> plain_name_column(const PlannedStep& at, const NamePattern& pattern,
                                              const WidenPlan& plan) {
     const bool has_literal =
         std::any_of(pattern.literals.begin(), pattern.literals.end(),
@@ -82,7 +83,8 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
             "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "].dropna()))]"};
 }
 
-std::vector<std::string> join_calls(const Join& join, const std::vector<std::string>& taken) {
+Calls spell(const PlannedStep& at, const Join& join) {
+    const std::vector<std::string> taken = joined_columns_carried(at);
     std::vector<std::string> keys;
     std::vector<std::string> renamed;
     for (const KeyPair& key : join.keys) {
@@ -111,11 +113,11 @@ std::vector<std::string> join_calls(const Join& join, const std::vector<std::str
             "].isna().any(axis=1)]], ignore_index=True))"};
 }
 
-std::vector<std::string> add_rows_calls(const AddRows& add_rows) {
+Calls spell(const PlannedStep&, const AddRows& add_rows) {
     return {"pipe(lambda d: pd.concat([d, " + add_rows.table.text + "], ignore_index=True))"};
 }
 
-std::vector<std::string> add_combinations_calls(const AddCombinations& combinations) {
+Calls spell(const PlannedStep&, const AddCombinations& combinations) {
     const std::vector<std::string> by = names_of(combinations.by);
     std::string grid;
     for (const ColumnName& column : combinations.columns.names) {
@@ -135,7 +137,7 @@ std::vector<std::string> add_combinations_calls(const AddCombinations& combinati
     return {"pipe(lambda d: d.merge(" + grid + ", on=" + name_list(keys) + ", how=\"outer\"))"};
 }
 
-std::vector<std::string> lengthen_calls(const Lengthen& lengthen) {
+Calls spell(const PlannedStep&, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     if (stacks_plain_names(plan)) {
@@ -164,7 +166,7 @@ std::vector<std::string> lengthen_calls(const Lengthen& lengthen) {
     return {"pipe(lambda d: pd.concat([" + joined(groups, ", ") + "], ignore_index=True))"};
 }
 
-std::vector<std::string> widen_calls(const PandasStep& at, const Widen& widen) {
+Calls spell(const PlannedStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     std::vector<std::string> calls;

@@ -8,16 +8,15 @@
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
 #include "backend/python_text.hpp"
+#include "backend/step_walk.hpp"
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
-#include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/columns_read.hpp"
 #include "plan/group_answers.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/missing_as_no.hpp"
 #include "plan/renamed_names.hpp"
-#include "plan/row_order.hpp"
 #include "plan/row_wise_argument.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/taken_order.hpp"
@@ -31,7 +30,7 @@ std::string groupby_call(const std::vector<std::string>& by, bool as_index) {
     return "groupby(" + name_list(by) + (as_index ? "" : ", as_index=False") + ", dropna=False)";
 }
 
-std::vector<std::string> keep_calls(const Keep& keep) {
+Calls spell(const PlannedStep&, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(*membership->matching, membership->negated);
     }
@@ -41,7 +40,7 @@ std::vector<std::string> keep_calls(const Keep& keep) {
     return {"loc[lambda d: " + holds(values.write(keep.condition)) + "]"};
 }
 
-std::vector<std::string> pick_calls(const Pick& pick) {
+Calls spell(const PlannedStep&, const Pick& pick) {
     const std::string listed = name_list(names_of(pick.columns));
     if (pick.all_but) return {"drop(columns=" + listed + ")"};
     return {"loc[:, " + listed + "]"};
@@ -92,9 +91,9 @@ std::vector<std::string> add_calls(const Add& add, const Sort* sort,
     return assign_calls(names, written, add_replaces_unnamed_read(add, sort));
 }
 
-std::vector<std::string> taken_apart_calls(const PandasStep& at, const Summarize& summarize);
+Calls taken_apart_calls(const PlannedStep& at, const Summarize& summarize);
 
-std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& summarize) {
+Calls spell(const PlannedStep& at, const Summarize& summarize) {
     if (!answers_are_aggregates(summarize)) return taken_apart_calls(at, summarize);
     const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> by = names_of(summarize.by);
@@ -177,10 +176,9 @@ std::vector<std::string> summarize_calls(const PandasStep& at, const Summarize& 
 // A summary whose answers work something out of a group's answers: inside `apply` a function of
 // one group's answer would be worked out on each of the group's rows. The aggregates are
 // summarized first, one row per group, and the answers are added on those rows.
-std::vector<std::string> taken_apart_calls(const PandasStep& at, const Summarize& summarize) {
+Calls taken_apart_calls(const PlannedStep& at, const Summarize& summarize) {
     const GroupAnswers taken_apart = group_answers(summarize, at.table);
-    std::vector<std::string> calls =
-        summarize_calls(at, aggregates_summary(summarize, taken_apart));
+    std::vector<std::string> calls = spell(at, aggregates_summary(summarize, taken_apart));
     const std::vector<TableColumn> summary =
         aggregates_summary_table(at.table, summarize, taken_apart);
     Add answers;
@@ -230,7 +228,8 @@ std::vector<std::string> take_with_ties_calls(const Take& take, const Sort& sort
             "], dropna=False).transform(\"min\") <= " + count + "]"};
 }
 
-std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
+Calls spell(const PlannedStep& at, const Take& take) {
+    const Sort* sort = at.sort;
     const std::string word = take.last ? "tail" : "head";
     const std::string count = std::to_string(take.count);
     if (take.with_ties) {
@@ -253,13 +252,13 @@ std::vector<std::string> take_calls(const Take& take, const Sort* sort) {
     return calls;
 }
 
-std::vector<std::string> rename_calls(const Rename& rename, const std::vector<TableColumn>& table) {
+Calls spell(const PlannedStep& at, const Rename& rename) {
     std::unordered_map<std::string, std::string> leaves_as;
     for (Renaming& renaming : renamed_names(rename)) {
         leaves_as.emplace(std::move(renaming.arrived_as), std::move(renaming.leaves_as));
     }
     std::vector<std::string> pairs;
-    for (const TableColumn& column : table) {
+    for (const TableColumn& column : at.table) {
         const auto renamed = leaves_as.find(column.name);
         if (renamed == leaves_as.end() || renamed->second == column.name) continue;
         pairs.push_back(py_string(column.name) + ": " + py_string(renamed->second));
@@ -267,7 +266,7 @@ std::vector<std::string> rename_calls(const Rename& rename, const std::vector<Ta
     return {"rename(columns={" + joined(pairs, ", ") + "})"};
 }
 
-std::vector<std::string> fill_missing_calls(const PandasStep& at, const FillMissing& fill) {
+Calls spell(const PlannedStep& at, const FillMissing& fill) {
     const PandasValues values;
     std::vector<std::string> names;
     std::vector<std::string> filled;
@@ -294,64 +293,22 @@ std::vector<std::string> fill_missing_calls(const PandasStep& at, const FillMiss
     return assign_calls(names, filled, fill_reads_filled(fill));
 }
 
-std::vector<std::string> step_calls(const PandasStep& at) {
-    return std::visit(
-        Overloaded{
-            [&](const Keep& node) { return keep_calls(node); },
-            [&](const Pick& node) { return pick_calls(node); },
-            [&](const Add& node) { return add_calls(node, at.sort, at.table); },
-            [&](const Summarize& node) { return summarize_calls(at, node); },
-            [&](const Sort& node) {
-                if (!at.order_read) return std::vector<std::string>{};
-                return std::vector<std::string>{sort_call(node)};
-            },
-            [&](const Take& node) { return take_calls(node, at.sort); },
-            [&](const AddRows& node) { return add_rows_calls(node); },
-            [&](const AddCombinations& node) { return add_combinations_calls(node); },
-            [&](const DropDuplicates&) { return std::vector<std::string>{"drop_duplicates()"}; },
-            [&](const Rename& node) { return rename_calls(node, at.table); },
-            [&](const DropMissing& node) {
-                if (node.columns.empty()) return std::vector<std::string>{"dropna()"};
-                return std::vector<std::string>{
-                    "dropna(subset=" + name_list(names_of(node.columns)) + ")"};
-            },
-            [&](const FillMissing& node) { return fill_missing_calls(at, node); },
-            [&](const Lengthen& node) { return lengthen_calls(node); },
-            [&](const Widen& node) { return widen_calls(at, node); },
-            [&](const Join& node) { return join_calls(node, at.join_taken); },
-        },
-        at.step.node);
+Calls spell(const PlannedStep& at, const Add& add) {
+    return add_calls(add, at.sort, at.table);
 }
 
-// The other table's columns a join needs to merge: its keys, and those of its columns a later
-// step reads before the columns are settled; empty (all of them) when that is not known, or
-// when every column is read anyway.
-std::vector<std::string> join_taken(const CheckedPipeline& checked, std::size_t at,
-                                    const std::vector<TableColumn>& before,
-                                    const std::vector<TableColumn>& after) {
-    const auto& join = std::get<Join>(checked.steps[at].node);
-    const auto read = columns_read_until_settled(checked.steps, at + 1);
-    if (!read) return {};
-    std::vector<std::string> taken;
-    for (const KeyPair& key : join.keys) {
-        if (std::find(taken.begin(), taken.end(), key.right.text) == taken.end()) {
-            taken.push_back(key.right.text);
-        }
-    }
-    bool left_behind = false;
-    for (const TableColumn& column : after) {
-        const bool from_other =
-            std::none_of(before.begin(), before.end(),
-                         [&](const TableColumn& each) { return each.name == column.name; });
-        if (!from_other) continue;
-        if (read->contains(column.name)) {
-            taken.push_back(column.name);
-        } else {
-            left_behind = true;
-        }
-    }
-    if (!left_behind) return {};
-    return taken;
+Calls spell(const PlannedStep& at, const Sort& sort) {
+    if (!at.order_read) return {};
+    return {sort_call(sort)};
+}
+
+Calls spell(const PlannedStep&, const DropDuplicates&) {
+    return {"drop_duplicates()"};
+}
+
+Calls spell(const PlannedStep&, const DropMissing& drop) {
+    if (drop.columns.empty()) return {"dropna()"};
+    return {"dropna(subset=" + name_list(names_of(drop.columns)) + ")"};
 }
 
 }  // namespace
@@ -376,19 +333,11 @@ std::string write_pandas(const CheckedPipeline& checked, const std::vector<Share
     std::string program = program_room(checked.span.length);
     program += "(" + checked.source;
     bool any_call = false;
-    const std::vector<bool> order_read = order_read_after(checked.steps);
-    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        PandasStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i), order_read[i]};
-        if (std::holds_alternative<Join>(checked.steps[i].node)) {
-            const std::vector<TableColumn>& after =
-                i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
-            at.join_taken = join_taken(checked, i, at.table, after);
-        }
-        for (const std::string& call : step_calls(at)) {
-            program += "\n    ." + call;
-            any_call = true;
-        }
-    }
+    const auto spelled = [](const PlannedStep& at, const auto& node) { return spell(at, node); };
+    walk_steps(checked, tables, spelled, [&](const PlannedStep&, const Calls& calls) {
+        for (const std::string& call : calls) program += "\n    ." + call;
+        any_call = any_call || !calls.empty();
+    });
     if (!any_call) return checked.source;
     program += ")";
     return program;

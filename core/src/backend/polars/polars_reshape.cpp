@@ -27,7 +27,7 @@ struct Helpers {
     std::string row;
 };
 
-Helpers lengthen_helpers(const PolarsStep& at, const LengthenPlan& plan) {
+Helpers lengthen_helpers(const PlannedStep& at, const LengthenPlan& plan) {
     HelperNames names(at.table);
     for (const std::string& made : plan.name_columns) names.hold(made);
     for (const std::string& made : plan.value_columns) names.hold(made);
@@ -204,19 +204,19 @@ Calls matching_calls(const Matching& matching, bool negated) {
             (negated ? "anti" : "semi") + "\")"};
 }
 
-Calls join_calls(const Join& join) {
+Calls spell(const PlannedStep&, const Join& join) {
     return {"join(" + lazy_table(join.table) + ", " + key_part(join.keys) + ", how=\"" +
             std::string(how_word(join.unmatched)) + "\"" +
             (join.unmatched == Unmatched::Both ? ", coalesce=True" : "") + ")"};
 }
 
-Calls add_rows_calls(const PolarsStep& at, const AddRows& add_rows) {
+Calls spell(const PlannedStep& at, const AddRows& add_rows) {
     // polars stacks by position: the other table's columns are put in this table's order first.
     return {"pipe(lambda d: pl.concat([d, " + lazy_table(add_rows.table) + ".select(" +
             name_list(names_of(at.table)) + ")]))"};
 }
 
-Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combinations) {
+Calls spell(const PlannedStep& at, const AddCombinations& combinations) {
     const std::vector<std::string> by = names_of(combinations.by);
     std::string grid;
     std::vector<std::string> keys = by;
@@ -240,7 +240,7 @@ Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combin
     return calls;
 }
 
-Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen) {
+Calls spell(const PlannedStep& at, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const NamePattern pattern =
@@ -280,7 +280,7 @@ Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen) {
             in_order};
 }
 
-Calls widen_calls(const PolarsStep& at, const Widen& widen) {
+Calls spell(const PlannedStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;

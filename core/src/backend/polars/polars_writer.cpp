@@ -5,11 +5,10 @@
 #include "backend/aggregates_summary.hpp"
 #include "backend/polars/polars_values.hpp"
 #include "backend/python_text.hpp"
+#include "backend/step_walk.hpp"
 #include "diagnostic/unreachable.hpp"
-#include "parse/overloaded.hpp"
 #include "plan/group_answers.hpp"
 #include "plan/renamed_names.hpp"
-#include "plan/row_order.hpp"
 #include "plan/taken_order.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
@@ -29,18 +28,18 @@ std::vector<std::string> aliased(const std::vector<NamedValue>& items,
     return written;
 }
 
-Calls keep_calls(const PolarsStep& at, const Keep& keep) {
+Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(*membership->matching, membership->negated);
     }
     return {"filter(" + polars_expression(keep.condition, at.table) + ")"};
 }
 
-Calls pick_calls(const Pick& pick) {
+Calls spell(const PlannedStep&, const Pick& pick) {
     return {(pick.all_but ? "drop(" : "select(") + name_list(names_of(pick.columns)) + ")"};
 }
 
-Calls add_calls(const PolarsStep& at, const Add& add) {
+Calls spell(const PlannedStep& at, const Add& add) {
     Calls calls{"with_columns(" + joined(aliased(add.items, at.table, names_of(add.by)), ", ") +
                 ")"};
     // After values worked out along the rows, the sort in force is said again; but not when an
@@ -60,7 +59,7 @@ Calls add_calls(const PolarsStep& at, const Add& add) {
     return calls;
 }
 
-Calls summarize_calls(const PolarsStep& at, const Summarize& summarize) {
+Calls spell(const PlannedStep& at, const Summarize& summarize) {
     if (summarize.by.empty() && !answers_are_aggregates(summarize)) {
         // Over the whole table, polars may work a repeated group's answer out once per row, and
         // over no rows that is no row at all: the aggregates come first, on their one row.
@@ -94,7 +93,7 @@ std::string taken_place(const Sort& order) {
     return levels + ".rank(\"min\")";
 }
 
-Calls take_calls(const PolarsStep& at, const Take& take) {
+Calls spell(const PlannedStep& at, const Take& take) {
     const std::string count = std::to_string(take.count);
     const std::string end = take.last ? "tail" : "head";
     if (take.with_ties) {
@@ -123,7 +122,7 @@ Calls take_calls(const PolarsStep& at, const Take& take) {
     return calls;
 }
 
-Calls rename_calls(const Rename& rename) {
+Calls spell(const PlannedStep&, const Rename& rename) {
     // polars renames every pair at once; the sentence renames them one after another, so each
     // column is renamed once, from the name it arrives with to the name it leaves with.
     std::vector<std::string> entries;
@@ -134,12 +133,12 @@ Calls rename_calls(const Rename& rename) {
     return {"rename({" + joined(entries, ", ") + "})"};
 }
 
-Calls drop_missing_calls(const DropMissing& drop) {
+Calls spell(const PlannedStep&, const DropMissing& drop) {
     if (drop.columns.empty()) return {"drop_nulls()"};
     return {"drop_nulls(" + name_list(names_of(drop.columns)) + ")"};
 }
 
-Calls fill_missing_calls(const PolarsStep& at, const FillMissing& fill) {
+Calls spell(const PlannedStep& at, const FillMissing& fill) {
     std::vector<std::string> items;
     for (const NamedValue& item : fill.items) {
         items.push_back("pl.col(" + py_string(item.name.text) + ").fill_null(" +
@@ -148,26 +147,12 @@ Calls fill_missing_calls(const PolarsStep& at, const FillMissing& fill) {
     return {"with_columns(" + joined(items, ", ") + ")"};
 }
 
-Calls step_calls(const PolarsStep& at) {
-    return std::visit(
-        Overloaded{
-            [&](const Keep& node) { return keep_calls(at, node); },
-            [&](const Pick& node) { return pick_calls(node); },
-            [&](const Add& node) { return add_calls(at, node); },
-            [&](const Summarize& node) { return summarize_calls(at, node); },
-            [&](const Sort& node) { return at.order_read ? Calls{sort_call(node)} : Calls{}; },
-            [&](const Take& node) { return take_calls(at, node); },
-            [&](const AddRows& node) { return add_rows_calls(at, node); },
-            [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
-            [&](const DropDuplicates&) { return Calls{"unique()"}; },
-            [&](const Rename& node) { return rename_calls(node); },
-            [&](const DropMissing& node) { return drop_missing_calls(node); },
-            [&](const FillMissing& node) { return fill_missing_calls(at, node); },
-            [&](const Lengthen& node) { return lengthen_calls(at, node); },
-            [&](const Widen& node) { return widen_calls(at, node); },
-            [&](const Join& node) { return join_calls(node); },
-        },
-        at.step.node);
+Calls spell(const PlannedStep& at, const Sort& sort) {
+    return at.order_read ? Calls{sort_call(sort)} : Calls{};
+}
+
+Calls spell(const PlannedStep&, const DropDuplicates&) {
+    return {"unique()"};
 }
 
 }  // namespace
@@ -209,11 +194,9 @@ std::string write_polars(const CheckedPipeline& checked, const std::vector<Share
     constexpr std::string_view kGathered = "collect()";
     program += "(" + checked.source + std::string(kLazy);
     bool any_call = false;
-    const std::vector<bool> order_read = order_read_after(checked.steps);
-    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const PolarsStep at{checked.steps[i], *tables.at(i), sort_in_force(checked, i),
-                            order_read[i]};
-        for (const std::string& call : step_calls(at)) {
+    const auto spelled = [](const PlannedStep& at, const auto& node) { return spell(at, node); };
+    walk_steps(checked, tables, spelled, [&](const PlannedStep&, const Calls& calls) {
+        for (const std::string& call : calls) {
             any_call = true;
             if (call == kGathered && program.ends_with(kLazy)) {
                 // Made lazy only to be gathered again: neither is written.
@@ -223,7 +206,7 @@ std::string write_polars(const CheckedPipeline& checked, const std::vector<Share
             }
             program += "\n    ." + call;
         }
-    }
+    });
     if (!any_call) return checked.source;
     if (program.ends_with(kLazy)) {
         program.resize(program.size() - kLazy.size());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "check/checked_pipeline.hpp"
+#include "plan/planned_step.hpp"
 
 namespace brell::polars {
 
@@ -11,23 +12,15 @@ namespace brell::polars {
 // one call to a line.
 std::string write_polars(const CheckedPipeline& checked, const std::vector<SharedColumns>& tables);
 
-// What one step's calls are written from: the step, the table it receives, and the sort in force.
-struct PolarsStep {
-    const Step& step;
-    const std::vector<TableColumn>& table;
-    const Sort* sort;
-    bool order_read;  // whether a later step or the result reads the order the step leaves
-};
-
 using Calls = std::vector<std::string>;
 
 // The calls of the steps that bring in another table or change the table's shape.
 Calls matching_calls(const Matching& matching, bool negated);
-Calls join_calls(const Join& join);
-Calls add_rows_calls(const PolarsStep& at, const AddRows& add_rows);
-Calls add_combinations_calls(const PolarsStep& at, const AddCombinations& combinations);
-Calls lengthen_calls(const PolarsStep& at, const Lengthen& lengthen);
-Calls widen_calls(const PolarsStep& at, const Widen& widen);
+Calls spell(const PlannedStep&, const Join& join);
+Calls spell(const PlannedStep& at, const AddRows& add_rows);
+Calls spell(const PlannedStep& at, const AddCombinations& combinations);
+Calls spell(const PlannedStep& at, const Lengthen& lengthen);
+Calls spell(const PlannedStep& at, const Widen& widen);
 
 // The sort step as a call: `sort(["a"], descending=[True], nulls_last=True)`.
 std::string sort_call(const Sort& sort);

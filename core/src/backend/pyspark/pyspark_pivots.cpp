@@ -28,9 +28,9 @@ struct Helpers {
     std::string row;
 };
 
-Helpers helpers_beside(const StepAt& at) {
+Helpers helpers_beside(const PlannedStep& at) {
     HelperNames names(at.table);
-    names.hold(at.outgoing);
+    names.hold(at.result);
     Helpers helpers;
     helpers.name = names.name("__name");
     helpers.cell = names.name("__cell");
@@ -137,7 +137,7 @@ std::string unpivot_call(const std::vector<std::string>& ids,
 
 }  // namespace
 
-Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
+Calls spell(const PlannedStep& at, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     const NamePattern pattern =
@@ -191,12 +191,12 @@ Calls lengthen_calls(const StepAt& at, const Lengthen& lengthen) {
     return calls;
 }
 
-Calls widen_calls(const StepAt& at, const Widen& widen) {
+Calls spell(const PlannedStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;
     HelperNames helpers(at.table);
-    helpers.hold(at.outgoing);
+    helpers.hold(at.result);
     Calls calls;
 
     // PySpark pivots on a column's name, so a name spelt from several columns, or with literal

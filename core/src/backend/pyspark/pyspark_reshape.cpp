@@ -92,7 +92,7 @@ std::vector<std::string> keys_first(const std::vector<std::string>& on,
 
 }  // namespace
 
-Calls matching_calls(const StepAt& at, const Matching& matching, bool negated) {
+Calls matching_calls(const PlannedStep& at, const Matching& matching, bool negated) {
     const std::vector<std::string> on = left_names(matching.keys);
     // The partners are the other table's rows that its own question keeps.
     std::string other = spark_table(matching.table.text);
@@ -106,21 +106,21 @@ Calls matching_calls(const StepAt& at, const Matching& matching, bool negated) {
     return calls;
 }
 
-Calls join_calls(const StepAt& at, const Join& join) {
+Calls spell(const PlannedStep& at, const Join& join) {
     const std::string_view how = join.unmatched == Unmatched::This   ? "left"
                                  : join.unmatched == Unmatched::None ? "inner"
                                                                      : "outer";
     const std::vector<std::string> on = left_names(join.keys);
     HelperNames helpers(at.table);
-    helpers.hold(at.outgoing);
+    helpers.hold(at.result);
     Calls calls{
         join_call(right_side(spark_table(join.table.text), join.keys, helpers, false), on, how)};
-    const std::vector<std::string> wanted = names_of(at.outgoing);
+    const std::vector<std::string> wanted = names_of(at.result);
     for (std::string& call : in_order(keys_first(on, wanted), wanted)) calls.push_back(call);
     return calls;
 }
 
-Calls add_rows_calls(const AddRows& add_rows) {
+Calls spell(const PlannedStep&, const AddRows& add_rows) {
     return {"unionByName(" + spark_table(add_rows.table.text) + ")"};
 }
 
@@ -131,7 +131,7 @@ bool joins_under_helper(std::string_view name) {
     return name.find_first_of(".`") != std::string_view::npos;
 }
 
-Calls add_combinations_calls(const StepAt& at, const AddCombinations& combinations) {
+Calls spell(const PlannedStep& at, const AddCombinations& combinations) {
     const std::vector<std::string> by = names_of(combinations.by);
     const std::vector<std::string> crossed = names_of(combinations.columns);
     std::vector<std::string> on = crossed;

@@ -5,10 +5,9 @@
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "backend/python_text.hpp"
+#include "backend/step_walk.hpp"
 #include "diagnostic/unreachable.hpp"
-#include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
-#include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/taken_order.hpp"
@@ -23,14 +22,14 @@ namespace {
 // through an add that gives a sort key new values.
 constexpr std::string_view kPlace = "__place";
 
-Calls keep_calls(const StepAt& at, const Keep& keep) {
+Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(at, *membership->matching, membership->negated);
     }
     return {"filter(" + write_column(keep.condition, {}) + ")"};
 }
 
-Calls pick_calls(const Pick& pick) {
+Calls spell(const PlannedStep&, const Pick& pick) {
     const std::vector<std::string> names = names_of(pick.columns);
     if (pick.all_but) return {"drop(" + python_names(names) + ")"};
     return {"select(" + column_references(names) + ")"};
@@ -53,7 +52,7 @@ Calls with_columns(const std::vector<std::string>& names, const std::vector<std:
 
 // The name of the column that numbers the rows for the ordered aggregates among `values`, or
 // empty when they hold none. It is free at the step, beside the names in `made`.
-std::string ordered_place(const StepAt& at, const std::vector<std::string>& made) {
+std::string ordered_place(const PlannedStep& at, const std::vector<std::string>& made) {
     const std::vector<const Value*> values = values_of_step(at.step);
     if (std::none_of(values.begin(), values.end(),
                      [](const Value* value) { return holds_ordered_aggregate(*value); })) {
@@ -68,7 +67,7 @@ std::string number_rows(const std::string& place) {
     return "withColumn(" + py_string(place) + ", F.monotonically_increasing_id())";
 }
 
-Calls add_calls(const StepAt& at, const Add& add) {
+Calls spell(const PlannedStep& at, const Add& add) {
     std::vector<std::string> names;
     for (const NamedValue& item : add.items) names.push_back(item.name.text);
     const ValueContext context{at.sort, names_of(add.by), true, ordered_place(at, names)};
@@ -105,7 +104,7 @@ Calls add_calls(const StepAt& at, const Add& add) {
     return calls;
 }
 
-Calls summarize_calls(const StepAt& at, const Summarize& summarize) {
+Calls spell(const PlannedStep& at, const Summarize& summarize) {
     ValueContext context;
     context.place = ordered_place(at, {});
     std::vector<std::string> aggregates;
@@ -124,7 +123,7 @@ Calls summarize_calls(const StepAt& at, const Summarize& summarize) {
     return calls;
 }
 
-Calls take_calls(const StepAt& at, const Take& take) {
+Calls spell(const PlannedStep& at, const Take& take) {
     const std::string count = std::to_string(take.count);
     const TakenRows rows = taken_rows(take);
     if (!take.with_ties && take.by.empty() && !take.last) {
@@ -157,7 +156,7 @@ Calls take_calls(const StepAt& at, const Take& take) {
         outer);
 }
 
-Calls rename_calls(const Rename& rename) {
+Calls spell(const PlannedStep&, const Rename& rename) {
     Calls calls;
     for (const NamedValue& pair : rename.pairs) {
         const std::string& old_name = std::get<Column>(pair.value.node).name.text;
@@ -167,12 +166,12 @@ Calls rename_calls(const Rename& rename) {
     return calls;
 }
 
-Calls drop_missing_calls(const DropMissing& drop) {
+Calls spell(const PlannedStep&, const DropMissing& drop) {
     if (drop.columns.empty()) return {"dropna()"};
     return {"dropna(subset=" + column_reference_list(names_of(drop.columns)) + ")"};
 }
 
-Calls fill_missing_calls(const FillMissing& fill) {
+Calls spell(const PlannedStep&, const FillMissing& fill) {
     std::vector<std::string> names;
     std::vector<std::string> columns;
     for (const NamedValue& item : fill.items) {
@@ -183,31 +182,17 @@ Calls fill_missing_calls(const FillMissing& fill) {
     return with_columns(names, columns, fill_reads_filled(fill));
 }
 
-Calls step_calls(const StepAt& at) {
-    return std::visit(
-        Overloaded{
-            [&](const Keep& node) { return keep_calls(at, node); },
-            [&](const Pick& node) { return pick_calls(node); },
-            [&](const Add& node) { return add_calls(at, node); },
-            [&](const Summarize& node) { return summarize_calls(at, node); },
-            [&](const Sort& node) { return ordered_by(at, {}, order_keys(node)); },
-            [&](const Take& node) { return take_calls(at, node); },
-            [&](const AddRows& node) { return add_rows_calls(node); },
-            [&](const AddCombinations& node) { return add_combinations_calls(at, node); },
-            [&](const DropDuplicates&) { return Calls{"dropDuplicates()"}; },
-            [&](const Rename& node) { return rename_calls(node); },
-            [&](const DropMissing& node) { return drop_missing_calls(node); },
-            [&](const FillMissing& node) { return fill_missing_calls(node); },
-            [&](const Lengthen& node) { return lengthen_calls(at, node); },
-            [&](const Widen& node) { return widen_calls(at, node); },
-            [&](const Join& node) { return join_calls(at, node); },
-        },
-        at.step.node);
+Calls spell(const PlannedStep& at, const Sort& sort) {
+    return ordered_by(at, {}, order_keys(sort));
+}
+
+Calls spell(const PlannedStep&, const DropDuplicates&) {
+    return {"dropDuplicates()"};
 }
 
 }  // namespace
 
-Calls ordered_by(const StepAt& at, Calls calls, const std::string& keys) {
+Calls ordered_by(const PlannedStep& at, Calls calls, const std::string& keys) {
     if (at.order_read) calls.push_back("orderBy(" + keys + ")");
     return calls;
 }
@@ -227,17 +212,11 @@ std::string write_pyspark(const CheckedPipeline& checked,
     std::string program = program_room(checked.span.length);
     program += "(" + source;
     bool any_call = false;
-    const std::vector<bool> order_read = order_read_after(checked.steps);
-    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const std::vector<TableColumn>& outgoing =
-            i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
-        const StepAt at{checked.steps[i], *tables.at(i), outgoing, sort_in_force(checked, i),
-                        order_read[i]};
-        for (const std::string& call : step_calls(at)) {
-            program += "\n    ." + call;
-            any_call = true;
-        }
-    }
+    const auto spelled = [](const PlannedStep& at, const auto& node) { return spell(at, node); };
+    walk_steps(checked, tables, spelled, [&](const PlannedStep&, const Calls& calls) {
+        for (const std::string& call : calls) program += "\n    ." + call;
+        any_call = any_call || !calls.empty();
+    });
     if (!any_call) return source;
     program += ")";
     return program;

@@ -49,7 +49,7 @@ std::string matching_body(const SqlStep& at, const Matching& matching, bool nega
            ")";
 }
 
-std::string join_body(const SqlStep& at, const Join& join) {
+std::string spell(const SqlStep& at, const Join& join) {
     // A dotted table is read under a name of one part: DuckDB parses no `"shop"."st".*`. The
     // name is none of the columns of either table, which Spark would read first.
     const bool dotted = join.table.text.find('.') != std::string::npos;
@@ -90,13 +90,13 @@ std::string join_body(const SqlStep& at, const Join& join) {
            at.previous + " " + word + " " + from_other + " ON " + joined(conditions, " AND ");
 }
 
-std::string add_rows_body(const SqlStep& at, const AddRows& add_rows) {
+std::string spell(const SqlStep& at, const AddRows& add_rows) {
     const std::string columns = table_columns(at);
     return "SELECT " + columns + " FROM " + at.previous + " UNION ALL SELECT " + columns +
            " FROM " + quote_table(at.dialect, add_rows.table.text);
 }
 
-std::string add_combinations_body(const SqlStep& at, const AddCombinations& combinations) {
+std::string spell(const SqlStep& at, const AddCombinations& combinations) {
     std::vector<std::string> by;
     for (const ColumnName& name : combinations.by.names) by.push_back(name.text);
     // The table aliases, none of them a column's name: Spark reads `a.b` as a field of the column
@@ -161,7 +161,7 @@ std::string add_combinations_body(const SqlStep& at, const AddCombinations& comb
            at.previous + " " + rows + " WHERE " + joined(absent, " AND ") + ")";
 }
 
-std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen) {
+std::string spell(const SqlStep& at, const Lengthen& lengthen) {
     if (!lengthen.plan) unreachable("the checker resolves every lengthen");
     const LengthenPlan& plan = *lengthen.plan;
     std::vector<std::string> selects;
@@ -181,7 +181,7 @@ std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen) {
     return joined(selects, " UNION ALL ");
 }
 
-std::string widen_body(const SqlStep& at, const Widen& widen) {
+std::string spell(const SqlStep& at, const Widen& widen) {
     if (!widen.plan || !widen.name || !widen.value) unreachable("the checker resolves every widen");
     const WidenPlan& plan = *widen.plan;
     const NamePattern& pattern = *widen.name;

@@ -4,12 +4,11 @@
 #include <unordered_map>
 
 #include "backend/sql/sql_values.hpp"
+#include "backend/step_walk.hpp"
 #include "check/lookup.hpp"
 #include "diagnostic/unreachable.hpp"
-#include "parse/overloaded.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/renamed_names.hpp"
-#include "plan/row_order.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/step_values.hpp"
 #include "plan/taken_order.hpp"
@@ -25,14 +24,14 @@ std::vector<std::string> names_of(const ColumnList& list) {
     return names;
 }
 
-std::string keep_body(const SqlStep& at, const Keep& keep) {
+std::string spell(const SqlStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_body(at, *membership->matching, membership->negated);
     }
     return "SELECT * FROM " + at.previous + " WHERE " + write_value(at.dialect, keep.condition, {});
 }
 
-std::string pick_body(const SqlStep& at, const Pick& pick) {
+std::string spell(const SqlStep& at, const Pick& pick) {
     const std::string listed = quoted_names(at.dialect, names_of(pick.columns));
     if (pick.all_but) {
         std::vector<std::string> left_out;
@@ -44,7 +43,7 @@ std::string pick_body(const SqlStep& at, const Pick& pick) {
     return "SELECT " + listed + " FROM " + at.previous;
 }
 
-std::string add_body(const SqlStep& at, const Add& add) {
+std::string spell(const SqlStep& at, const Add& add) {
     const std::string place = row_place_for(at.dialect, values_of_step(at.step), at.table);
     const ValueContext context{at.sort, names_of(add.by), true, place};
     const auto item_sql = [&](const NamedValue& item) {
@@ -87,7 +86,7 @@ std::string add_body(const SqlStep& at, const Add& add) {
     return "SELECT " + list + " FROM " + with_row_place(at.dialect, at.previous, place) + order;
 }
 
-std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
+std::string spell(const SqlStep& at, const Summarize& summarize) {
     std::vector<std::string> list;
     const std::vector<std::string> by = names_of(summarize.by);
     ValueContext context;
@@ -104,7 +103,7 @@ std::string summarize_body(const SqlStep& at, const Summarize& summarize) {
     return body + " GROUP BY " + quoted_names(at.dialect, by);
 }
 
-std::string take_body(const SqlStep& at, const Take& take) {
+std::string spell(const SqlStep& at, const Take& take) {
     const std::string count = std::to_string(take.count);
     const TakenRows rows = taken_rows(take);
     if (!take.with_ties && take.by.empty() && !take.last) {
@@ -134,7 +133,7 @@ std::string take_body(const SqlStep& at, const Take& take) {
            order_clause(at, outer);
 }
 
-std::string rename_body(const SqlStep& at, const Rename& rename) {
+std::string spell(const SqlStep& at, const Rename& rename) {
     std::unordered_map<std::string, std::string> leaves_as;
     for (Renaming& renaming : renamed_names(rename)) {
         leaves_as.emplace(std::move(renaming.arrived_as), std::move(renaming.leaves_as));
@@ -151,7 +150,7 @@ std::string rename_body(const SqlStep& at, const Rename& rename) {
     return "SELECT " + list + " FROM " + at.previous;
 }
 
-std::string drop_missing_body(const SqlStep& at, const DropMissing& drop) {
+std::string spell(const SqlStep& at, const DropMissing& drop) {
     std::vector<std::string> names = names_of(drop.columns);
     if (names.empty()) {
         for (const TableColumn& column : at.table) names.push_back(column.name);
@@ -163,7 +162,7 @@ std::string drop_missing_body(const SqlStep& at, const DropMissing& drop) {
     return "SELECT * FROM " + at.previous + " WHERE " + tests;
 }
 
-std::string fill_missing_body(const SqlStep& at, const FillMissing& fill_step) {
+std::string spell(const SqlStep& at, const FillMissing& fill_step) {
     // The first item that fills each column.
     std::unordered_map<std::string_view, const NamedValue*> filling;
     for (const NamedValue& item : fill_step.items) filling.emplace(item.name.text, &item);
@@ -181,29 +180,12 @@ std::string fill_missing_body(const SqlStep& at, const FillMissing& fill_step) {
     return "SELECT " + list + " FROM " + at.previous;
 }
 
-std::string step_body(const SqlStep& at) {
-    return std::visit(
-        Overloaded{
-            [&](const Keep& node) { return keep_body(at, node); },
-            [&](const Pick& node) { return pick_body(at, node); },
-            [&](const Add& node) { return add_body(at, node); },
-            [&](const Summarize& node) { return summarize_body(at, node); },
-            [&](const Sort& node) {
-                return "SELECT * FROM " + at.previous +
-                       order_clause(at, write_keys(at.dialect, node));
-            },
-            [&](const Take& node) { return take_body(at, node); },
-            [&](const AddRows& node) { return add_rows_body(at, node); },
-            [&](const AddCombinations& node) { return add_combinations_body(at, node); },
-            [&](const DropDuplicates&) { return "SELECT DISTINCT * FROM " + at.previous; },
-            [&](const Rename& node) { return rename_body(at, node); },
-            [&](const DropMissing& node) { return drop_missing_body(at, node); },
-            [&](const FillMissing& node) { return fill_missing_body(at, node); },
-            [&](const Lengthen& node) { return lengthen_body(at, node); },
-            [&](const Widen& node) { return widen_body(at, node); },
-            [&](const Join& node) { return join_body(at, node); },
-        },
-        at.step.node);
+std::string spell(const SqlStep& at, const Sort& sort) {
+    return "SELECT * FROM " + at.previous + order_clause(at, write_keys(at.dialect, sort));
+}
+
+std::string spell(const SqlStep& at, const DropDuplicates&) {
+    return "SELECT DISTINCT * FROM " + at.previous;
 }
 
 }  // namespace
@@ -239,19 +221,12 @@ std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables) {
     std::string query = program_room(checked.span.length);
     query += "WITH step0 AS (SELECT * FROM " + quote_table(dialect, checked.source) + ")";
-    const std::vector<bool> order_read = order_read_after(checked.steps);
-    for (std::size_t i = 0; i < checked.steps.size(); ++i) {
-        const std::vector<TableColumn>& result =
-            i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
-        const SqlStep at{dialect,
-                         checked.steps[i],
-                         *tables.at(i),
-                         "step" + std::to_string(i),
-                         sort_in_force(checked, i),
-                         result,
-                         order_read[i]};
-        query += ",\n     step" + std::to_string(i + 1) + " AS (" + step_body(at) + ")";
-    }
+    const auto spelled = [&](const PlannedStep& at, const auto& node) {
+        return spell(SqlStep{at, dialect, "step" + std::to_string(at.index)}, node);
+    };
+    walk_steps(checked, tables, spelled, [&](const PlannedStep& at, const std::string& body) {
+        query += ",\n     step" + std::to_string(at.index + 1) + " AS (" + body + ")";
+    });
     query += "\nSELECT * FROM step" + std::to_string(checked.steps.size());
     return query;
 }

@@ -7,6 +7,7 @@
 
 #include "backend/sql/sql_dialect.hpp"
 #include "check/checked_pipeline.hpp"
+#include "plan/planned_step.hpp"
 
 namespace brell {
 
@@ -15,17 +16,11 @@ namespace brell {
 std::string write_sql(const SqlDialect& dialect, const CheckedPipeline& checked,
                       const std::vector<SharedColumns>& tables);
 
-// What one step's body is written from: the dialect, the step, the table it receives, the name
-// of the expression before it, the sort in force, the table the step leaves, and whether a
-// later step or the result reads the order of the rows it leaves.
-struct SqlStep {
+// What one step's body is written from: the step as planned, the dialect, and the name of the
+// expression before it.
+struct SqlStep : PlannedStep {
     const SqlDialect& dialect;
-    const Step& step;
-    const std::vector<TableColumn>& table;
     std::string previous;
-    const Sort* sort;
-    const std::vector<TableColumn>& result;
-    bool order_read;
 };
 
 // " ORDER BY keys" when the order the step leaves is read after it, else nothing: an engine
@@ -34,11 +29,11 @@ std::string order_clause(const SqlStep& at, const std::string& keys);
 
 // The bodies of the steps that reshape the table or bring in another one.
 std::string matching_body(const SqlStep& at, const Matching& matching, bool negated);
-std::string join_body(const SqlStep& at, const Join& join);
-std::string add_rows_body(const SqlStep& at, const AddRows& add_rows);
-std::string add_combinations_body(const SqlStep& at, const AddCombinations& combinations);
-std::string lengthen_body(const SqlStep& at, const Lengthen& lengthen);
-std::string widen_body(const SqlStep& at, const Widen& widen);
+std::string spell(const SqlStep& at, const Join& join);
+std::string spell(const SqlStep& at, const AddRows& add_rows);
+std::string spell(const SqlStep& at, const AddCombinations& combinations);
+std::string spell(const SqlStep& at, const Lengthen& lengthen);
+std::string spell(const SqlStep& at, const Widen& widen);
 
 // The table's column names, each quoted, joined by ", ".
 std::string table_columns(const SqlStep& at);
