@@ -13,11 +13,18 @@
 #include "diagnostic/unreachable.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/taken_order.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
 namespace brell {
 namespace {
+
+// A missing key matches nothing, as in a database join: dplyr pairs missing keys with each other
+// unless told `na_matches = "never"`.
+std::string missing_keys_unpaired() {
+    return profile_of("dplyr").joins_pair_missing_keys ? ", na_matches = \"never\"" : "";
+}
 
 // Join keys as `join_by` reads them: this table's column, then the other's.
 std::string key_pairs(const std::vector<KeyPair>& keys) {
@@ -28,8 +35,6 @@ std::string key_pairs(const std::vector<KeyPair>& keys) {
     return "join_by(" + r_joined(pairs, ", ") + ")";
 }
 
-// A missing key matches nothing, as in a database join: dplyr matches missing keys with each
-// other unless told `na_matches = "never"`.
 Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         const Matching& matching = *membership->matching;
@@ -41,7 +46,7 @@ Calls spell(const PlannedStep& at, const Keep& keep) {
                 write_r_value(*matching.partners->question, matching.partners->other_columns) + ")";
         }
         return {std::string(membership->negated ? "anti_join" : "semi_join") + "(" + partners +
-                ", by = " + key_pairs(matching.keys) + ", na_matches = \"never\")"};
+                ", by = " + key_pairs(matching.keys) + missing_keys_unpaired() + ")"};
     }
     return {"filter(" + write_r_value(keep.condition, at.table) + ")"};
 }
@@ -194,7 +199,7 @@ Calls spell(const PlannedStep&, const Join& join) {
                                   : join.unmatched == Unmatched::None ? "inner_join"
                                                                       : "full_join";
     return {std::string(word) + "(" + r_name(join.table.text) + ", by = " + key_pairs(join.keys) +
-            ", na_matches = \"never\")"};
+            missing_keys_unpaired() + ")"};
 }
 
 Calls spell(const PlannedStep&, const Pick& pick) {

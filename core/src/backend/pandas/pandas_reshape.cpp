@@ -13,6 +13,7 @@
 #include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
 #include "plan/made_column_order.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/widen_guards.hpp"
 
 namespace brell::pandas {
@@ -68,10 +69,11 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
     const std::string negation = negated ? "~" : "";
     // A missing key matches nothing: the other table's missing keys are left out, since `isin`
     // would find a missing value among them.
+    const std::string present = profile_of("pandas").joins_pair_missing_keys ? ".dropna()" : "";
     if (matching.keys.size() == 1) {
         const KeyPair& key = matching.keys.front();
         return {"loc[lambda d: " + negation + frame_column(key.left.text) + ".isin(" + other + "[" +
-                py_string(key.right.text) + "].dropna())]"};
+                py_string(key.right.text) + "]" + present + ")]"};
     }
     std::vector<std::string> left;
     std::vector<std::string> right;
@@ -80,7 +82,8 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
         right.push_back(key.right.text);
     }
     return {"loc[lambda d: " + negation + "pd.MultiIndex.from_frame(d[" + name_list(left) +
-            "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "].dropna()))]"};
+            "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "]" + present +
+            "))]"};
 }
 
 Calls spell(const PlannedStep& at, const Join& join) {

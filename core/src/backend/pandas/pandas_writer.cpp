@@ -20,6 +20,7 @@
 #include "plan/row_wise_argument.hpp"
 #include "plan/step_reads.hpp"
 #include "plan/taken_order.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
@@ -83,7 +84,8 @@ std::vector<std::string> add_calls(const Add& add, const Sort* sort,
         // An aggregate of no texts is NaN, which would make the new column a number column that
         // no test on texts can read: a text answer is held in a text column.
         // (Beside each row of a group, the aggregate's answers are held as texts already.)
-        if (add.by.empty() && text_aggregate(item.value, types)) {
+        if (profile_of("pandas").missing_text_held_as_number && add.by.empty() &&
+            text_aggregate(item.value, types)) {
             value = "pd.Series(" + value + ", index=d.index, dtype=\"object\")";
         }
         written.push_back(value);
@@ -94,7 +96,8 @@ std::vector<std::string> add_calls(const Add& add, const Sort* sort,
 Calls taken_apart_calls(const PlannedStep& at, const Summarize& summarize);
 
 Calls spell(const PlannedStep& at, const Summarize& summarize) {
-    if (!answers_are_aggregates(summarize)) return taken_apart_calls(at, summarize);
+    if (takes_answers_apart(profile_of("pandas"), summarize))
+        return taken_apart_calls(at, summarize);
     const std::vector<TableColumn>& table = at.table;
     const std::vector<std::string> by = names_of(summarize.by);
     const PandasValues values;
@@ -106,7 +109,8 @@ Calls spell(const PlannedStep& at, const Summarize& summarize) {
         std::vector<std::string> columns;
         for (const NamedValue& item : summarize.items) {
             const Result<ColumnType> type = types.type(item.value);
-            const bool text = type.ok() && type.value() == ColumnType::Text;
+            const bool text = profile_of("pandas").missing_text_held_as_number && type.ok() &&
+                              type.value() == ColumnType::Text;
             const std::string answer = "[" + values.write(item.value).text + "]";
             columns.push_back(py_string(item.name.text) + ": " +
                               (text ? "pd.Series(" + answer + ", dtype=\"object\")" : answer));

@@ -10,6 +10,7 @@
 #include "plan/group_answers.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/taken_order.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/value_queries.hpp"
 #include "text/program_room.hpp"
 
@@ -60,7 +61,7 @@ Calls spell(const PlannedStep& at, const Add& add) {
 }
 
 Calls spell(const PlannedStep& at, const Summarize& summarize) {
-    if (summarize.by.empty() && !answers_are_aggregates(summarize)) {
+    if (takes_answers_apart(profile_of("polars"), summarize)) {
         // Over the whole table, polars may work a repeated group's answer out once per row, and
         // over no rows that is no row at all: the aggregates come first, on their one row.
         const GroupAnswers taken_apart = group_answers(summarize, at.table);
