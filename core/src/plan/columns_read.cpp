@@ -1,8 +1,10 @@
 #include "plan/columns_read.hpp"
 
 #include <algorithm>
+#include <map>
 
 #include "parse/overloaded.hpp"
+#include "plan/renamed_names.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
@@ -58,7 +60,11 @@ Reading step_reads(const Step& step, std::set<std::string>& read) {
                 return Reading::Settles;
             },
             [&](const Pick& pick) {
-                if (pick.all_but) return Reading::Continues;
+                // The columns left out must be there to be left out.
+                if (pick.all_but) {
+                    read_names(pick.columns, read);
+                    return Reading::Continues;
+                }
                 if (pick.columns.names.empty()) return Reading::Unknown;
                 read_names(pick.columns, read);
                 return Reading::Settles;
@@ -84,8 +90,30 @@ std::set<std::string> columns_read_by(const Value& value) {
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first) {
     std::set<std::string> read;
+    // The name each column renamed on the way had when the walk began. A name not here is its
+    // own: a column of the table as it was, or one a later step made, which is read as well
+    // without harm (it can only keep a column that was not needed).
+    std::map<std::string, std::string> arrived_as;
+    const auto name_at_first = [&](const std::string& name) {
+        const auto renamed = arrived_as.find(name);
+        return renamed == arrived_as.end() ? name : renamed->second;
+    };
     for (std::size_t i = first; i < steps.size(); ++i) {
-        switch (step_reads(steps[i], read)) {
+        if (const auto* rename = std::get_if<Rename>(&steps[i].node)) {
+            // All at once: a column may take the name another one leaves.
+            const std::vector<Renaming> renamings = renamed_names(*rename);
+            std::map<std::string, std::string> renamed;
+            for (const Renaming& renaming : renamings) {
+                renamed[renaming.leaves_as] = name_at_first(renaming.arrived_as);
+            }
+            for (const Renaming& renaming : renamings) arrived_as.erase(renaming.arrived_as);
+            for (auto& [name, before] : renamed) arrived_as[name] = before;
+            continue;
+        }
+        std::set<std::string> step_read;
+        const Reading reading = step_reads(steps[i], step_read);
+        for (const std::string& name : step_read) read.insert(name_at_first(name));
+        switch (reading) {
             case Reading::Continues:
                 break;
             case Reading::Settles:

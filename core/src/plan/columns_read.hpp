@@ -16,11 +16,12 @@ namespace brell {
 std::set<std::string> columns_read_by(const Value& value);
 
 // The columns the steps from `first` on read before a step that settles which columns the table
-// holds (a `pick` of named columns, or a `summarize`), that step's reads among them; none when the
-// pipeline ends first (every column is then in the result) or a step on the way reads more than
-// its values name or changes the names (a rename, a drop_duplicates, a widen, a value read along
-// the rows in their order, ...). A column no step reads there can be left behind, say by a join
-// that takes from its other table only what is read, without changing a row or the result.
+// holds (a `pick` of named columns, or a `summarize`), that step's reads among them, each by the
+// name it had at `first` (a rename on the way is followed back); none when the pipeline ends
+// first (every column is then in the result) or a step on the way reads more than its values name
+// (a drop_duplicates, a widen, a value read along the rows in their order, ...). A column no step
+// reads there can be left behind, say by a join that takes from its other table only what is read,
+// without changing a row or the result.
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first);
 
