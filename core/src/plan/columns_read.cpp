@@ -125,7 +125,7 @@ std::optional<std::set<std::string>> columns_read_until_settled(std::span<const 
     return std::nullopt;
 }
 
-std::vector<std::string> joined_columns_carried(const PlannedStep& at) {
+std::vector<std::string> other_columns_carried(const PlannedStep& at) {
     const auto& join = std::get<Join>(at.step.node);
     const auto read = columns_read_until_settled(at.steps, at.index + 1);
     if (!read) return {};
@@ -149,6 +149,21 @@ std::vector<std::string> joined_columns_carried(const PlannedStep& at) {
     }
     if (!left_behind) return {};
     return taken;
+}
+
+std::vector<std::string> own_columns_carried(const PlannedStep& at) {
+    const auto& join = std::get<Join>(at.step.node);
+    const auto read = columns_read_until_settled(at.steps, at.index + 1);
+    if (!read) return {};
+    std::vector<std::string> carried;
+    for (const TableColumn& column : at.table) {
+        const bool key = std::any_of(join.keys.begin(), join.keys.end(), [&](const KeyPair& pair) {
+            return pair.left.text == column.name;
+        });
+        if (key || read->contains(column.name)) carried.push_back(column.name);
+    }
+    if (carried.size() == at.table.size()) return {};
+    return carried;
 }
 
 }  // namespace brell

@@ -25,9 +25,10 @@ std::set<std::string> columns_read_by(const Value& value);
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first);
 
-// The other table's columns a join step needs to carry: its keys, and those of its columns a later
-// step reads before the columns are settled; empty (all of them) when that is not known, or when
-// every column is read anyway.
-std::vector<std::string> joined_columns_carried(const PlannedStep& at);
+// The columns a join step needs to carry through the join, of the other table and of this one:
+// the keys, and the columns a later step reads before the columns are settled; empty (all of
+// them) when that is not known, or when every column is read anyway.
+std::vector<std::string> other_columns_carried(const PlannedStep& at);
+std::vector<std::string> own_columns_carried(const PlannedStep& at);
 
 }  // namespace brell

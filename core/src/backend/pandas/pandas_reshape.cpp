@@ -87,7 +87,7 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
 }
 
 Calls spell(const PlannedStep& at, const Join& join) {
-    const std::vector<std::string> taken = joined_columns_carried(at);
+    const std::vector<std::string> taken = other_columns_carried(at);
     std::vector<std::string> keys;
     std::vector<std::string> renamed;
     for (const KeyPair& key : join.keys) {
@@ -111,9 +111,17 @@ Calls spell(const PlannedStep& at, const Join& join) {
         return "merge(" + table + ".dropna(subset=" + on + "), on=" + on + ", how=\"" +
                how_word(join.unmatched) + "\")";
     };
-    if (join.unmatched != Unmatched::Both) return {merged(other)};
-    return {"pipe(lambda d, o=" + other + ": pd.concat([d." + merged("o") + ", o[o[" + on +
-            "].isna().any(axis=1)]], ignore_index=True))"};
+    // Only this table's columns that a later step reads go into the merge, which copies them.
+    const std::vector<std::string> own = own_columns_carried(at);
+    Calls calls;
+    if (!own.empty()) calls.push_back("loc[:, " + name_list(own) + "]");
+    if (join.unmatched != Unmatched::Both) {
+        calls.push_back(merged(other));
+        return calls;
+    }
+    calls.push_back("pipe(lambda d, o=" + other + ": pd.concat([d." + merged("o") + ", o[o[" + on +
+                    "].isna().any(axis=1)]], ignore_index=True))");
+    return calls;
 }
 
 Calls spell(const PlannedStep&, const AddRows& add_rows) {
