@@ -19,6 +19,12 @@ bool wildcard_matches(std::string_view text, std::string_view pattern);
 // The caller anchors it to the whole text and lets `.` match a line break.
 std::string wildcard_regex(std::string_view pattern);
 
+// A regular expression that a search (`str.contains`, `str_detect`) finds in exactly the texts
+// the pattern matches whole, `.` matching a line break: anchored only at an end the pattern does
+// not leave open with a star, since a search for `special.*requests` runs far faster than one
+// for `^.*special.*requests.*\z`.
+std::string wildcard_search(std::string_view pattern);
+
 // The pattern as a LIKE pattern of SQL and Spark, escaped with `\`: each star `%`, and each `\`,
 // `%` and `_` of the pieces escaped.
 std::string wildcard_like(std::string_view pattern);

@@ -207,9 +207,9 @@ PolarsValue ValueWriter::write(const Value& value) const {
             [&](const Call& node) { return call(node); },
             [&](const TextTest& node) {
                 if (node.op == TextTestOperator::Matches) {
-                    // The whole text against the pattern, `.` matching a line break too.
+                    // The whole text against the pattern.
                     const std::string regex =
-                        "(?s)^" + wildcard_regex(std::get<Text>(node.right->node).text) + "\\z";
+                        wildcard_search(std::get<Text>(node.right->node).text);
                     return expression(receiver(*node.left) + ".str.contains(" + py_string(regex) +
                                       ")");
                 }
