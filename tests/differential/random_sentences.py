@@ -482,7 +482,13 @@ class SentenceMaker:
             state.columns["g"] = "text"
         state.unique = set()
         state.ordered = False
-        return "join %s by [%s]%s" % (state.other, ", ".join(keys), unmatched)
+        join = "join %s by [%s]%s" % (state.other, ", ".join(keys), unmatched)
+        if rng.random() < 0.4:
+            # A keep that asks the other table's column beside this table's: a target may ask
+            # that part of the other table before joining.
+            join += " then keep where [z] %s %d and %s" % (
+                rng.choice([">", "<", "is not"]), rng.randint(-2, 2), self.condition(state, 1))
+        return join
 
     def _add_rows(self, state):
         if set(state.columns) != {"id", "g", "z"}:

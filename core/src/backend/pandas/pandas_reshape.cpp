@@ -12,7 +12,9 @@
 #include "plan/columns_read.hpp"
 #include "plan/empty_answer.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/join_filters.hpp"
 #include "plan/made_column_order.hpp"
+#include "plan/missing_as_no.hpp"
 #include "plan/target_profile.hpp"
 #include "plan/widen_guards.hpp"
 
@@ -100,6 +102,12 @@ Calls spell(const PlannedStep& at, const Join& join) {
     // under this table's name, as it does when both sides share it.
     // Only the other table's columns that a later step reads are carried through the merge.
     std::string other = join.table.text;
+    // The other table's rows the keep after the join would leave out are left out before it.
+    for (const Value* question : other_table_questions(at)) {
+        PandasValues values;
+        values.read_as_no(comparisons_read_as_no(*question));
+        other += ".loc[lambda d: " + holds(values.write(*question)) + "]";
+    }
     if (!taken.empty()) other += ".loc[:, " + name_list(taken) + "]";
     if (!renamed.empty()) other += ".rename(columns={" + joined(renamed, ", ") + "})";
     // `merge` pairs a missing key with a missing key, where a missing key matches nothing: the
