@@ -15,6 +15,7 @@
 #include "plan/function_domain.hpp"
 #include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/zero_divisor.hpp"
 
 namespace brell::pandas {
@@ -420,8 +421,10 @@ Spelled PandasValues::aggregate(const Call& node) const {
         }
         // A group of no texts answers NaN, which would make the answers a column of numbers
         // that no text method can read: the answers of a text column are held as texts.
-        const bool texts = typed != table_.end() && typed->type == ColumnType::Text &&
-                           (compares || node.function == "first" || node.function == "last");
+        const bool texts = profile_of("pandas").missing_text_held_as_number &&
+                           typed != table_.end() && typed->type == ColumnType::Text &&
+                           (compares || node.function == "first" || node.function == "last" ||
+                            node.function == "join_rows");
         return {values + ".transform(" + transform_word(node) + ")" +
                     (texts ? ".astype(\"object\")" : ""),
                 Shape::Series};

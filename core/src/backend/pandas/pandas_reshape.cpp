@@ -101,14 +101,21 @@ Calls spell(const PlannedStep& at, const Join& join) {
     // The other table's keys take this table's names, so that the result keeps each key once,
     // under this table's name, as it does when both sides share it.
     // Only the other table's columns that a later step reads are carried through the merge.
-    std::string other = join.table.text;
-    // The other table's rows the keep after the join would leave out are left out before it.
+    // The other table's rows the keep after the join would leave out are left out before it,
+    // and its columns no later step reads, in one selection.
+    std::vector<std::string> kept_rows;
     for (const Value* question : other_table_questions(at)) {
         PandasValues values;
         values.read_as_no(comparisons_read_as_no(*question));
-        other += ".loc[lambda d: " + holds(values.write(*question)) + "]";
+        kept_rows.push_back(holds(values.write(*question)));
     }
-    if (!taken.empty()) other += ".loc[:, " + name_list(taken) + "]";
+    std::string other = join.table.text;
+    if (!kept_rows.empty() || !taken.empty()) {
+        const std::string rows =
+            kept_rows.size() == 1 ? kept_rows.front() : "(" + joined(kept_rows, ") & (") + ")";
+        other += ".loc[" + (kept_rows.empty() ? ":" : "lambda d: " + rows) + ", " +
+                 (taken.empty() ? ":" : name_list(taken)) + "]";
+    }
     if (!renamed.empty()) other += ".rename(columns={" + joined(renamed, ", ") + "})";
     // `merge` pairs a missing key with a missing key, where a missing key matches nothing: the
     // other table's rows with one could only match that way, so they are left out of the merge.
