@@ -49,13 +49,14 @@ std::string wildcard_regex(std::string_view pattern) {
     return regex;
 }
 
-std::string wildcard_search(std::string_view pattern) {
+std::string wildcard_search(std::string_view pattern, std::string_view end_of_text) {
     std::string regex = wildcard_regex(pattern);
     const bool open_start = pattern.starts_with('*');
     const bool open_end = pattern.size() > 1 && pattern.ends_with('*');
     if (open_start) regex.erase(0, 2);
     if (open_end) regex.erase(regex.size() - 2);
-    return "(?s)" + std::string(open_start ? "" : "^") + regex + (open_end ? "" : "\\z");
+    return "(?s)" + std::string(open_start ? "" : "^") + regex +
+           std::string(open_end ? "" : end_of_text);
 }
 
 std::string wildcard_like(std::string_view pattern) {

@@ -22,8 +22,9 @@ std::string wildcard_regex(std::string_view pattern);
 // A regular expression that a search (`str.contains`, `str_detect`) finds in exactly the texts
 // the pattern matches whole, `.` matching a line break: anchored only at an end the pattern does
 // not leave open with a star, since a search for `special.*requests` runs far faster than one
-// for `^.*special.*requests.*\z`.
-std::string wildcard_search(std::string_view pattern);
+// for `^.*special.*requests.*\z`. `end_of_text` is the engine's anchor at the very end of the
+// text: `\z` in Rust and ICU, `\Z` in Python's `re`.
+std::string wildcard_search(std::string_view pattern, std::string_view end_of_text);
 
 // The pattern as a LIKE pattern of SQL and Spark, escaped with `\`: each star `%`, and each `\`,
 // `%` and `_` of the pieces escaped.

@@ -230,9 +230,11 @@ Spelled PandasValues::in_set(const InSet& node) const {
 Spelled PandasValues::text_test(const TextTest& node) const {
     const Spelled left = write(*node.left);
     if (node.op == TextTestOperator::Matches) {
-        // The whole text against the pattern, `.` matching a line break too.
-        const std::string regex = "(?s)" + wildcard_regex(std::get<Text>(node.right->node).text);
-        return {series_of(left) + ".str.fullmatch(" + py_string(regex) + ").astype(\"boolean\")",
+        // The whole text against the pattern, searched for: Python's `re` tries a leading `.*`
+        // from every place in the text, so a search anchored only where the pattern is runs far
+        // faster than `fullmatch`.
+        const std::string regex = wildcard_search(std::get<Text>(node.right->node).text, "\\Z");
+        return {series_of(left) + ".str.contains(" + py_string(regex) + ").astype(\"boolean\")",
                 Shape::Truth};
     }
     const std::string_view method = node.op == TextTestOperator::Starts ? "startswith"

@@ -209,7 +209,7 @@ PolarsValue ValueWriter::write(const Value& value) const {
                 if (node.op == TextTestOperator::Matches) {
                     // The whole text against the pattern.
                     const std::string regex =
-                        wildcard_search(std::get<Text>(node.right->node).text);
+                        wildcard_search(std::get<Text>(node.right->node).text, "\\z");
                     return expression(receiver(*node.left) + ".str.contains(" + py_string(regex) +
                                       ")");
                 }
