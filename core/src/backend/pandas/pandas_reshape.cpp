@@ -62,20 +62,26 @@ std::optional<std::string> plain_name_column(const PlannedStep& at, const NamePa
 
 std::vector<std::string> matching_calls(const Matching& matching, bool negated) {
     if (matching.keys.empty()) unreachable("the checker writes in every key of `matching`");
-    // The partners are the other table's rows that its own question keeps.
-    const std::string other =
-        matching.table.text +
-        (matching.partners
-             ? ".loc[lambda d: " + holds(PandasValues().write(*matching.partners->question)) + "]"
-             : "");
+    // The other table's keys: of the rows its own question keeps, chosen in one selection so
+    // that only the keys are copied.
+    PandasValues values;
+    std::string kept_rows;
+    if (matching.partners) {
+        values.read_as_no(comparisons_read_as_no(*matching.partners->question));
+        kept_rows = "lambda d: " + holds(values.write(*matching.partners->question));
+    }
+    const auto keys_of_other = [&](const std::string& columns) {
+        if (kept_rows.empty()) return matching.table.text + "[" + columns + "]";
+        return matching.table.text + ".loc[" + kept_rows + ", " + columns + "]";
+    };
     const std::string negation = negated ? "~" : "";
     // A missing key matches nothing: the other table's missing keys are left out, since `isin`
     // would find a missing value among them.
     const std::string present = profile_of("pandas").joins_pair_missing_keys ? ".dropna()" : "";
     if (matching.keys.size() == 1) {
         const KeyPair& key = matching.keys.front();
-        return {"loc[lambda d: " + negation + frame_column(key.left.text) + ".isin(" + other + "[" +
-                py_string(key.right.text) + "]" + present + ")]"};
+        return {"loc[lambda d: " + negation + frame_column(key.left.text) + ".isin(" +
+                keys_of_other(py_string(key.right.text)) + present + ")]"};
     }
     std::vector<std::string> left;
     std::vector<std::string> right;
@@ -84,7 +90,7 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
         right.push_back(key.right.text);
     }
     return {"loc[lambda d: " + negation + "pd.MultiIndex.from_frame(d[" + name_list(left) +
-            "]).isin(pd.MultiIndex.from_frame(" + other + "[" + name_list(right) + "]" + present +
+            "]).isin(pd.MultiIndex.from_frame(" + keys_of_other(name_list(right)) + present +
             "))]"};
 }
 
@@ -259,6 +265,17 @@ Calls spell(const PlannedStep& at, const Widen& widen) {
     calls.push_back("unstack(" + py_string(names) + ")");
     if (made_column_order(widen) == MadeColumnOrder::AsGiving) {
         calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
+        // A name no row has makes a column of NaN, a number column: text cells stay texts.
+        const bool text_cells =
+            std::any_of(at.result.begin(), at.result.end(), [&](const TableColumn& column) {
+                return column.type == ColumnType::Text &&
+                       std::any_of(
+                           widen.giving.names.begin(), widen.giving.names.end(),
+                           [&](const ColumnName& name) { return name.text == column.name; });
+            });
+        if (profile_of("pandas").missing_text_held_as_number && text_cells) {
+            calls.push_back("astype(\"object\")");
+        }
     }
     if (widen_empty_cell(widen) == EmptyAnswer::Zero) calls.push_back("fillna(0)");
     if (widen.missing) calls.push_back("fillna(" + PandasValues().write(*widen.missing).text + ")");

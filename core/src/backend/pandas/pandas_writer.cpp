@@ -146,9 +146,15 @@ Calls spell(const PlannedStep& at, const Summarize& summarize) {
                         keyword_argument(column, "lambda d: " + series_of(values.write(argument))));
                 }
             }
+            // A group of no texts answers NaN: a text answer is held as texts, so that a text
+            // function of it reads every group.
+            const Result<ColumnType> answer_type = types.type(item.value);
+            const bool text = profile_of("pandas").missing_text_held_as_number &&
+                              answer_type.ok() && answer_type.value() == ColumnType::Text;
             answers.push_back(
                 py_string(item.name.text) + ": " +
-                grouped_answer(call, column, type.ok() ? type.value() : ColumnType::Opaque));
+                grouped_answer(call, column, type.ok() ? type.value() : ColumnType::Opaque) +
+                (text ? ".astype(\"object\")" : ""));
         }
         std::vector<std::string> calls;
         if (!arguments.empty()) calls.push_back("assign(" + joined(arguments, ", ") + ")");
