@@ -8,6 +8,7 @@
 
 #include "backend/compare_symbol.hpp"
 #include "backend/dplyr/r_text.hpp"
+#include "backend/spelling.hpp"
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
@@ -21,8 +22,7 @@
 namespace brell {
 namespace {
 
-// A function's R text, with holes for its written arguments: "{1}" is the first, "{all}" every
-// one joined by ", ", and "{, 2}" is ", " and the second when it was written, else nothing.
+// A function's R text, with holes for its written arguments (backend/spelling.hpp).
 //
 // Missing values are passed over the way a database passes them over: an aggregate of nothing
 // but missing values is missing (not 0, nor an infinity), a running total carries on past a
@@ -48,8 +48,8 @@ constexpr std::array<RSpelling, 50> kSpellings = {{
     {"all_yes", "all({1}, na.rm = TRUE)"},
     {"join_rows",
      "(if (all(is.na({1}))) NA_character_ else paste({1}[!is.na({1})], collapse = {2}))"},
-    {"first_present", "coalesce({all})"},
-    {"join_text", "stringr::str_c({all})"},
+    {"first_present", "coalesce({1...})"},
+    {"join_text", "stringr::str_c({1...})"},
     {"lower", "tolower({1})"},
     {"upper", "toupper({1})"},
     {"to_number", "as.numeric({1})"},
@@ -83,8 +83,8 @@ constexpr std::array<RSpelling, 50> kSpellings = {{
     // lubridate gives the fraction of a second too; the other targets give whole seconds.
     {"second", "floor(lubridate::second({1}))"},
     {"running_total", "if_else(cumsum(!is.na({1})) > 0, cumsum(coalesce({1}, 0)), NA_real_)"},
-    {"previous", "lag({1}{, 2})"},
-    {"following", "lead({1}{, 2})"},
+    {"previous", "lag({1}{,2})"},
+    {"following", "lead({1}{,2})"},
     {"latest", "vctrs::vec_fill_missing({1}, direction = \"down\")"},
 }};
 
@@ -123,33 +123,6 @@ const RSpelling& spelling_of(const std::string& function) {
         if (spelling.function == function) return spelling;
     }
     unreachable("`" + function + "` reached the dplyr backend without a spelling");
-}
-
-std::string fill_holes(std::string_view r, const std::vector<std::string>& arguments) {
-    const auto argument = [&](char digit) -> const std::string& {
-        const std::size_t index = static_cast<std::size_t>(digit - '1');
-        if (index >= arguments.size()) unreachable("the checker admits each function's arity");
-        return arguments[index];
-    };
-    std::string text;
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        if (r[i] != '{') {
-            text += r[i];
-            continue;
-        }
-        const std::size_t close = r.find('}', i);
-        const std::string_view hole = r.substr(i + 1, close - i - 1);
-        if (hole == "all") {
-            text += r_joined(arguments, ", ");
-        } else if (hole.starts_with(", ")) {
-            if (static_cast<std::size_t>(hole[2] - '0') <= arguments.size())
-                text += ", " + argument(hole[2]);
-        } else {
-            text += argument(hole[0]);
-        }
-        i = close;
-    }
-    return text;
 }
 
 // R's `!` binds more loosely than its comparisons, so `!a == b` reads as `!(a == b)`. A negation
@@ -296,7 +269,7 @@ std::string RValueWriter::call_text(const Call& call) const {
     if (divides_by_second(call.function) && divisor_may_be_zero(call.arguments.at(1))) {
         arguments[1] = without_zero(arguments[1]);
     }
-    return fill_holes(spelling_of(call.function).r, arguments);
+    return fill_spelling(spelling_of(call.function).r, arguments);
 }
 
 std::string RValueWriter::split_text(const Call& call,
@@ -312,7 +285,7 @@ std::string RValueWriter::split_text(const Call& call,
                cut_at[0] + ", " + cut_at[1] + ", " + cut_at[2] + ", USE.NAMES = FALSE))";
     };
     const std::string cut =
-        written ? fill_holes(spelling_of(call.function).r, arguments) : per_row_cut(arguments);
+        written ? fill_spelling(spelling_of(call.function).r, arguments) : per_row_cut(arguments);
     // A text cut at the empty separator is one piece: the text itself.
     const std::string whole =
         written == 1 ? arguments[0]
@@ -329,7 +302,7 @@ std::string RValueWriter::split_text(const Call& call,
             std::vector<std::string> cut_at = arguments;
             cut_at[1] = "na_if(" + arguments[1] + ", \"\")";
             return "if_else(" + arguments[1] + " == \"\", " + whole + ", " +
-                   (written ? fill_holes(spelling_of(call.function).r, cut_at)
+                   (written ? fill_spelling(spelling_of(call.function).r, cut_at)
                             : per_row_cut(cut_at)) +
                    ")";
         }
@@ -345,7 +318,7 @@ std::string RValueWriter::replace_text(const Call& call,
     const auto* sought = std::get_if<Text>(&call.arguments.at(1).node);
     if (sought != nullptr && sought->text.empty()) return arguments[0];
     if (sought != nullptr && std::holds_alternative<Text>(call.arguments.at(2).node)) {
-        return fill_holes(spelling_of(call.function).r, arguments);
+        return fill_spelling(spelling_of(call.function).r, arguments);
     }
     if (sought != nullptr) {
         return "stringr::str_replace_all(" + arguments[0] + ", stringr::fixed(" + arguments[1] +

@@ -7,6 +7,7 @@
 #include "backend/pandas/pandas_text.hpp"
 #include "backend/pandas/pandas_values.hpp"
 #include "backend/python_text.hpp"
+#include "backend/spelling.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/between_bounds.hpp"
@@ -21,54 +22,52 @@
 namespace brell::pandas {
 namespace {
 
-// A scalar function as one pattern over its arguments, `{0}` the first. When `receiver` is set
-// the first argument has Series methods called on it, and the answer is a Series.
+// A scalar function as one pattern over its arguments (backend/spelling.hpp). A first argument
+// read as `{r1}` has Series methods called on it, and the answer is a Series.
 struct ScalarSpelling {
     std::string_view function;
     std::string_view pattern;
-    bool receiver;
 };
 constexpr std::array<ScalarSpelling, 27> kScalarSpellings = {{
-    {"upper", "{0}.str.upper()", true},
-    {"lower", "{0}.str.lower()", true},
+    {"upper", "{r1}.str.upper()"},
+    {"lower", "{r1}.str.lower()"},
     // Spaces only, as a query trims: not tabs or line breaks.
-    {"trim", "{0}.str.strip(\" \")", true},
-    {"trim_start", "{0}.str.lstrip(\" \")", true},
-    {"trim_end", "{0}.str.rstrip(\" \")", true},
+    {"trim", "{r1}.str.strip(\" \")"},
+    {"trim_start", "{r1}.str.lstrip(\" \")"},
+    {"trim_end", "{r1}.str.rstrip(\" \")"},
     // Computed numbers are floats, as the table's own numbers are: a nullable whole-number
     // column refuses to take a fraction from `first_present` or `when`. A column of no text at
     // all gives no number either, unless made a number column.
-    {"characters", "{0}.str.len().astype(\"float64\")", true},
-    {"to_number", "pd.to_numeric({0})", false},
+    {"characters", "{r1}.str.len().astype(\"float64\")"},
+    {"to_number", "pd.to_numeric({1})"},
     // A whole-number column that pandas holds as floats (for its missing values) is written
     // as whole numbers, as a query writes an integer column.
-    {"to_text", "{0}.convert_dtypes().astype(\"string\")", true},
-    {"to_date", "pd.to_datetime({0}, format=\"mixed\").dt.normalize()", true},
-    {"round_below", "np.floor({0})", true},
-    {"round_above", "np.ceil({0})", true},
-    {"absolute", "{0}.abs()", true},
-    {"square_root", "np.sqrt({0})", true},
-    {"natural_logarithm", "np.log({0})", true},
-    {"decimal_logarithm", "np.log10({0})", true},
-    {"exponential", "np.exp({0})", true},
-    {"date_text", "{0}.dt.strftime({1})", true},
-    {"remainder", "({0} % {1})", false},
+    {"to_text", "{r1}.convert_dtypes().astype(\"string\")"},
+    {"to_date", "pd.to_datetime({r1}, format=\"mixed\").dt.normalize()"},
+    {"round_below", "np.floor({r1})"},
+    {"round_above", "np.ceil({r1})"},
+    {"absolute", "{r1}.abs()"},
+    {"square_root", "np.sqrt({r1})"},
+    {"natural_logarithm", "np.log({r1})"},
+    {"decimal_logarithm", "np.log10({r1})"},
+    {"exponential", "np.exp({r1})"},
+    {"date_text", "{r1}.dt.strftime({2})"},
+    {"remainder", "({1} % {2})"},
     // numpy's `fmod` takes the dividend's sign, where Python's `%` takes the divisor's.
-    {"quotient_remainder", "np.fmod({0}, {1})", false},
-    {"whole_quotient", "np.trunc({0} / {1})", false},
-    {"year", "{0}.dt.year", true},
-    {"month", "{0}.dt.month", true},
-    {"day", "{0}.dt.day", true},
-    {"hour", "{0}.dt.hour", true},
-    {"minute", "{0}.dt.minute", true},
-    {"second", "{0}.dt.second", true},
-    {"weekday", "({0}.dt.dayofweek + 1)", true},
+    {"quotient_remainder", "np.fmod({1}, {2})"},
+    {"whole_quotient", "np.trunc({1} / {2})"},
+    {"year", "{r1}.dt.year"},
+    {"month", "{r1}.dt.month"},
+    {"day", "{r1}.dt.day"},
+    {"hour", "{r1}.dt.hour"},
+    {"minute", "{r1}.dt.minute"},
+    {"second", "{r1}.dt.second"},
+    {"weekday", "({r1}.dt.dayofweek + 1)"},
 }};
 
-// An aggregate: its word for the group methods (`agg`, `transform`), and its pattern as a value
-// over a whole column, `{0}` the column. The smallest and largest of a column leave its missing
-// values out first: pandas compares a text with the float that stands for a missing one, and fails.
-// `join_rows` is written apart: it carries its separator.
+// The smallest and largest of a column leave its missing values out first: pandas compares a text
+// with the float that stands for a missing one, and fails. `join_rows` is written apart: it
+// carries its separator.
 // An aggregate's spellings: its word for `agg` and `transform`, its answer over one column, and
 // the method of each group's values that gives the same answer (none where pandas' own would
 // differ: `first` and `last` pass missing values by, and `min` fails on texts with a missing one).
@@ -79,41 +78,27 @@ struct AggregateSpelling {
     std::string_view grouped;
 };
 constexpr std::array<AggregateSpelling, 13> kAggregateSpellings = {{
-    {"total", "sum", "{0}.sum(min_count=1)", "sum(min_count=1)"},
-    {"average", "mean", "{0}.mean()", "mean()"},
+    {"total", "sum", "{1}.sum(min_count=1)", "sum(min_count=1)"},
+    {"average", "mean", "{1}.mean()", "mean()"},
     // numpy warns at the median of a column whose values are all missing, unless they are let go.
-    {"median", "median", "{0}.dropna().median()", "median()"},
-    {"smallest", "min", "{0}.dropna().min()", "min()"},
-    {"largest", "max", "{0}.dropna().max()", "max()"},
-    {"standard_deviation", "std", "{0}.std()", "std()"},
+    {"median", "median", "{1}.dropna().median()", "median()"},
+    {"smallest", "min", "{1}.dropna().min()", "min()"},
+    {"largest", "max", "{1}.dropna().max()", "max()"},
+    {"standard_deviation", "std", "{1}.std()", "std()"},
     // A column of no rows has no first value; the aggregate of one row or none is missing then.
-    {"first", "first", "{0}.iloc[:1].max()", ""},
-    {"last", "last", "{0}.iloc[-1:].max()", ""},
-    {"unique_count", "nunique", "{0}.nunique()", "nunique()"},
-    {"value_count", "count", "{0}.count()", "count()"},
+    {"first", "first", "{1}.iloc[:1].max()", ""},
+    {"last", "last", "{1}.iloc[-1:].max()", ""},
+    {"unique_count", "nunique", "{1}.nunique()", "nunique()"},
+    {"value_count", "count", "{1}.count()", "count()"},
     // Written by `aggregation_word` in a group: the truths present, `any` of none being False.
-    {"any_yes", "", "bool({0}.dropna().astype(bool).any())", ""},
-    {"all_yes", "", "bool({0}.dropna().astype(bool).all())", ""},
+    {"any_yes", "", "bool({1}.dropna().astype(bool).any())", ""},
+    {"all_yes", "", "bool({1}.dropna().astype(bool).all())", ""},
     {"row_count", "size", "len(d)", "size()"},
 }};
 
 // The aggregates a `rolling(...)` may hold.
 constexpr std::array<std::string_view, 6> kRollingAggregates = {
     "total", "average", "median", "smallest", "largest", "standard_deviation"};
-
-// Fills each `{0}`, `{1}`, ... of the pattern with that argument.
-std::string fill(std::string_view pattern, const std::vector<std::string>& arguments) {
-    std::string filled;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '{' && i + 2 < pattern.size() && pattern[i + 2] == '}') {
-            filled += arguments.at(static_cast<std::size_t>(pattern[i + 1] - '0'));
-            i += 2;
-        } else {
-            filled += pattern[i];
-        }
-    }
-    return filled;
-}
 
 const AggregateSpelling* find_aggregate(std::string_view function) {
     const auto found = std::find_if(
@@ -251,7 +236,7 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             const Spelled divisor = without_zero(argument);
             arguments.push_back(divisor.text);
             shape = combined(shape, divisor.shape);
-        } else if (i == 0 && spelling->receiver) {
+        } else if (i == 0 && spelling->pattern.find("{r1}") != std::string_view::npos) {
             const bool texts = spelling->pattern.find(".str.") != std::string_view::npos;
             arguments.push_back(texts ? text_series_of(argument) : series_of(argument));
             if (const auto domain = domain_of(name)) {
@@ -264,7 +249,7 @@ Spelled PandasValues::scalar_call(const Call& node) const {
             shape = combined(shape, argument.shape);
         }
     }
-    return {fill(spelling->pattern, arguments), shape};
+    return {fill_spelling(spelling->pattern, arguments), shape};
 }
 
 Spelled PandasValues::row_by_row(
@@ -441,7 +426,7 @@ Spelled PandasValues::aggregate(const Call& node) const {
     if (spelling == nullptr) {
         unreachable("`" + node.function + "` reached the pandas backend without a spelling");
     }
-    return {fill(spelling->as_value, {column}), Shape::Constant};
+    return {fill_spelling(spelling->as_value, {column}), Shape::Constant};
 }
 
 Spelled PandasValues::window(const Call& node) const {

@@ -2,39 +2,6 @@
 
 namespace brell {
 
-std::string fill(std::string_view template_text, std::string_view hole, std::string_view filling) {
-    std::string filled;
-    std::size_t from = 0;
-    while (true) {
-        const std::size_t found = template_text.find(hole, from);
-        if (found == std::string_view::npos) break;
-        filled.append(template_text.substr(from, found - from)).append(filling);
-        from = found + hole.size();
-    }
-    filled.append(template_text.substr(from));
-    return filled;
-}
-
-std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
-                                     std::string_view separator, std::string_view place) {
-    std::string filled;
-    for (std::size_t at = 0; at < template_text.size();) {
-        if (template_text.substr(at, 7) == "{value}") {
-            filled += value;
-            at += 7;
-        } else if (template_text.substr(at, 11) == "{separator}") {
-            filled += separator;
-            at += 11;
-        } else if (template_text.substr(at, 7) == "{place}") {
-            filled += place;
-            at += 7;
-        } else {
-            filled += template_text[at++];
-        }
-    }
-    return filled;
-}
-
 std::string quote_name(const SqlDialect& dialect, std::string_view name) {
     std::string quoted(1, dialect.quote_char);
     for (char character : name) {

@@ -7,8 +7,8 @@
 
 namespace brell {
 
-// The texts in which the two SQL backends differ. Templates are filled by plain replacement of
-// their holes: "{}", or "{value}", "{separator}" and "{place}".
+// The texts in which the two SQL backends differ. Templates have the holes of every spelling
+// (backend/spelling.hpp): "{1}" the value, "{2}" the separator and "{place}" the row's place.
 struct SqlDialect {
     std::string_view except_keyword;
     std::string_view error_function;
@@ -35,10 +35,10 @@ struct SqlDialect {
 inline constexpr SqlDialect kSqlDialect{
     .except_keyword = "EXCLUDE",
     .error_function = "error",
-    .iso_weekday = "isodow({})",
-    .last_value_ignore_nulls = "last_value({} IGNORE NULLS)",
-    .median = "median({})",
-    .string_agg = "string_agg({value}, {separator})",
+    .iso_weekday = "isodow({1})",
+    .last_value_ignore_nulls = "last_value({1} IGNORE NULLS)",
+    .median = "median({1})",
+    .string_agg = "string_agg({1}, {2})",
     .row_place = "",
     .ordered_first = "",
     .ordered_last = "",
@@ -54,31 +54,22 @@ inline constexpr SqlDialect kSqlDialect{
 inline constexpr SqlDialect kSparkDialect{
     .except_keyword = "EXCEPT",
     .error_function = "raise_error",
-    .iso_weekday = "extract(DAYOFWEEK_ISO FROM {})",
-    .last_value_ignore_nulls = "last_value({}, true)",
-    .median = "percentile({}, 0.5)",
-    .string_agg =
-        "CASE WHEN count({value}) > 0 THEN array_join(collect_list({value}), {separator}) END",
+    .iso_weekday = "extract(DAYOFWEEK_ISO FROM {1})",
+    .last_value_ignore_nulls = "last_value({1}, true)",
+    .median = "percentile({1}, 0.5)",
+    .string_agg = "CASE WHEN count({1}) > 0 THEN array_join(collect_list({1}), {2}) END",
     .row_place = "monotonically_increasing_id()",
-    .ordered_first = "min_by({value}, {place})",
-    .ordered_last = "max_by({value}, {place})",
+    .ordered_first = "min_by({1}, {place})",
+    .ordered_last = "max_by({1}, {place})",
     .ordered_string_agg =
-        "CASE WHEN count({value}) > 0 THEN array_join(transform(array_sort(collect_list("
-        "named_struct('place', {place}, 'value', {value}))), piece -> piece.value), {separator}) "
+        "CASE WHEN count({1}) > 0 THEN array_join(transform(array_sort(collect_list("
+        "named_struct('place', {place}, 'value', {1}))), piece -> piece.value), {2}) "
         "END",
     .string_agg_takes_filter = false,
     .quote_char = '`',
     .backslash_escapes = true,
     .spark = true,
 };
-
-// Every occurrence of `hole` in the template replaced by `filling`.
-std::string fill(std::string_view template_text, std::string_view hole, std::string_view filling);
-
-// The template with its `{value}`, `{separator}` and `{place}` holes filled in one pass, so that
-// a filling that looks like a hole is never filled again.
-std::string fill_value_and_separator(std::string_view template_text, std::string_view value,
-                                     std::string_view separator, std::string_view place = {});
 
 // A column (or helper) name in the dialect's quotes, the quote character doubled inside.
 std::string quote_name(const SqlDialect& dialect, std::string_view name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "backend/spelling.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
 #include "parse/vocabulary.hpp"
@@ -23,75 +24,66 @@
 namespace brell {
 namespace {
 
-// The functions whose SQL is one template over their arguments in order ("{}" each).
+// The functions whose SQL is one template (backend/spelling.hpp); "{window}" is the window of
+// the context, its partition and the sort in force.
 struct Spelling {
     std::string_view function;
     std::string_view sql;
 };
-constexpr std::array<Spelling, 37> kSpellings = {{
-    {"total", "sum({})"},
-    {"average", "avg({})"},
-    {"median", "median({})"},
-    {"smallest", "min({})"},
-    {"largest", "max({})"},
-    {"standard_deviation", "stddev({})"},
-    {"first", "first({})"},
-    {"last", "last({})"},
-    {"unique_count", "count(DISTINCT {})"},
-    {"value_count", "count({})"},
-    {"any_yes", "bool_or({})"},
-    {"all_yes", "bool_and({})"},
+constexpr std::array<Spelling, 42> kSpellings = {{
+    {"total", "sum({1})"},
+    {"average", "avg({1})"},
+    {"median", "median({1})"},
+    {"smallest", "min({1})"},
+    {"largest", "max({1})"},
+    {"standard_deviation", "stddev({1})"},
+    {"first", "first({1})"},
+    {"last", "last({1})"},
+    {"unique_count", "count(DISTINCT {1})"},
+    {"value_count", "count({1})"},
+    {"any_yes", "bool_or({1})"},
+    {"all_yes", "bool_and({1})"},
     {"row_count", "count(*)"},
-    {"lower", "lower({})"},
-    {"upper", "upper({})"},
-    {"to_number", "CAST({} AS DOUBLE)"},
-    {"to_text", "CAST({} AS STRING)"},
-    {"to_date", "CAST({} AS DATE)"},
-    {"round_below", "CAST(floor({}) AS BIGINT)"},
-    {"round_above", "CAST(ceil({}) AS BIGINT)"},
-    {"absolute", "abs({})"},
-    {"square_root", "sqrt({})"},
-    {"natural_logarithm", "ln({})"},
-    {"decimal_logarithm", "log10({})"},
-    {"exponential", "exp({})"},
-    {"date_text", "strftime({}, {})"},
-    {"trim", "trim({})"},
-    {"trim_start", "ltrim({})"},
-    {"trim_end", "rtrim({})"},
-    {"replace_text", "replace({}, {}, {})"},
-    {"characters", "length({})"},
-    {"between", "({} BETWEEN {} AND {})"},
-    {"year", "year({})"},
-    {"month", "month({})"},
-    {"day", "day({})"},
-    {"minute", "minute({})"},
-    {"second", "second({})"},
+    {"lower", "lower({1})"},
+    {"upper", "upper({1})"},
+    {"to_number", "CAST({1} AS DOUBLE)"},
+    {"to_text", "CAST({1} AS STRING)"},
+    {"to_date", "CAST({1} AS DATE)"},
+    {"round_below", "CAST(floor({1}) AS BIGINT)"},
+    {"round_above", "CAST(ceil({1}) AS BIGINT)"},
+    {"absolute", "abs({1})"},
+    {"square_root", "sqrt({1})"},
+    {"natural_logarithm", "ln({1})"},
+    {"decimal_logarithm", "log10({1})"},
+    {"exponential", "exp({1})"},
+    {"date_text", "strftime({1}, {2})"},
+    {"trim", "trim({1})"},
+    {"trim_start", "ltrim({1})"},
+    {"trim_end", "rtrim({1})"},
+    {"replace_text", "replace({1}, {2}, {3})"},
+    {"characters", "length({1})"},
+    {"between", "({1} BETWEEN {2} AND {3})"},
+    {"year", "year({1})"},
+    {"month", "month({1})"},
+    {"day", "day({1})"},
+    {"minute", "minute({1})"},
+    {"second", "second({1})"},
+    {"hour", "hour({1})"},
+    // Both dialects count characters, from 1, and give the rest of the text without a length.
+    {"part_of_text", "substring({1...})"},
+    {"running_total", "sum({1}) OVER ({window} ROWS BETWEEN UNBOUNDED PRECEDING AND CURRENT ROW)"},
+    {"previous", "lag({1}{,2}) OVER ({window})"},
+    {"following", "lead({1}{,2}) OVER ({window})"},
 }};
 
 // The aggregates a `rolling(...)` may hold.
 constexpr std::array<Spelling, 5> kRollingSpellings = {{
-    {"total", "sum({})"},
-    {"average", "avg({})"},
-    {"smallest", "min({})"},
-    {"largest", "max({})"},
-    {"standard_deviation", "stddev({})"},
+    {"total", "sum({1})"},
+    {"average", "avg({1})"},
+    {"smallest", "min({1})"},
+    {"largest", "max({1})"},
+    {"standard_deviation", "stddev({1})"},
 }};
-
-// Fills each "{}" of the template with the next argument.
-std::string fill_in_order(std::string_view template_text,
-                          const std::vector<std::string>& arguments) {
-    std::string filled;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < template_text.size(); ++i) {
-        if (template_text.substr(i, 2) == "{}" && next < arguments.size()) {
-            filled += arguments[next++];
-            ++i;
-        } else {
-            filled += template_text[i];
-        }
-    }
-    return filled;
-}
 
 // The piece of a text asked for. `split_part` gives an empty text for a piece the text does not
 // have, which a piece that is there and empty also is, so the pieces it does not have are made
@@ -398,25 +390,13 @@ std::string ValueWriter::call(const Call& node) const {
         return "CAST(CASE WHEN " + quotient + " < 0 THEN ceil(" + quotient + ") ELSE floor(" +
                quotient + ") END AS BIGINT)";
     }
-    if (name == "weekday") return fill(dialect_.iso_weekday, "{}", arguments[0]);
-    if (name == "hour") return "hour(" + arguments[0] + ")";
-    const std::string window = window_of(dialect_, context_);
-    const std::string running = " ROWS BETWEEN UNBOUNDED PRECEDING AND CURRENT ROW";
-    if (name == "running_total") {
-        return "sum(" + arguments[0] + ") OVER (" + window + running + ")";
-    }
-    if (name == "previous" || name == "following") {
-        const std::string offset = arguments.size() > 1 ? ", " + arguments[1] : "";
-        return std::string(name == "previous" ? "lag(" : "lead(") + arguments[0] + offset +
-               ") OVER (" + window + ")";
-    }
+    if (name == "weekday") return fill_spelling(dialect_.iso_weekday, arguments);
     if (name == "latest") {
-        return fill(dialect_.last_value_ignore_nulls, "{}", arguments[0]) + " OVER (" + window +
-               running + ")";
+        return fill_spelling(dialect_.last_value_ignore_nulls, arguments) + " OVER (" +
+               window_of(dialect_, context_) + " ROWS BETWEEN UNBOUNDED PRECEDING AND CURRENT ROW)";
     }
     if (name == "split_text") return split_piece(dialect_, node, arguments);
     if (name == "round_nearest") return nearest(arguments[0], nearest_rounding(node));
-    // Both dialects count characters, from 1, and give the rest of the text without a length.
     if (name == "date_text" && dialect_.spark) {
         // Spark reads Java's pattern letters, not strftime's.
         return "date_format(" + arguments[0] + ", " +
@@ -424,7 +404,6 @@ std::string ValueWriter::call(const Call& node) const {
                           java_date_pattern(std::get<Text>(node.arguments[1].node).text)) +
                ")";
     }
-    if (name == "part_of_text") return "substring(" + joined(arguments, ", ") + ")";
     if (may_answer_non_finite(name)) {
         // Not-a-number sorts above the infinity in both dialects, so the test leaves out both.
         const std::string answer = "pow(" + arguments[0] + ", " + arguments[1] + ")";
@@ -435,7 +414,10 @@ std::string ValueWriter::call(const Call& node) const {
                        std::string(domain->bound) + " THEN " + arguments[0] + " END";
     }
     for (const Spelling& spelling : kSpellings) {
-        if (spelling.function == name) return fill_in_order(spelling.sql, arguments);
+        if (spelling.function == name) {
+            return fill_spelling(spelling.sql, arguments,
+                                 {{"window", window_of(dialect_, context_)}});
+        }
     }
     unreachable("`" + name + "` reached the SQL backend without a spelling");
 }
@@ -447,9 +429,9 @@ std::string ValueWriter::rolling(const Rolling& node) const {
     }
     const std::string value = bare(node.arguments.at(0));
     std::string aggregate;
-    if (node.function == "median") aggregate = fill(dialect_.median, "{}", value);
+    if (node.function == "median") aggregate = fill_spelling(dialect_.median, {value});
     for (const Spelling& spelling : kRollingSpellings) {
-        if (spelling.function == node.function) aggregate = fill_in_order(spelling.sql, {value});
+        if (spelling.function == node.function) aggregate = fill_spelling(spelling.sql, {value});
     }
     if (aggregate.empty())
         unreachable("`" + node.function + "` reached the SQL backend inside `rolling`");
@@ -486,18 +468,19 @@ std::string write_aggregate(const SqlDialect& dialect, const Call& call,
     if (call.function == "join_rows") {
         const auto* separator =
             call.arguments.size() > 1 ? std::get_if<Text>(&call.arguments[1].node) : nullptr;
-        return fill_value_and_separator(
-            place.empty() ? dialect.string_agg : dialect.ordered_string_agg, first_argument,
-            quote_text(dialect, separator != nullptr ? separator->text : ""), place);
+        return fill_spelling(
+            place.empty() ? dialect.string_agg : dialect.ordered_string_agg,
+            {first_argument, quote_text(dialect, separator != nullptr ? separator->text : "")},
+            {{"place", place}});
     }
     if (!place.empty() && is_ordered_aggregate(call.function)) {
-        return fill_value_and_separator(
-            call.function == "first" ? dialect.ordered_first : dialect.ordered_last, first_argument,
-            {}, place);
+        return fill_spelling(
+            call.function == "first" ? dialect.ordered_first : dialect.ordered_last,
+            {first_argument}, {{"place", place}});
     }
     for (const Spelling& spelling : kSpellings) {
         if (spelling.function == call.function)
-            return fill_in_order(spelling.sql, {first_argument});
+            return fill_spelling(spelling.sql, {first_argument});
     }
     unreachable("`" + call.function + "` reached the SQL backend without a spelling");
 }
