@@ -5,6 +5,7 @@
 
 #include "backend/compare_symbol.hpp"
 #include "backend/python_text.hpp"
+#include "backend/spelling.hpp"
 #include "check/value_types.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
@@ -21,67 +22,69 @@
 namespace brell::polars {
 namespace {
 
-// Each function as one template over its arguments in order. The holes say how an argument is
-// written: "{r}" as an expression a method can follow; "{}" as it is; "{e}" where polars reads a
-// plain string as a column name, so a text goes in `pl.lit(...)`; "{e...}" every argument left,
-// that way, joined by ", "; "{-1}" a position counted from 1, counted from 0. A count, a
+// Each function as one template over its arguments (backend/spelling.hpp). The form letters say
+// how an argument is written: "{r1}" as an expression a method can follow; "{1}" as it is; "{e1}"
+// where polars reads a plain string as a column name, so a text goes in `pl.lit(...)`; "{i1}" a
+// position counted from 1, counted from 0. A count, a
 // length or a part of a date is made a 64-bit integer: polars gives them as unsigned or narrow
 // integers, which wrap (or turn a written number they are compared with missing) past their range.
 struct Spelling {
     std::string_view function;
     std::string_view polars;
 };
-constexpr std::array<Spelling, 46> kSpellings = {{
-    {"total", "{r}.sum()"},
-    {"average", "{r}.mean()"},
-    {"median", "{r}.median()"},
-    {"smallest", "{r}.min()"},
-    {"largest", "{r}.max()"},
-    {"standard_deviation", "{r}.std()"},
-    {"first", "{r}.first()"},
-    {"last", "{r}.last()"},
+constexpr std::array<Spelling, 47> kSpellings = {{
+    {"total", "{r1}.sum()"},
+    {"average", "{r1}.mean()"},
+    {"median", "{r1}.median()"},
+    {"smallest", "{r1}.min()"},
+    {"largest", "{r1}.max()"},
+    {"standard_deviation", "{r1}.std()"},
+    {"first", "{r1}.first()"},
+    {"last", "{r1}.last()"},
     // A missing value is not a value to count, as in the other targets.
-    {"unique_count", "{r}.drop_nulls().n_unique().cast(pl.Int64)"},
+    {"unique_count", "{r1}.drop_nulls().n_unique().cast(pl.Int64)"},
     {"row_count", "pl.len().cast(pl.Int64)"},
-    {"value_count", "{r}.count().cast(pl.Int64)"},
+    {"value_count", "{r1}.count().cast(pl.Int64)"},
     // polars leaves missing truths out: `any` of none is false and `all` of none true.
-    {"any_yes", "{r}.any()"},
-    {"all_yes", "{r}.all()"},
-    {"first_present", "pl.coalesce([{e...}])"},
-    {"join_text", "pl.concat_str([{e...}])"},
-    {"lower", "{r}.str.to_lowercase()"},
-    {"upper", "{r}.str.to_uppercase()"},
-    {"to_number", "{r}.cast(pl.Float64)"},
-    {"to_text", "{r}.cast(pl.String)"},
-    {"to_date", "{r}.str.to_datetime(time_unit=\"us\").dt.date()"},
-    {"round_below", "{r}.floor().cast(pl.Int64)"},
-    {"round_above", "{r}.ceil().cast(pl.Int64)"},
-    {"absolute", "{r}.abs()"},
-    {"square_root", "{r}.sqrt()"},
-    {"natural_logarithm", "{r}.log()"},
-    {"decimal_logarithm", "{r}.log10()"},
-    {"exponential", "{r}.exp()"},
-    {"date_text", "{r}.dt.strftime({})"},
-    {"trim", "{r}.str.strip_chars(\" \")"},
-    {"trim_start", "{r}.str.strip_chars_start(\" \")"},
-    {"trim_end", "{r}.str.strip_chars_end(\" \")"},
-    {"replace_text", "{r}.str.replace_all({}, {}, literal=True)"},
+    {"any_yes", "{r1}.any()"},
+    {"all_yes", "{r1}.all()"},
+    {"first_present", "pl.coalesce([{e1...}])"},
+    {"join_text", "pl.concat_str([{e1...}])"},
+    {"lower", "{r1}.str.to_lowercase()"},
+    {"upper", "{r1}.str.to_uppercase()"},
+    {"to_number", "{r1}.cast(pl.Float64)"},
+    {"to_text", "{r1}.cast(pl.String)"},
+    {"to_date", "{r1}.str.to_datetime(time_unit=\"us\").dt.date()"},
+    {"round_below", "{r1}.floor().cast(pl.Int64)"},
+    {"round_above", "{r1}.ceil().cast(pl.Int64)"},
+    {"absolute", "{r1}.abs()"},
+    {"square_root", "{r1}.sqrt()"},
+    {"natural_logarithm", "{r1}.log()"},
+    {"decimal_logarithm", "{r1}.log10()"},
+    {"exponential", "{r1}.exp()"},
+    {"date_text", "{r1}.dt.strftime({2})"},
+    {"trim", "{r1}.str.strip_chars(\" \")"},
+    {"trim_start", "{r1}.str.strip_chars_start(\" \")"},
+    {"trim_end", "{r1}.str.strip_chars_end(\" \")"},
+    {"replace_text", "{r1}.str.replace_all({2}, {3}, literal=True)"},
     // A text with fewer pieces gives a missing value, as in the other targets, not an error.
-    {"split_text", "{r}.str.split({}).list.get({-1}, null_on_oob=True)"},
-    {"characters", "{r}.str.len_chars().cast(pl.Int64)"},
-    {"between", "{r}.is_between({e}, {e})"},
-    {"year", "{r}.dt.year().cast(pl.Int64)"},
-    {"month", "{r}.dt.month().cast(pl.Int64)"},
-    {"day", "{r}.dt.day().cast(pl.Int64)"},
-    {"weekday", "{r}.dt.weekday().cast(pl.Int64)"},
-    {"hour", "{r}.dt.hour().cast(pl.Int64)"},
-    {"minute", "{r}.dt.minute().cast(pl.Int64)"},
-    {"second", "{r}.dt.second().cast(pl.Int64)"},
+    {"split_text", "{r1}.str.split({2}).list.get({i3}, null_on_oob=True)"},
+    {"characters", "{r1}.str.len_chars().cast(pl.Int64)"},
+    // Characters are counted from 0 in polars, and a length left out is the rest of the text.
+    {"part_of_text", "{r1}.str.slice({i2}{,3})"},
+    {"between", "{r1}.is_between({e2}, {e3})"},
+    {"year", "{r1}.dt.year().cast(pl.Int64)"},
+    {"month", "{r1}.dt.month().cast(pl.Int64)"},
+    {"day", "{r1}.dt.day().cast(pl.Int64)"},
+    {"weekday", "{r1}.dt.weekday().cast(pl.Int64)"},
+    {"hour", "{r1}.dt.hour().cast(pl.Int64)"},
+    {"minute", "{r1}.dt.minute().cast(pl.Int64)"},
+    {"second", "{r1}.dt.second().cast(pl.Int64)"},
     // cum_sum leaves a missing value where the row's own is missing; the total so far carries on.
-    {"running_total", "{r}.cum_sum().forward_fill()"},
-    {"previous", "{r}.shift({})"},
-    {"following", "{r}.shift(-{})"},
-    {"latest", "{r}.forward_fill()"},
+    {"running_total", "{r1}.cum_sum().forward_fill()"},
+    {"previous", "{r1}.shift({2})"},
+    {"following", "{r1}.shift(-{2})"},
+    {"latest", "{r1}.forward_fill()"},
 }};
 
 // The aggregates a `rolling(...)` may hold, and polars' moving form of each.
@@ -295,39 +298,22 @@ PolarsValue ValueWriter::binary(const Value& left, std::string_view symbol, cons
 
 std::string ValueWriter::fill(std::string_view spelling,
                               const std::vector<const Value*>& arguments) const {
-    std::string filled;
-    std::size_t next = 0;
-    const auto argument = [&]() -> const Value& {
-        if (next >= arguments.size()) unreachable("the checker admits each call's arity");
-        return *arguments[next++];
-    };
-    while (!spelling.empty()) {
-        if (spelling.starts_with("{r}")) {
-            filled += receiver(argument());
-            spelling.remove_prefix(3);
-        } else if (spelling.starts_with("{}")) {
-            filled += write(argument()).text;
-            spelling.remove_prefix(2);
-        } else if (spelling.starts_with("{e}")) {
-            filled += expression_argument(argument());
-            spelling.remove_prefix(3);
-        } else if (spelling.starts_with("{e...}")) {
-            std::vector<std::string> rest;
-            while (next < arguments.size()) rest.push_back(expression_argument(argument()));
-            filled += joined(rest, ", ");
-            spelling.remove_prefix(6);
-        } else if (spelling.starts_with("{-1}")) {
-            const Value& position = argument();
-            filled += std::holds_alternative<Whole>(position.node)
-                          ? std::to_string(std::get<Whole>(position.node).number - 1)
-                          : write(position).text + " - 1";
-            spelling.remove_prefix(4);
-        } else {
-            filled += spelling.front();
-            spelling.remove_prefix(1);
+    const auto argument = [&](std::size_t index, char form) -> std::string {
+        const Value& value = *arguments[index];
+        switch (form) {
+            case 'r':
+                return receiver(value);
+            case 'e':
+                return expression_argument(value);
+            case 'i':
+                return std::holds_alternative<Whole>(value.node)
+                           ? std::to_string(std::get<Whole>(value.node).number - 1)
+                           : write(value).text + " - 1";
+            default:
+                return write(value).text;
         }
-    }
-    return filled;
+    };
+    return fill_spelling(spelling, {arguments.size(), argument, {}});
 }
 
 PolarsValue ValueWriter::call(const Call& node) const {
@@ -354,14 +340,6 @@ PolarsValue ValueWriter::call(const Call& node) const {
     if (node.function == "round_nearest") {
         return {nearest(receiver(node.arguments[0]), nearest_rounding(node)), true};
     }
-    // Characters are counted from 0 in polars, and a length left out is the rest of the text.
-    if (node.function == "part_of_text") {
-        std::vector<const Value*> arguments;
-        for (const Value& argument : node.arguments) arguments.push_back(&argument);
-        return {fill(arguments.size() == 3 ? "{r}.str.slice({-1}, {})" : "{r}.str.slice({-1})",
-                     arguments),
-                true};
-    }
     if (may_answer_non_finite(node.function)) {
         const std::string answer = receiver(node.arguments[0]) + ".cast(pl.Float64).pow(" +
                                    expression_argument(node.arguments[1]) + ")";
@@ -374,11 +352,10 @@ PolarsValue ValueWriter::call(const Call& node) const {
             if (each.function == node.function) spelling = &each;
         }
         if (spelling == nullptr) unreachable("every function with a domain has a polars spelling");
-        std::string method(spelling->polars);
-        method.replace(method.find("{r}"), 3,
-                       "pl.when(" + value + " " + std::string(domain->comparison) + " " +
-                           std::string(domain->bound) + ").then(" + value + ")");
-        return {method, true};
+        return {fill_spelling(spelling->polars,
+                              {"pl.when(" + value + " " + std::string(domain->comparison) + " " +
+                               std::string(domain->bound) + ").then(" + value + ")"}),
+                true};
     }
     // A date or a timestamp is not parsed: it keeps its day.
     if (node.function == "to_date" && node.arguments.size() == 1) {
