@@ -1,12 +1,12 @@
 // The PySpark spelling of every function of the language, as one table, and of `rolling(...)`.
 
 #include <array>
-#include <limits>
 #include <span>
 
 #include "backend/pyspark/pyspark_text.hpp"
 #include "backend/pyspark/pyspark_values.hpp"
 #include "backend/python_text.hpp"
+#include "backend/spelling.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/vocabulary.hpp"
 #include "plan/date_pattern.hpp"
@@ -20,74 +20,69 @@
 namespace brell::pyspark {
 namespace {
 
-constexpr std::size_t kEveryArgument = std::numeric_limits<std::size_t>::max();
-
-// How one function is written. The holes of `python`: "{}" takes the next argument (inside
-// parentheses when it is inverted and a method is called on it), "{*}" all the arguments left,
-// joined by ", ", and "{window}" the window of the context (partition and sort keys in force).
-// An argument is written as a column (a literal inside `F.lit(...)`, since PySpark reads a plain
-// string as a column's name) unless its position is `first_plain` or later: those are the ones
-// PySpark takes as plain Python values. `over` is how an aggregate is written in an add step,
-// worked out over the step's partition ("{partition}"); left empty, it is `python` followed by
+// How one function is written (backend/spelling.hpp). An argument is written as a column (a
+// literal inside `F.lit(...)`, since PySpark reads a plain string as a column's name); "{p2}" as a
+// plain Python value, where PySpark takes one; "{r1}" as a column a method is called on. The
+// named parts are "{window}", the window of the context (partition and sort keys in force), and
+// "{partition}", the step's partition. `over` is how an aggregate is written in an add step,
+// worked out over the step's partition; left empty, it is `python` followed by
 // ".over({partition})".
 struct Spelling {
     std::string_view function;
     std::string_view python;
-    std::size_t first_plain = kEveryArgument;
     std::string_view over = "";
 };
 
 constexpr std::array<Spelling, 53> kSpellings = {{
-    {"total", "F.sum({})"},
-    {"average", "F.avg({})"},
-    {"median", "F.median({})"},
-    {"smallest", "F.min({})"},
-    {"largest", "F.max({})"},
-    {"standard_deviation", "F.stddev({})"},
-    {"first", "F.first({})"},
-    {"last", "F.last({})"},
+    {"total", "F.sum({1})"},
+    {"average", "F.avg({1})"},
+    {"median", "F.median({1})"},
+    {"smallest", "F.min({1})"},
+    {"largest", "F.max({1})"},
+    {"standard_deviation", "F.stddev({1})"},
+    {"first", "F.first({1})"},
+    {"last", "F.last({1})"},
     // Spark has no distinct aggregate over a window: the set of values is counted instead.
-    {"unique_count", "F.countDistinct({})", kEveryArgument,
-     "F.size(F.collect_set({}).over({partition}))"},
+    {"unique_count", "F.countDistinct({1})", "F.size(F.collect_set({1}).over({partition}))"},
     {"row_count", "F.count(F.lit(1))"},
-    {"value_count", "F.count({})"},
+    {"value_count", "F.count({1})"},
     // Spark's `bool_or` of no truths is missing; `any_yes` of them is no, `all_yes` yes.
-    {"any_yes", "F.coalesce(F.bool_or({}), F.lit(False))", kEveryArgument,
-     "F.coalesce(F.bool_or({}).over({partition}), F.lit(False))"},
-    {"all_yes", "F.coalesce(F.bool_and({}), F.lit(True))", kEveryArgument,
-     "F.coalesce(F.bool_and({}).over({partition}), F.lit(True))"},
+    {"any_yes", "F.coalesce(F.bool_or({1}), F.lit(False))",
+     "F.coalesce(F.bool_or({1}).over({partition}), F.lit(False))"},
+    {"all_yes", "F.coalesce(F.bool_and({1}), F.lit(True))",
+     "F.coalesce(F.bool_and({1}).over({partition}), F.lit(True))"},
     // Written by `write_call`, in the order of the rows.
     {"join_rows", ""},
-    {"first_present", "F.coalesce({*})"},
-    {"join_text", "F.concat({*})"},
-    {"lower", "F.lower({})"},
-    {"upper", "F.upper({})"},
-    {"to_number", "{}.cast(\"double\")"},
-    {"to_text", "{}.cast(\"string\")"},
-    {"to_date", "{}.cast(\"date\")"},
-    {"round_below", "F.floor({})"},
-    {"round_above", "F.ceil({})"},
+    {"first_present", "F.coalesce({1...})"},
+    {"join_text", "F.concat({1...})"},
+    {"lower", "F.lower({1})"},
+    {"upper", "F.upper({1})"},
+    {"to_number", "{r1}.cast(\"double\")"},
+    {"to_text", "{r1}.cast(\"string\")"},
+    {"to_date", "{r1}.cast(\"date\")"},
+    {"round_below", "F.floor({1})"},
+    {"round_above", "F.ceil({1})"},
     // Written by `write_call`, with the arithmetic plan/nearest_rounding states.
     {"round_nearest", ""},
-    {"absolute", "F.abs({})"},
-    {"square_root", "F.sqrt({})"},
-    {"natural_logarithm", "F.ln({})"},
-    {"decimal_logarithm", "F.log10({})"},
-    {"exponential", "F.exp({})"},
+    {"absolute", "F.abs({1})"},
+    {"square_root", "F.sqrt({1})"},
+    {"natural_logarithm", "F.ln({1})"},
+    {"decimal_logarithm", "F.log10({1})"},
+    {"exponential", "F.exp({1})"},
     // Written by `write_call`: Spark reads Java's pattern letters, not strftime's.
     {"date_text", ""},
     // Written by `write_call`: the answer is made missing where it is not a finite number.
     {"power", ""},
-    {"trim", "F.trim({})"},
-    {"trim_start", "F.ltrim({})"},
-    {"trim_end", "F.rtrim({})"},
-    {"replace_text", "F.replace({}, {}, {})"},
+    {"trim", "F.trim({1})"},
+    {"trim_start", "F.ltrim({1})"},
+    {"trim_end", "F.rtrim({1})"},
+    {"replace_text", "F.replace({1}, {2}, {3})"},
     // Written by `write_call`: a piece past the last is missing, where F.split_part gives "".
     // Written by `write_call`, the length left out meaning the rest of the text.
     {"part_of_text", ""},
     {"split_text", ""},
-    {"characters", "F.length({})"},
-    {"between", "{}.between({}, {})", 1},
+    {"characters", "F.length({1})"},
+    {"between", "{r1}.between({p2}, {p3})"},
     // Written by `write_call`: the remainder takes the divisor's sign, which F.pmod does not
     // give for a negative divisor.
     {"remainder", ""},
@@ -95,30 +90,30 @@ constexpr std::array<Spelling, 53> kSpellings = {{
     // towards zero.
     {"whole_quotient", ""},
     {"quotient_remainder", ""},
-    {"year", "F.year({})"},
-    {"month", "F.month({})"},
-    {"day", "F.dayofmonth({})"},
-    {"weekday", "(F.weekday({}) + 1)"},
-    {"hour", "F.hour({})"},
-    {"minute", "F.minute({})"},
-    {"second", "F.second({})"},
-    {"previous", "F.lag({*}).over({window})", 1},
-    {"following", "F.lead({*}).over({window})", 1},
+    {"year", "F.year({1})"},
+    {"month", "F.month({1})"},
+    {"day", "F.dayofmonth({1})"},
+    {"weekday", "(F.weekday({1}) + 1)"},
+    {"hour", "F.hour({1})"},
+    {"minute", "F.minute({1})"},
+    {"second", "F.second({1})"},
+    {"previous", "F.lag({1}{,p2}).over({window})"},
+    {"following", "F.lead({1}{,p2}).over({window})"},
     {"running_total",
-     "F.sum({}).over({window}.rowsBetween(Window.unboundedPreceding, Window.currentRow))"},
+     "F.sum({1}).over({window}.rowsBetween(Window.unboundedPreceding, Window.currentRow))"},
     {"latest",
-     "F.last({}, ignorenulls=True).over({window}.rowsBetween(Window.unboundedPreceding, "
+     "F.last({1}, ignorenulls=True).over({window}.rowsBetween(Window.unboundedPreceding, "
      "Window.currentRow))"},
 }};
 
 // The aggregates a `rolling(...)` may hold.
 constexpr std::array<Spelling, 6> kRollingSpellings = {{
-    {"total", "F.sum({})"},
-    {"average", "F.avg({})"},
-    {"median", "F.percentile({}, 0.5)"},
-    {"smallest", "F.min({})"},
-    {"largest", "F.max({})"},
-    {"standard_deviation", "F.stddev({})"},
+    {"total", "F.sum({1})"},
+    {"average", "F.avg({1})"},
+    {"median", "F.percentile({1}, 0.5)"},
+    {"smallest", "F.min({1})"},
+    {"largest", "F.max({1})"},
+    {"standard_deviation", "F.stddev({1})"},
 }};
 
 const Spelling* find_spelling(std::span<const Spelling> spellings, std::string_view function) {
@@ -130,38 +125,18 @@ const Spelling* find_spelling(std::span<const Spelling> spellings, std::string_v
 
 // The template with its holes filled: `columns` holds the arguments written as columns, `plain`
 // the same arguments written as plain values.
-std::string fill(std::string_view python, const Spelling& spelling,
-                 const std::vector<std::string>& columns, const std::vector<std::string>& plain,
-                 const ValueContext& context) {
-    const auto argument = [&](std::size_t index) {
-        return index >= spelling.first_plain ? plain.at(index) : columns.at(index);
+std::string fill(std::string_view python, const std::vector<std::string>& columns,
+                 const std::vector<std::string>& plain, const ValueContext& context) {
+    const auto argument = [&](std::size_t index, char form) {
+        if (form == 'p') return plain[index];
+        return form == 'r' ? as_receiver(columns[index]) : columns[index];
     };
-    std::string filled;
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < python.size(); ++i) {
-        const std::string_view rest = python.substr(i);
-        if (rest.starts_with("{}.")) {
-            filled += as_receiver(argument(next++));
-            i += 1;
-        } else if (rest.starts_with("{}")) {
-            filled += argument(next++);
-            i += 1;
-        } else if (rest.starts_with("{*}")) {
-            for (std::size_t first = next; next < columns.size(); ++next) {
-                filled += (next == first ? "" : ", ") + argument(next);
-            }
-            i += 2;
-        } else if (rest.starts_with("{window}")) {
-            filled += window_of(context);
-            i += 7;
-        } else if (rest.starts_with("{partition}")) {
-            filled += partition_window(context);
-            i += 10;
-        } else {
-            filled += python[i];
-        }
-    }
-    return filled;
+    const auto part = [&](std::string_view name) {
+        if (name == "window") return window_of(context);
+        if (name == "partition") return partition_window(context);
+        unreachable("a PySpark spelling names a window or the partition");
+    };
+    return fill_spelling(python, {columns.size(), argument, part});
 }
 
 // The piece of a text asked for. `F.split_part` gives an empty text for a piece the text does not
@@ -294,12 +269,11 @@ std::string write_call(const Call& call, const ValueContext& context) {
         return ordered_aggregate(call, columns, plain, context);
     }
     if (context.windowed && entry->kind == FunctionKind::Aggregate) {
-        if (!spelling->over.empty())
-            return fill(spelling->over, *spelling, columns, plain, context);
-        return fill(spelling->python, *spelling, columns, plain, context) + ".over(" +
+        if (!spelling->over.empty()) return fill(spelling->over, columns, plain, context);
+        return fill(spelling->python, columns, plain, context) + ".over(" +
                partition_window(context) + ")";
     }
-    return fill(spelling->python, *spelling, columns, plain, context);
+    return fill(spelling->python, columns, plain, context);
 }
 
 std::string write_rolling(const Rolling& rolling, const ValueContext& context) {
@@ -310,7 +284,7 @@ std::string write_rolling(const Rolling& rolling, const ValueContext& context) {
         unreachable("`" + rolling.function + "` reached the PySpark backend inside `rolling`");
     }
     const std::string value = write_column(rolling.arguments.at(0), {});
-    const std::string aggregate = fill(spelling->python, *spelling, {value}, {value}, context);
+    const std::string aggregate = fill(spelling->python, {value}, {value}, context);
     const std::string frame = window_of(context) + ".rowsBetween(-" +
                               std::to_string(size->number - 1) + ", Window.currentRow)";
     return "F.when(F.count(" + value + ").over(" + frame + ") == " + std::to_string(size->number) +
