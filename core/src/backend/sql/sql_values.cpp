@@ -253,35 +253,36 @@ std::string ValueWriter::write(const Value& value) const {
 
 std::string ValueWriter::text_test(const TextTest& node) const {
     const std::string left = in_context(*node.left);
-    const std::string escape = quote_text(dialect_, "\\");
+    const std::string escape = " ESCAPE " + quote_text(dialect_, "\\");
+    // A written pattern that escapes nothing is written without `ESCAPE`, which would keep
+    // DuckDB from its fast search for the pieces of a `%a%b%` pattern (five times slower).
+    const auto like_written = [&](const std::string& pattern) {
+        return "(" + left + " LIKE " + quote_text(dialect_, pattern) +
+               (pattern.find('\\') == std::string::npos ? "" : escape) + ")";
+    };
     if (node.op == TextTestOperator::Matches) {
-        const std::string& pattern = std::get<Text>(node.right->node).text;
-        return "(" + left + " LIKE " + quote_text(dialect_, wildcard_like(pattern)) + " ESCAPE " +
-               escape + ")";
+        return like_written(wildcard_like(std::get<Text>(node.right->node).text));
     }
     const bool before = node.op != TextTestOperator::Starts;
     const bool after = node.op != TextTestOperator::Ends;
-    std::string pattern;
     if (const auto* text = std::get_if<Text>(&node.right->node)) {
         std::string escaped;
         for (char character : text->text) {
             if (character == '\\' || character == '%' || character == '_') escaped += '\\';
             escaped += character;
         }
-        pattern = quote_text(dialect_, (before ? "%" : "") + escaped + (after ? "%" : ""));
-    } else {
-        // A pattern read from a value: its own backslashes, % and _ are escaped in the query,
-        // so that it is matched as the text it holds.
-        std::string escaped = in_context(*node.right);
-        for (const char* special : {"\\", "%", "_"}) {
-            escaped = "replace(" + escaped + ", " + quote_text(dialect_, special) + ", " +
-                      quote_text(dialect_, std::string("\\") + special) + ")";
-        }
-        const std::string percent = quote_text(dialect_, "%");
-        pattern = "(" + std::string(before ? percent + " || " : "") + escaped +
-                  (after ? " || " + percent : "") + ")";
+        return like_written((before ? "%" : "") + escaped + (after ? "%" : ""));
     }
-    return "(" + left + " LIKE " + pattern + " ESCAPE " + escape + ")";
+    // A pattern read from a value: its own backslashes, % and _ are escaped in the query, so that
+    // it is matched as the text it holds.
+    std::string escaped = in_context(*node.right);
+    for (const char* special : {"\\", "%", "_"}) {
+        escaped = "replace(" + escaped + ", " + quote_text(dialect_, special) + ", " +
+                  quote_text(dialect_, std::string("\\") + special) + ")";
+    }
+    const std::string percent = quote_text(dialect_, "%");
+    return "(" + left + " LIKE (" + std::string(before ? percent + " || " : "") + escaped +
+           (after ? " || " + percent : "") + ")" + escape + ")";
 }
 
 std::string ValueWriter::ranking(const Ranking& node) const {
