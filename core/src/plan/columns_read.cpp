@@ -69,6 +69,21 @@ Reading step_reads(const Step& step, std::set<std::string>& read) {
                 read_names(pick.columns, read);
                 return Reading::Settles;
             },
+            [&](const FillMissing& fill) {
+                for (const NamedValue& item : fill.items) {
+                    read.insert(item.name.text);
+                    read_by_value(item.value, read);
+                }
+                return Reading::Continues;
+            },
+            [&](const Sort& sort) {
+                for (const SortKey& key : sort.keys) read.insert(key.column.text);
+                return Reading::Continues;
+            },
+            [&](const Take& take) {
+                read_names(take.by, read);
+                return Reading::Continues;
+            },
             [&](const DropMissing& drop) {
                 if (drop.columns.names.empty()) return Reading::Unknown;
                 read_names(drop.columns, read);
@@ -163,6 +178,17 @@ std::vector<std::string> own_columns_carried(const PlannedStep& at) {
         if (key || read->contains(column.name)) carried.push_back(column.name);
     }
     if (carried.size() == at.table.size()) return {};
+    return carried;
+}
+
+std::vector<std::string> result_columns_read(const PlannedStep& at) {
+    const auto read = columns_read_until_settled(at.steps, at.index + 1);
+    if (!read) return {};
+    std::vector<std::string> carried;
+    for (const TableColumn& column : at.result) {
+        if (read->contains(column.name)) carried.push_back(column.name);
+    }
+    if (carried.size() == at.result.size()) return {};
     return carried;
 }
 

@@ -31,4 +31,9 @@ std::optional<std::set<std::string>> columns_read_until_settled(std::span<const 
 std::vector<std::string> other_columns_carried(const PlannedStep& at);
 std::vector<std::string> own_columns_carried(const PlannedStep& at);
 
+// The columns of the step's result that a later step reads before the columns are settled, in
+// the table's order: all a step that copies its rows (a pandas keep) needs to copy; empty (all of
+// them) when that is not known, when none is read, or when every column is read anyway.
+std::vector<std::string> result_columns_read(const PlannedStep& at);
+
 }  // namespace brell

@@ -31,14 +31,17 @@ std::string groupby_call(const std::vector<std::string>& by, bool as_index) {
     return "groupby(" + name_list(by) + (as_index ? "" : ", as_index=False") + ", dropna=False)";
 }
 
-Calls spell(const PlannedStep&, const Keep& keep) {
+Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
         return matching_calls(*membership->matching, membership->negated);
     }
     // A row whose test is missing is left out, as a row whose test says no.
     PandasValues values;
     values.read_as_no(comparisons_read_as_no(keep.condition));
-    return {"loc[lambda d: " + holds(values.write(keep.condition)) + "]"};
+    // The rows kept are copied, and only with the columns a later step reads.
+    const std::vector<std::string> read = result_columns_read(at);
+    return {"loc[lambda d: " + holds(values.write(keep.condition)) +
+            (read.empty() ? "" : ", " + name_list(read)) + "]"};
 }
 
 Calls spell(const PlannedStep&, const Pick& pick) {
