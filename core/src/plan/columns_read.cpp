@@ -140,6 +140,17 @@ std::optional<std::set<std::string>> columns_read_until_settled(std::span<const 
     return std::nullopt;
 }
 
+std::set<std::string> columns_brought_by(const PlannedStep& at) {
+    std::set<std::string> brought;
+    for (const TableColumn& column : at.result) {
+        const bool own =
+            std::any_of(at.table.begin(), at.table.end(),
+                        [&](const TableColumn& each) { return each.name == column.name; });
+        if (!own) brought.insert(column.name);
+    }
+    return brought;
+}
+
 std::vector<std::string> other_columns_carried(const PlannedStep& at) {
     const auto& join = std::get<Join>(at.step.node);
     const auto read = columns_read_until_settled(at.steps, at.index + 1);
@@ -151,11 +162,9 @@ std::vector<std::string> other_columns_carried(const PlannedStep& at) {
         }
     }
     bool left_behind = false;
+    const std::set<std::string> brought = columns_brought_by(at);
     for (const TableColumn& column : at.result) {
-        const bool from_other =
-            std::none_of(at.table.begin(), at.table.end(),
-                         [&](const TableColumn& each) { return each.name == column.name; });
-        if (!from_other) continue;
+        if (!brought.contains(column.name)) continue;
         if (read->contains(column.name)) {
             taken.push_back(column.name);
         } else {

@@ -25,6 +25,9 @@ std::set<std::string> columns_read_by(const Value& value);
 std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
                                                                 std::size_t first);
 
+// The columns the step's result holds that the table it received did not: what a join brought in.
+std::set<std::string> columns_brought_by(const PlannedStep& at);
+
 // The columns a join step needs to carry through the join, of the other table and of this one:
 // the keys, and the columns a later step reads before the columns are settled; empty (all of
 // them) when that is not known, or when every column is read anyway.

@@ -34,14 +34,7 @@ std::vector<const Value*> other_table_questions(const PlannedStep& at) {
     if (join.unmatched != Unmatched::None || at.index + 1 >= at.steps.size()) return {};
     const auto* keep = std::get_if<Keep>(&at.steps[at.index + 1].node);
     if (keep == nullptr) return {};
-    // The columns the join brought in: those of the table it leaves that this table lacked.
-    std::set<std::string> brought;
-    for (const TableColumn& column : at.result) {
-        const bool own =
-            std::any_of(at.table.begin(), at.table.end(),
-                        [&](const TableColumn& each) { return each.name == column.name; });
-        if (!own) brought.insert(column.name);
-    }
+    const std::set<std::string> brought = columns_brought_by(at);
     std::vector<const Value*> parts;
     and_parts(keep->condition, parts);
     std::vector<const Value*> questions;
