@@ -12,13 +12,14 @@ namespace {
 constexpr std::array<TargetProfile, 6> kProfiles = {{
     {.target = "sql"},
     {.target = "spark"},
-    {.target = "dplyr", .joins_pair_missing_keys = true},
+    {.target = "dplyr", .joins_pair_missing_keys = true, .regex_end_of_text = "\\z"},
     {.target = "pandas",
      .group_answer_per_row_over_whole_table = true,
      .group_answer_per_row_by_group = true,
      .missing_text_held_as_number = true,
-     .joins_pair_missing_keys = true},
-    {.target = "polars", .group_answer_per_row_over_whole_table = true},
+     .joins_pair_missing_keys = true,
+     .regex_end_of_text = "\\Z"},
+    {.target = "polars", .group_answer_per_row_over_whole_table = true, .regex_end_of_text = "\\z"},
     {.target = "pyspark"},
 }};
 

@@ -22,6 +22,9 @@ struct TargetProfile {
     // Whether the engine's join pairs a missing key with a missing key unless told otherwise
     // (pandas' `merge` and `isin`, dplyr's joins); a missing key matches nothing in brell.
     bool joins_pair_missing_keys = false;
+    // How the engine's regular expressions say the very end of the text, past a last line break,
+    // where `matches` is searched for as one: `\z` in Rust's regex and ICU, `\Z` in Python's re.
+    std::string_view regex_end_of_text = "";
 };
 
 // The profile of the target of that name. Every backend but the canonical one has one.

@@ -16,6 +16,7 @@
 #include "plan/function_domain.hpp"
 #include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/wildcards.hpp"
 
@@ -383,11 +384,9 @@ std::string RValueWriter::write(const Value& value) const {
                     case TextTestOperator::Contains:
                         break;
                     case TextTestOperator::Matches:
-                        // The whole text against the pattern, `.` matching a line break too.
                         return "stringr::str_detect(" + tested + ", stringr::regex(" +
-                               r_text("(?s)^" +
-                                      wildcard_regex(std::get<Text>(node.right->node).text) +
-                                      "\\z") +
+                               r_text(wildcard_search(std::get<Text>(node.right->node).text,
+                                                      profile_of("dplyr").regex_end_of_text)) +
                                "))";
                 }
                 return contains(tested, *node.right);

@@ -7,6 +7,7 @@
 #include "backend/python_text.hpp"
 #include "diagnostic/unreachable.hpp"
 #include "parse/overloaded.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
 #include "text/wildcards.hpp"
@@ -233,7 +234,8 @@ Spelled PandasValues::text_test(const TextTest& node) const {
         // The whole text against the pattern, searched for: Python's `re` tries a leading `.*`
         // from every place in the text, so a search anchored only where the pattern is runs far
         // faster than `fullmatch`.
-        const std::string regex = wildcard_search(std::get<Text>(node.right->node).text, "\\Z");
+        const std::string regex = wildcard_search(std::get<Text>(node.right->node).text,
+                                                  profile_of("pandas").regex_end_of_text);
         return {series_of(left) + ".str.contains(" + py_string(regex) + ").astype(\"boolean\")",
                 Shape::Truth};
     }

@@ -15,6 +15,7 @@
 #include "plan/function_domain.hpp"
 #include "plan/nearest_rounding.hpp"
 #include "plan/split_piece.hpp"
+#include "plan/target_profile.hpp"
 #include "plan/zero_divisor.hpp"
 #include "text/decimal_text.hpp"
 #include "text/wildcards.hpp"
@@ -212,7 +213,8 @@ PolarsValue ValueWriter::write(const Value& value) const {
                 if (node.op == TextTestOperator::Matches) {
                     // The whole text against the pattern.
                     const std::string regex =
-                        wildcard_search(std::get<Text>(node.right->node).text, "\\z");
+                        wildcard_search(std::get<Text>(node.right->node).text,
+                                        profile_of("polars").regex_end_of_text);
                     return expression(receiver(*node.left) + ".str.contains(" + py_string(regex) +
                                       ")");
                 }
