@@ -192,7 +192,7 @@ std::string lazy_table(const TableName& table) {
 
 }  // namespace
 
-Calls matching_calls(const Matching& matching, bool negated) {
+Calls matching_calls(const Matching& matching, bool negated, bool order_read) {
     // The partners are the other table's rows that its own question keeps.
     std::string partners = lazy_table(matching.table);
     if (matching.partners) {
@@ -200,8 +200,10 @@ Calls matching_calls(const Matching& matching, bool negated) {
             ".filter(" +
             polars_expression(*matching.partners->question, matching.partners->other_columns) + ")";
     }
+    // polars' joins keep no order unless told to, where a keep leaves the rows in theirs.
     return {"join(" + partners + ", " + key_part(matching.keys) + ", how=\"" +
-            (negated ? "anti" : "semi") + "\")"};
+            (negated ? "anti" : "semi") + "\"" + (order_read ? ", maintain_order=\"left\"" : "") +
+            ")"};
 }
 
 Calls spell(const PlannedStep&, const Join& join) {

@@ -31,7 +31,7 @@ std::vector<std::string> aliased(const std::vector<NamedValue>& items,
 
 Calls spell(const PlannedStep& at, const Keep& keep) {
     if (const auto membership = kept_membership(keep.condition)) {
-        return matching_calls(*membership->matching, membership->negated);
+        return matching_calls(*membership->matching, membership->negated, at.order_read);
     }
     return {"filter(" + polars_expression(keep.condition, at.table) + ")"};
 }

@@ -15,7 +15,7 @@ std::string write_polars(const CheckedPipeline& checked, const std::vector<Share
 using Calls = std::vector<std::string>;
 
 // The calls of the steps that bring in another table or change the table's shape.
-Calls matching_calls(const Matching& matching, bool negated);
+Calls matching_calls(const Matching& matching, bool negated, bool order_read);
 Calls spell(const PlannedStep&, const Join& join);
 Calls spell(const PlannedStep& at, const AddRows& add_rows);
 Calls spell(const PlannedStep& at, const AddCombinations& combinations);
