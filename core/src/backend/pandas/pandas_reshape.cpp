@@ -67,7 +67,7 @@ std::vector<std::string> matching_calls(const Matching& matching, bool negated) 
     PandasValues values;
     std::string kept_rows;
     if (matching.partners) {
-        values.read_as_no(comparisons_read_as_no(*matching.partners->question));
+        values.read_as_no(tests_read_as_no(*matching.partners->question));
         kept_rows = "lambda d: " + holds(values.write(*matching.partners->question));
     }
     const auto keys_of_other = [&](const std::string& columns) {
@@ -112,7 +112,7 @@ Calls spell(const PlannedStep& at, const Join& join) {
     std::vector<std::string> kept_rows;
     for (const Value* question : other_table_questions(at)) {
         PandasValues values;
-        values.read_as_no(comparisons_read_as_no(*question));
+        values.read_as_no(tests_read_as_no(*question));
         kept_rows.push_back(holds(values.write(*question)));
     }
     std::string other = join.table.text;

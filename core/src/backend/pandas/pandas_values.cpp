@@ -75,6 +75,8 @@ std::string truth_of(const Spelled& value) {
 }
 
 std::string holds(const Spelled& test) {
+    // A comparison of a column whose dtype holds a missing value answers missing there.
+    if (test.missing_reads_no) return test.text + ".fillna(False)";
     return truth_of(test) + ".fillna(False)";
 }
 
@@ -118,20 +120,24 @@ Spelled PandasValues::write(const Value& value) const {
                 if (divides(node) && divisor_may_be_zero(*node.right)) right = without_zero(right);
                 return binary(write(*node.left), arithmetic_symbol(node.op), right);
             },
-            [&](const Compare& node) { return compare(node); },
+            [&](const Compare& node) { return compare(node, read_as_no_.contains(&value)); },
             [&](const Logic& node) {
+                const Spelled left = write(*node.left);
+                const Spelled right = write(*node.right);
+                const std::string symbol = node.op == LogicOperator::And ? " & " : " | ";
+                if (left.missing_reads_no && right.missing_reads_no) {
+                    return Spelled{"(" + left.text + symbol + right.text + ")", Shape::Series,
+                                   true};
+                }
                 // Nullable booleans answer `and` and `or` as a query does when one side is missing.
-                return Spelled{"(" + truth_of(write(*node.left)) +
-                                   (node.op == LogicOperator::And ? " & " : " | ") +
-                                   truth_of(write(*node.right)) + ")",
-                               Shape::Truth};
+                return Spelled{"(" + truth_of(left) + symbol + truth_of(right) + ")", Shape::Truth};
             },
             [&](const Not& node) {
                 // `~` on a plain True is -2, so the operand is always a Series; not missing is
                 // missing. The parentheses keep a method that follows from binding inside.
                 return Spelled{"(~" + truth_of(write(*node.operand)) + ")", Shape::Truth};
             },
-            [&](const InSet& node) { return in_set(node); },
+            [&](const InSet& node) { return in_set(node, read_as_no_.contains(&value)); },
             [&](const IsMissing& node) {
                 return Spelled{
                     series_of(write(*node.operand)) + (node.negated ? ".notna()" : ".isna()"),
@@ -177,21 +183,21 @@ Spelled PandasValues::missing_where_missing(
     return {answer, Shape::Truth};
 }
 
-Spelled PandasValues::compare(const Compare& node) const {
+Spelled PandasValues::compare(const Compare& node, bool read_as_no) const {
     const Spelled left = write(*node.left);
     const Spelled right = write(*node.right);
     const Spelled test = binary(left, r_python_compare_symbol(node.op), right);
     // Where a missing answer is read as no, pandas' own answer stands: no where a side is
     // missing, or missing where a side's dtype holds one. `!=` answers yes there instead, and
     // `None` cannot be compared at all.
-    const bool plain_no = node.op != CompareOperator::IsNot && read_as_no_.contains(&node) &&
+    const bool plain_no = node.op != CompareOperator::IsNot && read_as_no &&
                           !std::holds_alternative<Missing>(node.left->node) &&
                           !std::holds_alternative<Missing>(node.right->node);
-    if (plain_no) return test;
+    if (plain_no) return {test.text, test.shape, test.shape == Shape::Series};
     return missing_where_missing(series_of(test), {{left, &*node.left}, {right, &*node.right}});
 }
 
-Spelled PandasValues::in_set(const InSet& node) const {
+Spelled PandasValues::in_set(const InSet& node, bool read_as_no) const {
     const Spelled operand = write(*node.operand);
     const bool all_written = std::all_of(node.items.begin(), node.items.end(), is_written);
     Spelled found;
@@ -208,8 +214,10 @@ Spelled PandasValues::in_set(const InSet& node) const {
                 items.push_back(write(item).text);
             }
         }
-        found = missing_where_missing(series_of(operand) + ".isin([" + joined(items, ", ") + "])",
-                                      {{operand, &*node.operand}});
+        const std::string isin = series_of(operand) + ".isin([" + joined(items, ", ") + "])";
+        // `isin` answers no for a missing value, which is what its missing answer reads as.
+        if (read_as_no && !node.negated && !lists_missing) return {isin, Shape::Series, true};
+        found = missing_where_missing(isin, {{operand, &*node.operand}});
         if (lists_missing) found.text += ".replace(False, pd.NA)";
     } else {
         // `isin` takes values, not columns: a set holding a worked-out value is asked one item

@@ -21,6 +21,10 @@ enum class Shape { Series, Truth, Array, Constant };
 struct Spelled {
     std::string text;
     Shape shape = Shape::Series;
+    // A test whose missing answer is read as no, written as pandas answers it: no where a side is
+    // missing, or missing where a side's dtype holds one (`&` and `|` of those answer as a query
+    // does). `and` and `or` of two such tests are written plainly too.
+    bool missing_reads_no = false;
 };
 
 // What a value made of two others is: a Series if either is one, else an array if either is
@@ -94,19 +98,18 @@ class PandasValues {
 
     Spelled write(const Value& value) const;
 
-    // The comparisons whose missing answer is read as no (plan/missing_as_no): pandas' own
-    // comparison answers no where a side is missing, and is written as it stands.
-    void read_as_no(std::unordered_set<const Compare*> comparisons) {
-        read_as_no_ = std::move(comparisons);
-    }
+    // The tests whose missing answer is read as no (plan/missing_as_no): pandas' own comparison
+    // answers no where a side is missing, as `isin` does for a set of written values, and each is
+    // written as it stands.
+    void read_as_no(std::unordered_set<const Value*> tests) { read_as_no_ = std::move(tests); }
 
   private:
-    Spelled compare(const Compare& node) const;
+    Spelled compare(const Compare& node, bool read_as_no) const;
     // A test pandas worked out from `sides`, which answers no (or, for `!=`, yes) where a side is
     // missing, made missing there instead, as a test on a missing value is.
     Spelled missing_where_missing(const std::string& test,
                                   const std::vector<std::pair<Spelled, const Value*>>& sides) const;
-    Spelled in_set(const InSet& node) const;
+    Spelled in_set(const InSet& node, bool read_as_no) const;
     Spelled text_test(const TextTest& node) const;
     Spelled ranking(const Ranking& node) const;
     // The answer of the first question that holds on each row, else the `otherwise` value.
@@ -140,7 +143,7 @@ class PandasValues {
 
     std::vector<std::string> group_by_;
     std::span<const TableColumn> table_;
-    std::unordered_set<const Compare*> read_as_no_;
+    std::unordered_set<const Value*> read_as_no_;
 };
 
 }  // namespace brell::pandas

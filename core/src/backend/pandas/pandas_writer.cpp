@@ -37,7 +37,7 @@ Calls spell(const PlannedStep& at, const Keep& keep) {
     }
     // A row whose test is missing is left out, as a row whose test says no.
     PandasValues values;
-    values.read_as_no(comparisons_read_as_no(keep.condition));
+    values.read_as_no(tests_read_as_no(keep.condition));
     // The rows kept are copied, and only with the columns a later step reads.
     const std::vector<std::string> read = result_columns_read(at);
     return {"loc[lambda d: " + holds(values.write(keep.condition)) +
