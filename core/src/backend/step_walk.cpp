@@ -13,7 +13,8 @@ std::vector<PlannedStep> planned_steps(const CheckedPipeline& checked,
         const std::vector<TableColumn>& result =
             i + 1 < checked.steps.size() ? *tables.at(i + 1) : checked.columns;
         planned.push_back(PlannedStep{checked.steps[i], i, checked.steps, *tables.at(i), result,
-                                      sort_in_force(checked, i), order_read[i]});
+                                      sort_in_force(checked, i), order_read[i],
+                                      i > 0 ? tables.at(i - 1).get() : nullptr});
     }
     return planned;
 }

@@ -4,13 +4,16 @@
 #include <map>
 
 #include "parse/overloaded.hpp"
+#include "plan/join_filters.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/value_queries.hpp"
 
 namespace brell {
 namespace {
 
-void read_by_value(const Value& value, std::set<std::string>& read) {
+void read_by_value(const Value& value, std::set<std::string>& read,
+                   const std::unordered_set<const Value*>& unread = {}) {
+    if (unread.contains(&value)) return;
     if (const auto* column = std::get_if<Column>(&value.node)) read.insert(column->name.text);
     if (const auto* ranking = std::get_if<Ranking>(&value.node); ranking && ranking->column) {
         read.insert(ranking->column->text);
@@ -18,7 +21,7 @@ void read_by_value(const Value& value, std::set<std::string>& read) {
     if (const auto* matching = std::get_if<Matching>(&value.node)) {
         for (const KeyPair& key : matching->keys) read.insert(key.left.text);
     }
-    for (const Value* child : children(value)) read_by_value(*child, read);
+    for (const Value* child : children(value)) read_by_value(*child, read, unread);
 }
 
 void read_names(const ColumnList& list, std::set<std::string>& read) {
@@ -28,11 +31,12 @@ void read_names(const ColumnList& list, std::set<std::string>& read) {
 // What one step reads, and whether it settles the columns: none when it reads more than that.
 enum class Reading { Continues, Settles, Unknown };
 
-Reading step_reads(const Step& step, std::set<std::string>& read) {
+Reading step_reads(const Step& step, std::set<std::string>& read,
+                   const std::unordered_set<const Value*>& unread) {
     return std::visit(
         Overloaded{
             [&](const Keep& keep) {
-                read_by_value(keep.condition, read);
+                read_by_value(keep.condition, read, unread);
                 return Reading::Continues;
             },
             [&](const Join& join) {
@@ -102,8 +106,9 @@ std::set<std::string> columns_read_by(const Value& value) {
     return read;
 }
 
-std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
-                                                                std::size_t first) {
+std::optional<std::set<std::string>> columns_read_until_settled(
+    std::span<const Step> steps, std::size_t first,
+    const std::unordered_set<const Value*>& unread) {
     std::set<std::string> read;
     // The name each column renamed on the way had when the walk began. A name not here is its
     // own: a column of the table as it was, or one a later step made, which is read as well
@@ -126,7 +131,7 @@ std::optional<std::set<std::string>> columns_read_until_settled(std::span<const 
             continue;
         }
         std::set<std::string> step_read;
-        const Reading reading = step_reads(steps[i], step_read);
+        const Reading reading = step_reads(steps[i], step_read, unread);
         for (const std::string& name : step_read) read.insert(name_at_first(name));
         switch (reading) {
             case Reading::Continues:
@@ -153,7 +158,9 @@ std::set<std::string> columns_brought_by(const PlannedStep& at) {
 
 std::vector<std::string> other_columns_carried(const PlannedStep& at) {
     const auto& join = std::get<Join>(at.step.node);
-    const auto read = columns_read_until_settled(at.steps, at.index + 1);
+    const std::vector<const Value*> asked = other_table_questions(at);
+    const auto read = columns_read_until_settled(
+        at.steps, at.index + 1, std::unordered_set<const Value*>(asked.begin(), asked.end()));
     if (!read) return {};
     std::vector<std::string> taken;
     for (const KeyPair& key : join.keys) {

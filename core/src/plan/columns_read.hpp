@@ -5,6 +5,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "parse/syntax_tree.hpp"
@@ -21,16 +22,18 @@ std::set<std::string> columns_read_by(const Value& value);
 // first (every column is then in the result) or a step on the way reads more than its values name
 // (a drop_duplicates, a widen, a value read along the rows in their order, ...). A column no step
 // reads there can be left behind, say by a join that takes from its other table only what is read,
-// without changing a row or the result.
-std::optional<std::set<std::string>> columns_read_until_settled(std::span<const Step> steps,
-                                                                std::size_t first);
+// without changing a row or the result. The values in `unread` are not asked where they stand.
+std::optional<std::set<std::string>> columns_read_until_settled(
+    std::span<const Step> steps, std::size_t first,
+    const std::unordered_set<const Value*>& unread = {});
 
 // The columns the step's result holds that the table it received did not: what a join brought in.
 std::set<std::string> columns_brought_by(const PlannedStep& at);
 
 // The columns a join step needs to carry through the join, of the other table and of this one:
 // the keys, and the columns a later step reads before the columns are settled; empty (all of
-// them) when that is not known, or when every column is read anyway.
+// them) when that is not known, or when every column is read anyway. The questions the join asks
+// of its other table first (plan/join_filters) are not asked again, and read nothing.
 std::vector<std::string> other_columns_carried(const PlannedStep& at);
 std::vector<std::string> own_columns_carried(const PlannedStep& at);
 

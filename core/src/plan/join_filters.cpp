@@ -49,4 +49,24 @@ std::vector<const Value*> other_table_questions(const PlannedStep& at) {
     return questions;
 }
 
+std::vector<const Value*> questions_asked_before(const PlannedStep& at) {
+    if (at.index == 0 || at.previous_table == nullptr) return {};
+    const Step& before = at.steps[at.index - 1];
+    if (!std::holds_alternative<Join>(before.node)) return {};
+    return other_table_questions(PlannedStep{before, at.index - 1, at.steps, *at.previous_table,
+                                             at.table, nullptr, false, nullptr});
+}
+
+std::vector<const Value*> questions_left_to_ask(const PlannedStep& at) {
+    const Value& condition = std::get<Keep>(at.step.node).condition;
+    const std::vector<const Value*> asked = questions_asked_before(at);
+    if (asked.empty()) return {&condition};
+    std::vector<const Value*> parts;
+    and_parts(condition, parts);
+    std::erase_if(parts, [&](const Value* part) {
+        return std::find(asked.begin(), asked.end(), part) != asked.end();
+    });
+    return parts;
+}
+
 }  // namespace brell

@@ -19,6 +19,7 @@ struct PlannedStep {
     const std::vector<TableColumn>& result;  // the table it leaves
     const Sort* sort;                        // the sort in force, or null
     bool order_read;                         // whether a later step or the result reads its order
+    const std::vector<TableColumn>* previous_table;  // what the step before received, or null
 };
 
 }  // namespace brell

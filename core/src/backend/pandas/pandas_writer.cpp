@@ -15,6 +15,7 @@
 #include "plan/columns_read.hpp"
 #include "plan/group_answers.hpp"
 #include "plan/helper_names.hpp"
+#include "plan/join_filters.hpp"
 #include "plan/missing_as_no.hpp"
 #include "plan/renamed_names.hpp"
 #include "plan/row_wise_argument.hpp"
@@ -38,10 +39,19 @@ Calls spell(const PlannedStep& at, const Keep& keep) {
     // A row whose test is missing is left out, as a row whose test says no.
     PandasValues values;
     values.read_as_no(tests_read_as_no(keep.condition));
+    std::vector<std::string> questions;
+    for (const Value* question : questions_left_to_ask(at)) {
+        questions.push_back(holds(values.write(*question)));
+    }
+    // The join before asked every question: no row is left out, and the columns no later step reads
+    // go when a step settles them.
+    if (questions.empty()) return {};
     // The rows kept are copied, and only with the columns a later step reads.
     const std::vector<std::string> read = result_columns_read(at);
-    return {"loc[lambda d: " + holds(values.write(keep.condition)) +
-            (read.empty() ? "" : ", " + name_list(read)) + "]"};
+    const std::string columns = read.empty() ? "" : name_list(read);
+    const std::string rows =
+        questions.size() == 1 ? questions.front() : "(" + joined(questions, ") & (") + ")";
+    return {"loc[lambda d: " + rows + (columns.empty() ? "" : ", " + columns) + "]"};
 }
 
 Calls spell(const PlannedStep&, const Pick& pick) {
