@@ -197,15 +197,29 @@ std::vector<std::string> own_columns_carried(const PlannedStep& at) {
     return carried;
 }
 
-std::vector<std::string> result_columns_read(const PlannedStep& at) {
-    const auto read = columns_read_until_settled(at.steps, at.index + 1);
+namespace {
+
+// The columns of `table` that the steps from `first` on read, or none (all of them).
+std::vector<std::string> table_columns_read(const PlannedStep& at, std::size_t first,
+                                            const std::vector<TableColumn>& table) {
+    const auto read = columns_read_until_settled(at.steps, first);
     if (!read) return {};
     std::vector<std::string> carried;
-    for (const TableColumn& column : at.result) {
+    for (const TableColumn& column : table) {
         if (read->contains(column.name)) carried.push_back(column.name);
     }
-    if (carried.size() == at.result.size()) return {};
+    if (carried.size() == table.size()) return {};
     return carried;
+}
+
+}  // namespace
+
+std::vector<std::string> result_columns_read(const PlannedStep& at) {
+    return table_columns_read(at, at.index + 1, at.result);
+}
+
+std::vector<std::string> received_columns_read(const PlannedStep& at) {
+    return table_columns_read(at, at.index, at.table);
 }
 
 }  // namespace brell

@@ -42,4 +42,9 @@ std::vector<std::string> own_columns_carried(const PlannedStep& at);
 // them) when that is not known, when none is read, or when every column is read anyway.
 std::vector<std::string> result_columns_read(const PlannedStep& at);
 
+// The columns of the table the step receives that it and the steps after it read before the
+// columns are settled, in the table's order: all a step that copies the table to add to it (a
+// pandas add) needs to take; empty (all of them) as for result_columns_read.
+std::vector<std::string> received_columns_read(const PlannedStep& at);
+
 }  // namespace brell

@@ -317,7 +317,13 @@ Calls spell(const PlannedStep& at, const FillMissing& fill) {
 }
 
 Calls spell(const PlannedStep& at, const Add& add) {
-    return add_calls(add, at.sort, at.table);
+    // `assign` copies the frame: from the table as it was given, only the columns it and the steps
+    // after it read are taken. (Later, a keep or a join before has taken them already.)
+    const std::vector<std::string> read =
+        at.index == 0 ? received_columns_read(at) : std::vector<std::string>{};
+    Calls calls = add_calls(add, at.sort, at.table);
+    if (!read.empty()) calls.insert(calls.begin(), "loc[:, " + name_list(read) + "]");
+    return calls;
 }
 
 Calls spell(const PlannedStep& at, const Sort& sort) {
