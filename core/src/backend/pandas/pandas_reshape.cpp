@@ -265,16 +265,21 @@ Calls spell(const PlannedStep& at, const Widen& widen) {
     calls.push_back("unstack(" + py_string(names) + ")");
     if (made_column_order(widen) == MadeColumnOrder::AsGiving) {
         calls.push_back("reindex(columns=" + name_list(names_of(widen.giving)) + ")");
-        // A name no row has makes a column of NaN, a number column: text cells stay texts.
-        const bool text_cells =
-            std::any_of(at.result.begin(), at.result.end(), [&](const TableColumn& column) {
-                return column.type == ColumnType::Text &&
+        // A name no row has makes a column of NaN, a number column: text cells stay texts, and
+        // date cells dates (a date filled into a number column would make it one of objects).
+        const auto cells_of = [&](std::initializer_list<ColumnType> types) {
+            return std::any_of(at.result.begin(), at.result.end(), [&](const TableColumn& column) {
+                return std::find(types.begin(), types.end(), column.type) != types.end() &&
                        std::any_of(
                            widen.giving.names.begin(), widen.giving.names.end(),
                            [&](const ColumnName& name) { return name.text == column.name; });
             });
-        if (profile_of("pandas").missing_text_held_as_number && text_cells) {
+        };
+        if (profile_of("pandas").missing_text_held_as_number && cells_of({ColumnType::Text})) {
             calls.push_back("astype(\"object\")");
+        }
+        if (cells_of({ColumnType::Date, ColumnType::Timestamp})) {
+            calls.push_back("astype(\"datetime64[ns]\")");
         }
     }
     if (widen_empty_cell(widen) == EmptyAnswer::Zero) calls.push_back("fillna(0)");
