@@ -166,7 +166,7 @@ TEST(PandasWriter, ChecksAndWritesTheStepsTheCheckerRewrote) {
     ASSERT_TRUE(written.ok()) << written.error().message;
     EXPECT_EQ(*written,
               "(t\n"
-              "    .loc[lambda d: (d[\"s\"] == \"x\").astype(\"boolean\").fillna(False)]\n"
+              "    .loc[lambda d: (d[\"s\"] == \"x\").fillna(False), [\"d\", \"ts\"]]\n"
               "    .loc[:, [\"d\", \"ts\"]]\n"
               "    .assign(d=lambda d: d[\"d\"].dt.year))");
 }

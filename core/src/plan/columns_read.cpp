@@ -118,7 +118,11 @@ std::optional<std::set<std::string>> columns_read_until_settled(
         const auto renamed = arrived_as.find(name);
         return renamed == arrived_as.end() ? name : renamed->second;
     };
-    for (std::size_t i = first; i < steps.size(); ++i) {
+    // Looked for so far ahead only: every keep of a long pipeline asks, so a walk to its end
+    // would make writing it quadratic. Past that, the reading is not known.
+    constexpr std::size_t kStepsLookedAhead = 64;
+    const std::size_t last = std::min(steps.size(), first + kStepsLookedAhead);
+    for (std::size_t i = first; i < last; ++i) {
         if (const auto* rename = std::get_if<Rename>(&steps[i].node)) {
             // All at once: a column may take the name another one leaves.
             const std::vector<Renaming> renamings = renamed_names(*rename);

@@ -20,9 +20,10 @@ std::set<std::string> columns_read_by(const Value& value);
 // holds (a `pick` of named columns, or a `summarize`), that step's reads among them, each by the
 // name it had at `first` (a rename on the way is followed back); none when the pipeline ends
 // first (every column is then in the result) or a step on the way reads more than its values name
-// (a drop_duplicates, a widen, a value read along the rows in their order, ...). A column no step
-// reads there can be left behind, say by a join that takes from its other table only what is read,
-// without changing a row or the result. The values in `unread` are not asked where they stand.
+// (a drop_duplicates, a widen, a value read along the rows in their order, ...), or the settling
+// step is more than 64 steps away. A column no step reads there can be left behind, say by a join
+// that takes from its other table only what is read, without changing a row or the result. The
+// values in `unread` are not asked where they stand.
 std::optional<std::set<std::string>> columns_read_until_settled(
     std::span<const Step> steps, std::size_t first,
     const std::unordered_set<const Value*>& unread = {});
